@@ -1,0 +1,44 @@
+#pragma once
+#include <cstdint>
+#include <functional>
+
+namespace setrion {
+
+// Every fixed pause and poll goes through a Clock, so tests can run long sequences
+// with a manual clock and the desktop program can keep painting while it waits.
+class Clock {
+public:
+    virtual ~Clock() = default;
+    // Milliseconds on a monotonic scale; only differences are meaningful.
+    virtual uint64_t nowMs() = 0;
+    virtual void sleepMs(uint32_t ms) = 0;
+};
+
+// Monotonic wall time and real sleeps.
+class SystemClock final : public Clock {
+public:
+    uint64_t nowMs() override;
+    void sleepMs(uint32_t ms) override;
+};
+
+// Time moves only when told to: sleepMs() advances it at once, as does advance().
+// An optional hook runs on every sleep (tests use it to let a peer "answer").
+class ManualClock final : public Clock {
+public:
+    explicit ManualClock(uint64_t startMs = 1'000'000) : m_now(startMs) {}
+    uint64_t nowMs() override { return m_now; }
+    void sleepMs(uint32_t ms) override;
+    void advance(uint64_t ms) { m_now += ms; }
+    uint64_t sleptMs() const { return m_slept; }
+    void setSleepHook(std::function<void(uint32_t)> hook) { m_hook = std::move(hook); }
+
+private:
+    uint64_t m_now;
+    uint64_t m_slept = 0;
+    std::function<void(uint32_t)> m_hook;
+};
+
+// The process-wide system clock.
+Clock& systemClock();
+
+}  // namespace setrion
