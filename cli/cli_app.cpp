@@ -1,0 +1,89 @@
+#include "cli/cli_app.h"
+
+#include <iostream>
+#include <map>
+#include <sstream>
+
+#include "common/trace.h"
+
+namespace setrion::cli {
+namespace {
+
+std::map<std::string, CommandGroupInstaller>& registry() {
+    static std::map<std::string, CommandGroupInstaller> groups;
+    return groups;
+}
+
+}  // namespace
+
+CommandGroupRegistrar::CommandGroupRegistrar(const char* name, CommandGroupInstaller installer) {
+    registry()[name] = installer;
+}
+
+int CommandContext::deviceFailure(const std::string& message) {
+    *err << message << "\n";
+    exitCode = kExitDevice;
+    return exitCode;
+}
+
+int CommandContext::usageError(const std::string& message) {
+    *err << message << "\n";
+    exitCode = kExitUsage;
+    return exitCode;
+}
+
+void CommandContext::printJson(const nlohmann::json& value) { *out << value.dump(2) << "\n"; }
+
+int runCli(int argc, char** argv, std::ostream& out, std::ostream& err) {
+    CommandContext ctx;
+    ctx.out = &out;
+    ctx.err = &err;
+    GlobalOptions& o = ctx.options;
+
+    CLI::App app{"setrion-cli: configure Qx7 printers and their Wi-Fi module", "setrion-cli"};
+    app.require_subcommand(1);
+    app.fallthrough();
+    app.add_option("--port", o.port, "COM1..COM9, USB, or a device path")->capture_default_str();
+    app.add_option("--baud", o.baud, "Line speed")
+        ->check(CLI::IsMember({1200, 2400, 4800, 9600, 19200, 38400, 57600, 115200}))
+        ->capture_default_str();
+    app.add_option("--data-bits", o.dataBits, "7 or 8")
+        ->check(CLI::IsMember({7, 8}))
+        ->capture_default_str();
+    app.add_option("--parity", o.parity, "none, odd or even")
+        ->check(CLI::IsMember({"none", "odd", "even"}))
+        ->capture_default_str();
+    app.add_option("--stop-bits", o.stopBits, "1 or 2")
+        ->check(CLI::IsMember({1, 2}))
+        ->capture_default_str();
+    app.add_option("--flow", o.flow, "dtr-dsr, xon-xoff or rts-cts")
+        ->check(CLI::IsMember({"dtr-dsr", "xon-xoff", "rts-cts"}))
+        ->capture_default_str();
+    app.add_option("--map", o.maps, "Map a port name to a device: COMn=PATH");
+    app.add_flag_callback(
+        "--trace", [&o] { o.trace = true; setTraceEnabled(true); },
+        "Write diagnostic trace lines to stderr");
+    app.add_flag("--json", o.json, "Machine-readable output");
+
+    for (auto& [name, install] : registry()) install(app, ctx);
+
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::CallForHelp& e) {
+        out << app.help();
+        return kExitOk;
+    } catch (const CLI::CallForAllHelp& e) {
+        out << app.help("", CLI::AppFormatMode::All);
+        return kExitOk;
+    } catch (const CLI::ParseError& e) {
+        // Subcommand help requests arrive here too; CLI11 formats them.
+        std::ostringstream o1, o2;
+        int rc = app.exit(e, o1, o2);
+        out << o1.str();
+        err << o2.str();
+        return rc == 0 ? kExitOk : kExitUsage;
+    }
+    return ctx.exitCode;
+}
+
+}  // namespace setrion::cli

@@ -1,0 +1,56 @@
+#pragma once
+#include <CLI/CLI.hpp>
+#include <nlohmann/json.hpp>
+
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+namespace setrion::cli {
+
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitUsage = 1;
+inline constexpr int kExitDevice = 2;
+
+// Options every command shares.
+struct GlobalOptions {
+    std::string port = "COM1";  // COM1..COM9, USB, or a device path
+    int baud = 19200;
+    int dataBits = 8;             // 7 or 8
+    std::string parity = "none";  // none, odd, even
+    int stopBits = 1;             // 1 or 2
+    std::string flow = "dtr-dsr"; // dtr-dsr, xon-xoff, rts-cts
+    std::vector<std::string> maps;  // COMn=PATH
+    bool trace = false;
+    bool json = false;
+};
+
+// What a command sees: the options, where to print, and how to end.
+struct CommandContext {
+    GlobalOptions options;
+    std::ostream* out = nullptr;
+    std::ostream* err = nullptr;
+    int exitCode = kExitOk;
+
+    // Prints the program's own message on stderr and sets exit code 2.
+    int deviceFailure(const std::string& message);
+    // Prints a usage error on stderr and sets exit code 1.
+    int usageError(const std::string& message);
+    // Prints a JSON value (with --json) on stdout.
+    void printJson(const nlohmann::json& value);
+    std::ostream& outStream() { return *out; }
+};
+
+// A command group adds its subcommands to the application; their callbacks set
+// ctx.exitCode (directly or through deviceFailure/usageError).
+using CommandGroupInstaller = void (*)(CLI::App& app, CommandContext& ctx);
+
+// Static registration: `static CommandGroupRegistrar reg("printer", &installPrinterCommands);`
+struct CommandGroupRegistrar {
+    CommandGroupRegistrar(const char* name, CommandGroupInstaller installer);
+};
+
+// Runs the CLI over argv; returns the exit code.
+int runCli(int argc, char** argv, std::ostream& out, std::ostream& err);
+
+}  // namespace setrion::cli

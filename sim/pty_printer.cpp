@@ -1,0 +1,136 @@
+#include "sim/pty_printer.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <stdlib.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+
+#include "common/atomic_file.h"
+
+namespace setrion::sim {
+namespace {
+
+volatile sig_atomic_t g_stop = 0;
+void onSignal(int) { g_stop = 1; }
+
+uint64_t nowMs() {
+    using namespace std::chrono;
+    return static_cast<uint64_t>(
+        duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
+}
+
+bool publishLink(const std::string& target, const std::string& link) {
+    std::string tmp = link + ".tmp";
+    ::unlink(tmp.c_str());
+    if (::symlink(target.c_str(), tmp.c_str()) != 0) return false;
+    return ::rename(tmp.c_str(), link.c_str()) == 0;
+}
+
+}  // namespace
+
+int runPtyPrinter(SimPrinter& printer, const PtyOptions& options) {
+    int master = ::posix_openpt(O_RDWR | O_NOCTTY);
+    if (master < 0 || ::grantpt(master) != 0 || ::unlockpt(master) != 0) {
+        std::perror("setrion-sim: cannot open a pty");
+        return 1;
+    }
+    std::string slavePath = ::ptsname(master);
+    // Hold the slave open ourselves so the master never sees a hang-up between host opens.
+    int slave = ::open(slavePath.c_str(), O_RDWR | O_NOCTTY);
+    if (slave < 0) {
+        std::perror("setrion-sim: cannot open the pty's device");
+        return 1;
+    }
+    termios tio{};
+    ::tcgetattr(slave, &tio);
+    ::cfmakeraw(&tio);
+    ::tcsetattr(slave, TCSANOW, &tio);
+    ::fcntl(master, F_SETFL, ::fcntl(master, F_GETFL) | O_NONBLOCK);
+
+    if (!options.linkPath.empty() && !publishLink(slavePath, options.linkPath)) {
+        std::fprintf(stderr, "setrion-sim: cannot create link %s: %s\n", options.linkPath.c_str(),
+                     std::strerror(errno));
+        return 1;
+    }
+    FILE* record = nullptr;
+    if (!options.recordPath.empty()) {
+        record = std::fopen(options.recordPath.c_str(), "wb");
+        if (!record) {
+            std::perror("setrion-sim: cannot create the record file");
+            return 1;
+        }
+    }
+
+    struct sigaction sa{};
+    sa.sa_handler = onSignal;
+    ::sigaction(SIGTERM, &sa, nullptr);
+    ::sigaction(SIGINT, &sa, nullptr);
+    ::signal(SIGPIPE, SIG_IGN);
+
+    std::printf("setrion-sim: printer on %s\n", slavePath.c_str());
+    std::fflush(stdout);
+
+    auto writeState = [&] {
+        if (!options.statePath.empty() && printer.takeDirty())
+            writeFileAtomically(options.statePath, printer.stateJson().dump(2) + "\n");
+    };
+    writeState();
+
+    uint8_t buf[4096];
+    while (!g_stop) {
+        uint64_t now = nowMs();
+        int timeout = 50;
+        auto& pending = printer.pending();
+        if (!pending.empty())
+            timeout = static_cast<int>(pending.front().dueMs > now ? pending.front().dueMs - now : 0);
+        pollfd pfd{master, POLLIN, 0};
+        int rc = ::poll(&pfd, 1, timeout);
+        if (rc < 0 && errno != EINTR) break;
+        now = nowMs();
+        printer.setNow(now);
+        if (rc > 0 && (pfd.revents & POLLIN)) {
+            ssize_t n = ::read(master, buf, sizeof buf);
+            if (n > 0) {
+                if (record) {
+                    std::fwrite(buf, 1, static_cast<size_t>(n), record);
+                    std::fflush(record);
+                }
+                printer.feed(std::span<const uint8_t>(buf, static_cast<size_t>(n)));
+            }
+        }
+        while (!pending.empty() && pending.front().dueMs <= now) {
+            auto& p = pending.front();
+            size_t done = 0;
+            while (done < p.bytes.size()) {
+                ssize_t n = ::write(master, p.bytes.data() + done, p.bytes.size() - done);
+                if (n > 0) {
+                    done += static_cast<size_t>(n);
+                } else if (n < 0 && errno == EAGAIN) {
+                    pollfd wp{master, POLLOUT, 0};
+                    ::poll(&wp, 1, 100);
+                } else if (n < 0 && errno != EINTR) {
+                    break;
+                }
+            }
+            pending.pop_front();
+        }
+        writeState();
+    }
+    printer.stateChanged();
+    writeState();
+    if (record) std::fclose(record);
+    if (!options.linkPath.empty()) ::unlink(options.linkPath.c_str());
+    ::close(slave);
+    ::close(master);
+    return 0;
+}
+
+}  // namespace setrion::sim
