@@ -1,0 +1,106 @@
+#include "ui/kit/dialog.h"
+
+#include <stdexcept>
+
+namespace setrion::ui {
+
+Dialog::Dialog(Shell& shell, int templateId, std::string title, int widthDu, int heightDu)
+    : m_shell(shell),
+      m_templateId(templateId),
+      m_title(std::move(title)),
+      m_width(widthDu),
+      m_height(heightDu) {}
+
+Dialog::~Dialog() { m_shell.dialogDestroyed(*this); }
+
+void Dialog::init() {
+    m_ended = false;
+    m_result = 0;
+    onInit();
+}
+
+static bool usable(const Control* c) { return c && c->enabled && c->visible; }
+
+void Dialog::click(int id) {
+    Control* c = m_controls.count(id) ? &m_controls.at(id) : nullptr;
+    if (!usable(c)) return;
+    if (c->kind == ControlKind::CheckBox) c->checked = !c->checked;
+    onClicked(id);
+}
+
+void Dialog::select(int id, int index) {
+    Control* c = m_controls.count(id) ? &m_controls.at(id) : nullptr;
+    if (!usable(c) || index < 0 || static_cast<size_t>(index) >= c->items.size()) return;
+    if (c->selection == index) return;
+    c->selection = index;
+    onSelectionChanged(id);
+}
+
+bool Dialog::editText(int id, const std::string& text) {
+    Control* c = m_controls.count(id) ? &m_controls.at(id) : nullptr;
+    if (!usable(c) || c->readOnly) return false;
+    if (c->textLimit != 0 && text.size() > c->textLimit) return false;
+    if (c->text == text) return true;
+    c->text = text;
+    onTextChanged(id);
+    return true;
+}
+
+void Dialog::setIpOctets(int id, const std::array<uint8_t, 4>& octets) {
+    Control* c = m_controls.count(id) ? &m_controls.at(id) : nullptr;
+    if (!usable(c) || c->octets == octets) return;
+    c->octets = octets;
+    onTextChanged(id);
+}
+
+void Dialog::requestClose(int result) {
+    if (m_ended) return;
+    if (onClosing(result)) endDialog(result);
+}
+
+void Dialog::endDialog(int result) {
+    m_ended = true;
+    m_result = result;
+}
+
+std::vector<const Control*> Dialog::controls() const {
+    std::vector<const Control*> out;
+    out.reserve(m_order.size());
+    for (int id : m_order) out.push_back(&m_controls.at(id));
+    return out;
+}
+
+const Control* Dialog::find(int id) const {
+    auto it = m_controls.find(id);
+    return it == m_controls.end() ? nullptr : &it->second;
+}
+
+const Control& Dialog::control(int id) const { return m_controls.at(id); }
+Control& Dialog::control(int id) { return m_controls.at(id); }
+
+Control& Dialog::add(int id, ControlKind kind, std::string text, Rect rect) {
+    auto [it, inserted] = m_controls.try_emplace(id);
+    if (!inserted) throw std::logic_error("duplicate control id " + std::to_string(id));
+    m_order.push_back(id);
+    Control& c = it->second;
+    c.id = id;
+    c.kind = kind;
+    c.text = std::move(text);
+    c.rect = rect;
+    return c;
+}
+
+void Dialog::enable(std::initializer_list<int> ids, bool on) {
+    for (int id : ids) control(id).enabled = on;
+}
+
+void Dialog::checkRadio(int id, std::initializer_list<int> group) {
+    for (int other : group) control(other).checked = (other == id);
+    control(id).checked = true;
+}
+
+void Dialog::onClicked(int id) {
+    if (id == kIdOk || id == kIdCancel) requestClose(id);
+}
+
+}  // namespace setrion::ui

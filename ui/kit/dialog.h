@@ -1,0 +1,112 @@
+#pragma once
+#include <array>
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "ui/kit/control.h"
+#include "ui/kit/shell.h"
+
+namespace setrion::ui {
+
+// A dialog as a presentation model: every control's state plus the reactions to events.
+//
+// Host contract (gui/ and ScriptedShell):
+//  - Build one widget per control of controls(), by kind, at its rect (dialog units), inside
+//    a window of size() with title(). Call init() once before showing.
+//  - Turn user input into the entry points below (click, select, editText, setIpOctets,
+//    requestClose, timer, socketReadable). After EVERY entry point returns, re-read the
+//    state of all controls and of the window (title, windowVisible) and show it: handlers
+//    change any control they like. Shell::repaint asks for the same while a handler runs.
+//  - When ended() becomes true, close the window; runModal returns result().
+//
+// Model contract (subclasses):
+//  - Add the controls in the constructor with add(); fill and enable them in onInit().
+//  - Override the on*() handlers; call Dialog::onClicked for ids you do not handle, so that
+//    the buttons kIdOk and kIdCancel close the dialog through onClosing().
+class Dialog {
+public:
+    Dialog(Shell& shell, int templateId, std::string title, int widthDu, int heightDu);
+    virtual ~Dialog();
+    Dialog(const Dialog&) = delete;
+    Dialog& operator=(const Dialog&) = delete;
+
+    // ---- host side -------------------------------------------------------------------
+    void init();
+    // A button, icon button, check box or radio was pressed. A disabled or hidden control
+    // ignores the click. A check box toggles `checked` first.
+    void click(int id);
+    // The user chose item `index` of a list (ignored when disabled or out of range, or when
+    // it is already selected).
+    void select(int id, int index);
+    // The user changed an edit's text. Returns false and keeps the old text when the new
+    // text is longer than the control's text limit or the edit is disabled/read-only.
+    bool editText(int id, const std::string& text);
+    // The user changed an IP address control.
+    void setIpOctets(int id, const std::array<uint8_t, 4>& octets);
+    // The close box / Escape (kIdCancel) or another closing command: asks onClosing().
+    void requestClose(int result = kIdCancel);
+    void timer(int timerId) { onTimer(timerId); }
+    void socketReadable(int fd) { onSocketReadable(fd); }
+
+    int templateId() const { return m_templateId; }
+    const std::string& title() const { return m_title; }
+    int widthDu() const { return m_width; }
+    int heightDu() const { return m_height; }
+    // The window icon resource number, 0 for the application's icon.
+    int windowIcon() const { return m_windowIcon; }
+    // False while the model wants its window hidden without ending.
+    bool windowVisible() const { return m_windowVisible; }
+    bool ended() const { return m_ended; }
+    int result() const { return m_result; }
+
+    // Controls in creation order (also the tab order).
+    std::vector<const Control*> controls() const;
+    const Control* find(int id) const;
+    // The control with this id; a missing id is a programming error (throws std::out_of_range).
+    const Control& control(int id) const;
+
+    // ---- model side ------------------------------------------------------------------
+    Control& control(int id);
+    Shell& shell() { return m_shell; }
+
+protected:
+    Control& add(int id, ControlKind kind, std::string text, Rect rect);
+    void setTitle(std::string title) { m_title = std::move(title); }
+    void setWindowIcon(int icon) { m_windowIcon = icon; }
+    void setWindowVisible(bool visible) { m_windowVisible = visible; }
+    // Ends the modal loop with `result` (no onClosing() check).
+    void endDialog(int result);
+
+    void enable(int id, bool on = true) { control(id).enabled = on; }
+    void enable(std::initializer_list<int> ids, bool on);
+    void show(int id, bool on = true) { control(id).visible = on; }
+    // Checks `id` and unchecks the other radios of `group`.
+    void checkRadio(int id, std::initializer_list<int> group);
+
+    virtual void onInit() {}
+    // Default: kIdOk and kIdCancel call requestClose() with their id.
+    virtual void onClicked(int id);
+    virtual void onSelectionChanged(int /*id*/) {}
+    virtual void onTextChanged(int /*id*/) {}
+    // May the dialog close with `result`? Default yes.
+    virtual bool onClosing(int /*result*/) { return true; }
+    virtual void onTimer(int /*timerId*/) {}
+    virtual void onSocketReadable(int /*fd*/) {}
+
+private:
+    Shell& m_shell;
+    int m_templateId;
+    std::string m_title;
+    int m_width;
+    int m_height;
+    int m_windowIcon = 0;
+    bool m_windowVisible = true;
+    bool m_ended = false;
+    int m_result = 0;
+    std::map<int, Control> m_controls;
+    std::vector<int> m_order;
+};
+
+}  // namespace setrion::ui

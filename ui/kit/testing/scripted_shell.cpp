@@ -1,0 +1,133 @@
+#include "ui/kit/testing/scripted_shell.h"
+
+#include <algorithm>
+
+namespace setrion::ui::testing {
+
+ScriptedShell::ScriptedShell() {
+    // Operations under test sleep through the clock; timers due meanwhile fire, as a GUI's
+    // event processing during a wait would deliver them.
+    m_clock.setSleepHook([this](uint32_t) { fireDueTimers(m_clock.nowMs()); });
+}
+
+ScriptedShell::~ScriptedShell() { m_clock.setSleepHook({}); }
+
+void ScriptedShell::answerQuestions(std::initializer_list<int> answers) {
+    m_answers.insert(m_answers.end(), answers.begin(), answers.end());
+}
+
+void ScriptedShell::onNextModal(int templateId, ModalScript script) {
+    m_scripts[templateId].push_back(std::move(script));
+}
+
+int ScriptedShell::messageBox(const MessageBox& box) {
+    m_messages.push_back(box);
+    if (box.buttons == MessageButtons::Ok) return kIdOk;
+    if (m_answers.empty()) {
+        ++m_unscripted;
+        return kIdNo;
+    }
+    int answer = m_answers.front();
+    m_answers.pop_front();
+    return answer;
+}
+
+int ScriptedShell::runModal(Dialog& dialog) {
+    ModalRun run;
+    run.templateId = dialog.templateId();
+    run.startMs = m_clock.nowMs();
+    dialog.init();
+    run.titleAtStart = dialog.title();
+    auto it = m_scripts.find(dialog.templateId());
+    if (it != m_scripts.end() && !it->second.empty()) {
+        ModalScript script = std::move(it->second.front());
+        it->second.pop_front();
+        if (!dialog.ended()) script(dialog, *this);
+    }
+    const uint64_t bound = m_clock.nowMs() + m_modalBoundMs;
+    uint64_t due = 0;
+    while (!dialog.ended() && nextDue(due) && due <= bound) {
+        if (due > m_clock.nowMs()) m_clock.advance(due - m_clock.nowMs());
+        fireDueTimers(due);
+    }
+    if (!dialog.ended()) {
+        run.closedByShell = true;
+        dialog.requestClose(kIdOk);
+        if (!dialog.ended()) dialog.requestClose(kIdCancel);
+    }
+    run.titleAtEnd = dialog.title();
+    for (const Control* c : dialog.controls())
+        if (c->kind == ControlKind::Static) run.staticsAtEnd[c->id] = c->text;
+    run.result = dialog.result();
+    run.endMs = m_clock.nowMs();
+    dialogDestroyed(dialog);  // its window is gone: no more timers for it
+    m_modals.push_back(run);
+    return run.result;
+}
+
+void ScriptedShell::setTimer(Dialog& dialog, int timerId, uint32_t intervalMs) {
+    killTimer(dialog, timerId);
+    m_timers.push_back({&dialog, timerId, intervalMs, m_clock.nowMs() + intervalMs});
+}
+
+void ScriptedShell::killTimer(Dialog& dialog, int timerId) {
+    std::erase_if(m_timers, [&](const Timer& t) { return t.dialog == &dialog && t.id == timerId; });
+}
+
+void ScriptedShell::watchSocket(Dialog& dialog, int fd) {
+    if (!watching(dialog, fd)) m_watches.emplace_back(&dialog, fd);
+}
+
+void ScriptedShell::unwatchSocket(Dialog& dialog, int fd) {
+    std::erase(m_watches, std::pair<Dialog*, int>(&dialog, fd));
+}
+
+void ScriptedShell::dialogDestroyed(Dialog& dialog) {
+    std::erase_if(m_timers, [&](const Timer& t) { return t.dialog == &dialog; });
+    std::erase_if(m_watches, [&](const auto& w) { return w.first == &dialog; });
+}
+
+bool ScriptedShell::timerActive(const Dialog& dialog, int timerId) const {
+    return std::any_of(m_timers.begin(), m_timers.end(),
+                       [&](const Timer& t) { return t.dialog == &dialog && t.id == timerId; });
+}
+
+bool ScriptedShell::watching(const Dialog& dialog, int fd) const {
+    return std::find(m_watches.begin(), m_watches.end(),
+                     std::pair<Dialog*, int>(const_cast<Dialog*>(&dialog), fd)) != m_watches.end();
+}
+
+bool ScriptedShell::nextDue(uint64_t& due) const {
+    if (m_timers.empty()) return false;
+    due = std::min_element(m_timers.begin(), m_timers.end(),
+                           [](const Timer& a, const Timer& b) { return a.due < b.due; })
+              ->due;
+    return true;
+}
+
+void ScriptedShell::advance(uint64_t ms) {
+    const uint64_t target = m_clock.nowMs() + ms;
+    uint64_t due = 0;
+    while (nextDue(due) && due <= target) {
+        if (due > m_clock.nowMs()) m_clock.advance(due - m_clock.nowMs());
+        fireDueTimers(due);
+    }
+    if (target > m_clock.nowMs()) m_clock.advance(target - m_clock.nowMs());
+}
+
+void ScriptedShell::fireDueTimers(uint64_t untilMs) {
+    if (m_firing) return;  // a handler that sleeps must not re-enter timer delivery
+    m_firing = true;
+    for (;;) {
+        auto it = std::min_element(m_timers.begin(), m_timers.end(),
+                                   [](const Timer& a, const Timer& b) { return a.due < b.due; });
+        if (it == m_timers.end() || it->due > untilMs) break;
+        Dialog* dialog = it->dialog;
+        int id = it->id;
+        it->due += std::max<uint32_t>(it->interval, 1);
+        dialog->timer(id);  // may kill or add timers
+    }
+    m_firing = false;
+}
+
+}  // namespace setrion::ui::testing

@@ -1,0 +1,99 @@
+#pragma once
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "common/clock.h"
+#include "ui/kit/dialog.h"
+#include "ui/kit/shell.h"
+
+namespace setrion::ui::testing {
+
+// A Shell for dialog-model tests. Time is a ManualClock; timers fire when the clock passes
+// their due time (advance(), or any sleep of an operation under test). Every message box and
+// every modal dialog is recorded; Yes/No questions are answered from a script.
+class ScriptedShell final : public Shell {
+public:
+    struct ModalRun {
+        int templateId = 0;
+        std::string titleAtStart;
+        std::string titleAtEnd;
+        // Text of every Static control when the dialog ended, by id.
+        std::map<int, std::string> staticsAtEnd;
+        int result = 0;
+        uint64_t startMs = 0;
+        uint64_t endMs = 0;
+        bool closedByShell = false;  // still open after the time bound: ended with kIdOk
+    };
+    // Drives a modal dialog after its init(); may click, select, advance the clock...
+    using ModalScript = std::function<void(Dialog&, ScriptedShell&)>;
+
+    ScriptedShell();
+    ~ScriptedShell() override;
+
+    // ---- scripting ---------------------------------------------------------------------
+    // Answers for the coming Yes/No questions, in order. An unscripted question gets kIdNo
+    // and is counted in unscriptedQuestions().
+    void answerQuestions(std::initializer_list<int> answers);
+    // The next modal dialog with this template id is driven by `script` (once).
+    void onNextModal(int templateId, ModalScript script);
+    // An unscripted modal dialog runs its timers until it ends by itself, for at most this
+    // much simulated time; then the shell ends it with kIdOk. Default 60 s.
+    void setModalTimeBoundMs(uint64_t ms) { m_modalBoundMs = ms; }
+    // Moves the clock forward, firing every timer that falls due on the way, in time order.
+    void advance(uint64_t ms);
+
+    // ---- observations ------------------------------------------------------------------
+    const std::vector<MessageBox>& messages() const { return m_messages; }
+    const MessageBox* lastMessage() const { return m_messages.empty() ? nullptr : &m_messages.back(); }
+    void clearMessages() { m_messages.clear(); }
+    const std::vector<ModalRun>& modalRuns() const { return m_modals; }
+    int unscriptedQuestions() const { return m_unscripted; }
+    bool waitCursor() const { return m_waitCursor; }
+    int repaints() const { return m_repaints; }
+    bool timerActive(const Dialog& dialog, int timerId) const;
+    bool watching(const Dialog& dialog, int fd) const;
+    // The shell installs its own sleep hook on this clock (timers fire during sleeps): do
+    // not replace it.
+    ManualClock& manualClock() { return m_clock; }
+
+    // ---- Shell -------------------------------------------------------------------------
+    int messageBox(const MessageBox& box) override;
+    int runModal(Dialog& dialog) override;
+    void setTimer(Dialog& dialog, int timerId, uint32_t intervalMs) override;
+    void killTimer(Dialog& dialog, int timerId) override;
+    void watchSocket(Dialog& dialog, int fd) override;
+    void unwatchSocket(Dialog& dialog, int fd) override;
+    void setWaitCursor(bool busy) override { m_waitCursor = busy; }
+    void repaint(Dialog&) override { ++m_repaints; }
+    Clock& clock() override { return m_clock; }
+    void dialogDestroyed(Dialog& dialog) override;
+
+private:
+    struct Timer {
+        Dialog* dialog;
+        int id;
+        uint32_t interval;
+        uint64_t due;
+    };
+    void fireDueTimers(uint64_t untilMs);
+    bool nextDue(uint64_t& due) const;
+
+    ManualClock m_clock;
+    std::vector<Timer> m_timers;
+    std::vector<std::pair<Dialog*, int>> m_watches;
+    std::deque<int> m_answers;
+    std::map<int, std::deque<ModalScript>> m_scripts;
+    std::vector<MessageBox> m_messages;
+    std::vector<ModalRun> m_modals;
+    uint64_t m_modalBoundMs = 60'000;
+    int m_unscripted = 0;
+    int m_repaints = 0;
+    bool m_waitCursor = false;
+    bool m_firing = false;
+};
+
+}  // namespace setrion::ui::testing
