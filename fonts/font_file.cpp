@@ -1,0 +1,50 @@
+#include "fonts/font_file.h"
+
+#include <fstream>
+#include <system_error>
+
+#include "common/atomic_file.h"
+
+namespace setrion::fonts {
+
+std::string fileNotExistMessage(std::string_view path) {
+    return std::string(path) + " file is not exist";
+}
+
+FileBytes readWholeFile(const std::filesystem::path& path, uintmax_t maxSize) {
+    FileBytes out;
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(path, ec)) {
+        out.error = FileError::NotExist;
+        return out;
+    }
+    uintmax_t size = std::filesystem::file_size(path, ec);
+    std::ifstream in(path, std::ios::binary);
+    if (ec || !in) {
+        out.error = FileError::NotExist;
+        return out;
+    }
+    if (size > maxSize) {
+        out.error = FileError::TooLarge;
+        return out;
+    }
+    out.bytes.resize(static_cast<size_t>(size));
+    in.read(reinterpret_cast<char*>(out.bytes.data()), static_cast<std::streamsize>(size));
+    if (static_cast<uintmax_t>(in.gcount()) != size) {
+        out.error = FileError::ShortRead;
+        out.bytes.resize(static_cast<size_t>(in.gcount()));
+    }
+    return out;
+}
+
+std::string keptJobFileName(std::string_view chosen) {
+    std::string name(chosen);
+    if (name.find(".tfd") == std::string::npos) name += ".tfd";
+    return name;
+}
+
+bool keepFontJob(const std::filesystem::path& path, std::string_view job, std::string* error) {
+    return writeFileAtomically(path, job, error);
+}
+
+}  // namespace setrion::fonts

@@ -1,0 +1,46 @@
+#pragma once
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace setrion::fonts {
+
+// Texts shown by the font download (caption kFontErrorCaption).
+inline constexpr const char* kFontErrorCaption = "Error";
+inline constexpr const char* kWriteOpenFailed = "Write Open Failed";
+inline constexpr const char* kReadFileSizeError = "Read file size error";
+inline constexpr const char* kFontDownloadFailed = "Font download failed.";
+inline constexpr const char* kFontTooLarge = "Font file is too large.";
+inline constexpr const char* kFontDownloadQuestion = "Download font to printer ?";
+inline constexpr const char* kFontDownloadQuestionCaption = "Setrion";
+inline constexpr const char* kFontDownloadSuccess = "Font download is success.";
+// "<path> file is not exist"
+std::string fileNotExistMessage(std::string_view path);
+
+// The largest TrueType file accepted; the job's size field has 32 bits, and the printer's
+// memory is far smaller.
+inline constexpr uintmax_t kMaxFontFileSize = 256u * 1024u * 1024u;
+
+enum class FileError { None, NotExist, TooLarge, ShortRead };
+
+// Reads a whole file. NotExist when it cannot be opened, TooLarge past kMaxFontFileSize,
+// ShortRead when fewer bytes arrive than its size.
+struct FileBytes {
+    FileError error = FileError::None;
+    std::vector<uint8_t> bytes;
+};
+FileBytes readWholeFile(const std::filesystem::path& path,
+                        uintmax_t maxSize = kMaxFontFileSize);
+
+// The name a job is kept under: the chosen name with ".tfd" added unless it contains it.
+std::string keptJobFileName(std::string_view chosen);
+
+// Writes the job to a temporary file beside `path` and renames it over `path`; false (with
+// a reason in `error`) when that fails.
+bool keepFontJob(const std::filesystem::path& path, std::string_view job,
+                 std::string* error = nullptr);
+
+}  // namespace setrion::fonts

@@ -1,0 +1,31 @@
+#include "fonts/font_transfer.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <span>
+
+namespace setrion::fonts {
+
+TransferResult sendFontJob(PrinterLink& link, std::string_view job,
+                           const ProgressCallback& progress) {
+    TransferResult result;
+    // A job shorter than ten bytes would give empty pieces and never end.
+    const size_t pieceSize = std::max<size_t>(job.size() / 10, 1);
+    int position = 0;
+    size_t offset = 0;
+    while (offset < job.size()) {
+        size_t n = std::min(pieceSize, job.size() - offset);
+        auto piece = std::span(reinterpret_cast<const uint8_t*>(job.data()) + offset, n);
+        int written = link.write(piece);
+        ++result.pieces;
+        if (written > 0) result.sent += static_cast<size_t>(written);
+        if (written != static_cast<int>(n)) return result;
+        offset += n;
+        position = std::min(position + 10, 100);
+        if (progress) progress(position);
+    }
+    result.ok = true;
+    return result;
+}
+
+}  // namespace setrion::fonts

@@ -1,0 +1,81 @@
+#include "fonts/font_file.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <fstream>
+#include <iterator>
+
+namespace setrion::fonts {
+namespace {
+
+namespace fs = std::filesystem;
+
+class FontFileTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        m_dir = fs::temp_directory_path() / ("setrion_font_file_" + std::to_string(::getpid()));
+        fs::remove_all(m_dir);
+        fs::create_directories(m_dir);
+    }
+    void TearDown() override { fs::remove_all(m_dir); }
+    fs::path m_dir;
+};
+
+TEST(KeptJobFileName, AddsTheExtensionUnlessPresent) {
+    EXPECT_EQ(keptJobFileName("myfont"), "myfont.tfd");
+    EXPECT_EQ(keptJobFileName("myfont.tfd"), "myfont.tfd");
+    EXPECT_EQ(keptJobFileName("/home/u/jobs/myfont"), "/home/u/jobs/myfont.tfd");
+    EXPECT_EQ(keptJobFileName("myfont.doc"), "myfont.doc.tfd");
+}
+
+TEST(FontMessages, Texts) {
+    EXPECT_EQ(fileNotExistMessage("/usr/share/fonts/a.ttf"), "/usr/share/fonts/a.ttf file is not exist");
+    EXPECT_STREQ(kWriteOpenFailed, "Write Open Failed");
+    EXPECT_STREQ(kReadFileSizeError, "Read file size error");
+    EXPECT_STREQ(kFontDownloadQuestion, "Download font to printer ?");
+    EXPECT_STREQ(kFontDownloadQuestionCaption, "Setrion");
+    EXPECT_STREQ(kFontDownloadSuccess, "Font download is success.");
+    EXPECT_STREQ(kFontErrorCaption, "Error");
+}
+
+TEST_F(FontFileTest, ReadsAWholeFile) {
+    fs::path p = m_dir / "a.ttf";
+    std::ofstream(p, std::ios::binary) << std::string("\x00\x01\xFFxyz", 6);
+    FileBytes f = readWholeFile(p);
+    EXPECT_EQ(f.error, FileError::None);
+    EXPECT_EQ(f.bytes, (std::vector<uint8_t>{0x00, 0x01, 0xFF, 'x', 'y', 'z'}));
+}
+
+TEST_F(FontFileTest, MissingFileOrFolderIsNotExist) {
+    EXPECT_EQ(readWholeFile(m_dir / "missing.ttf").error, FileError::NotExist);
+    EXPECT_EQ(readWholeFile(m_dir).error, FileError::NotExist);
+}
+
+TEST_F(FontFileTest, FileAboveTheLimitIsRefusedBeforeReading) {
+    fs::path p = m_dir / "big.ttf";
+    std::ofstream(p, std::ios::binary) << std::string(2000, 'a');
+    FileBytes f = readWholeFile(p, 1999);
+    EXPECT_EQ(f.error, FileError::TooLarge);
+    EXPECT_TRUE(f.bytes.empty());
+    EXPECT_EQ(readWholeFile(p, 2000).error, FileError::None);
+}
+
+TEST_F(FontFileTest, KeptJobHoldsTheExactTextAndNoTemporaryFile) {
+    fs::path p = m_dir / "myfont.tfd";
+    std::ofstream(p) << "older and longer content that must be replaced";
+    ASSERT_TRUE(keepFontJob(p, "{W,100,A,R,8|\r\n}"));
+    std::ifstream in(p, std::ios::binary);
+    std::string back((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(back, "{W,100,A,R,8|\r\n}");
+    EXPECT_EQ(std::distance(fs::directory_iterator(m_dir), fs::directory_iterator()), 1);
+}
+
+TEST_F(FontFileTest, JobInAMissingFolderFails) {
+    std::string why;
+    EXPECT_FALSE(keepFontJob(m_dir / "no" / "such.tfd", "x", &why));
+    EXPECT_FALSE(why.empty());
+}
+
+}  // namespace
+}  // namespace setrion::fonts
