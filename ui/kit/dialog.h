@@ -14,11 +14,11 @@ namespace setrion::ui {
 //
 // Host contract (gui/ and ScriptedShell):
 //  - Build one widget per control of controls(), by kind, at its rect (dialog units), inside
-//    a window of size() with title(). Call init() once before showing.
+//    a window of widthDu() x heightDu() with title(). Call init() once before showing.
 //  - Turn user input into the entry points below (click, select, editText, setIpOctets,
-//    requestClose, timer, socketReadable). After EVERY entry point returns, re-read the
-//    state of all controls and of the window (title, windowVisible) and show it: handlers
-//    change any control they like. Shell::repaint asks for the same while a handler runs.
+//    requestClose, timer, socketReadable, systemCommand). After EVERY entry point returns,
+//    re-read the state of all controls and of the window (title, windowVisible) and show
+//    it: handlers change any control they like. Shell::repaint asks for the same while a handler runs.
 //  - When ended() becomes true, close the window; runModal returns result().
 //
 // Model contract (subclasses):
@@ -48,6 +48,8 @@ public:
     // The close box / Escape (kIdCancel) or another closing command: asks onClosing().
     void requestClose(int result = kIdCancel);
     void timer(int timerId) { onTimer(timerId); }
+    // A command from the window's system menu (see systemMenuItems()).
+    void systemCommand(int command) { onSystemCommand(command); }
     void socketReadable(int fd) { onSocketReadable(fd); }
 
     int templateId() const { return m_templateId; }
@@ -56,6 +58,13 @@ public:
     int heightDu() const { return m_height; }
     // The window icon resource number, 0 for the application's icon.
     int windowIcon() const { return m_windowIcon; }
+    // Entries the host appends to the window's system menu (after a separator), in order;
+    // choosing one calls systemCommand(command).
+    struct MenuItem {
+        int command = 0;
+        std::string text;  // '&' marks a mnemonic
+    };
+    const std::vector<MenuItem>& systemMenuItems() const { return m_systemMenu; }
     // False while the model wants its window hidden without ending.
     bool windowVisible() const { return m_windowVisible; }
     bool ended() const { return m_ended; }
@@ -75,6 +84,9 @@ protected:
     Control& add(int id, ControlKind kind, std::string text, Rect rect);
     void setTitle(std::string title) { m_title = std::move(title); }
     void setWindowIcon(int icon) { m_windowIcon = icon; }
+    void addSystemMenuItem(int command, std::string text) {
+        m_systemMenu.push_back({command, std::move(text)});
+    }
     void setWindowVisible(bool visible) { m_windowVisible = visible; }
     // Ends the modal loop with `result` (no onClosing() check).
     void endDialog(int result);
@@ -94,6 +106,7 @@ protected:
     virtual bool onClosing(int /*result*/) { return true; }
     virtual void onTimer(int /*timerId*/) {}
     virtual void onSocketReadable(int /*fd*/) {}
+    virtual void onSystemCommand(int /*command*/) {}
 
 private:
     Shell& m_shell;
@@ -105,6 +118,7 @@ private:
     bool m_windowVisible = true;
     bool m_ended = false;
     int m_result = 0;
+    std::vector<MenuItem> m_systemMenu;
     std::map<int, Control> m_controls;
     std::vector<int> m_order;
 };
