@@ -1,0 +1,58 @@
+#pragma once
+#include <QDialog>
+#include <QRect>
+#include <map>
+#include <memory>
+#include <vector>
+
+#include "ui/kit/dialog.h"
+
+namespace setrion::gui {
+
+class QtShell;
+
+// Shows one dialog model as a Qt window: one widget per control, chosen by its kind and
+// placed at its rectangle in dialog units. User input goes to the model's entry points;
+// after every entry point (and on the shell's repaint) render() shows the whole model again.
+class DialogView : public QDialog {
+    Q_OBJECT
+public:
+    DialogView(ui::Dialog& model, QtShell& shell, QWidget* parent = nullptr);
+    ~DialogView() override;
+
+    ui::Dialog& model() { return m_model; }
+    // Shows the model's state in every widget and in the window; closes the window once
+    // the model has ended.
+    void render();
+    // Runs one model entry point, then renders.
+    template <class F>
+    void dispatch(F&& entry) {
+        if (m_rendering) return;  // a widget signalling while it is being set
+        entry();
+        render();
+    }
+    QWidget* widget(int id) const;
+    // Pixel rectangle of a rectangle in dialog units, by this window's font.
+    QRect toPixels(const ui::Rect& du) const;
+    QSize baseUnits() const { return m_base; }
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void reject() override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    struct Binding;
+    QWidget* createWidget(const ui::Control& c);
+    void renderControl(Binding& b, const ui::Control& c);
+
+    ui::Dialog& m_model;
+    QtShell& m_shell;
+    QSize m_base;
+    bool m_rendering = false;
+    bool m_closing = false;
+    std::vector<std::unique_ptr<Binding>> m_bindings;
+    std::map<int, Binding*> m_byId;
+};
+
+}  // namespace setrion::gui

@@ -1,0 +1,47 @@
+#include "gui/ip_address_edit.h"
+
+#include <QHBoxLayout>
+#include <QIntValidator>
+#include <QLabel>
+#include <QLineEdit>
+
+namespace setrion::gui {
+
+IpAddressEdit::IpAddressEdit(QWidget* parent) : QWidget(parent) {
+    auto* row = new QHBoxLayout(this);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->setSpacing(0);
+    for (size_t i = 0; i < m_fields.size(); ++i) {
+        if (i > 0) row->addWidget(new QLabel(".", this));
+        auto* f = new QLineEdit(this);
+        f->setValidator(new QIntValidator(0, 255, f));
+        f->setMaxLength(3);
+        f->setAlignment(Qt::AlignCenter);
+        f->setFrame(false);
+        row->addWidget(f, 1);
+        m_fields[i] = f;
+        connect(f, &QLineEdit::textEdited, this, [this, i](const QString& text) {
+            // Three digits move on to the next field, as the system control does.
+            if (text.size() == 3 && i + 1 < m_fields.size()) m_fields[i + 1]->setFocus();
+            emit octetsEdited();
+        });
+    }
+    setAutoFillBackground(true);
+    setBackgroundRole(QPalette::Base);
+}
+
+std::array<uint8_t, 4> IpAddressEdit::octets() const {
+    std::array<uint8_t, 4> out{};
+    for (size_t i = 0; i < out.size(); ++i)
+        out[i] = static_cast<uint8_t>(std::clamp(m_fields[i]->text().toInt(), 0, 255));
+    return out;
+}
+
+void IpAddressEdit::setOctets(const std::array<uint8_t, 4>& octets) {
+    for (size_t i = 0; i < octets.size(); ++i) {
+        const QString text = QString::number(octets[i]);
+        if (m_fields[i]->text() != text) m_fields[i]->setText(text);
+    }
+}
+
+}  // namespace setrion::gui
