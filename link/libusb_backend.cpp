@@ -11,31 +11,49 @@ namespace {
 
 UsbError fromLibusb(int code) {
     switch (code) {
-        case LIBUSB_SUCCESS: return UsbError::Ok;
-        case LIBUSB_ERROR_IO: return UsbError::Io;
-        case LIBUSB_ERROR_INVALID_PARAM: return UsbError::InvalidParam;
-        case LIBUSB_ERROR_ACCESS: return UsbError::Access;
-        case LIBUSB_ERROR_NO_DEVICE: return UsbError::NoDevice;
-        case LIBUSB_ERROR_NOT_FOUND: return UsbError::NotFound;
-        case LIBUSB_ERROR_BUSY: return UsbError::Busy;
-        case LIBUSB_ERROR_TIMEOUT: return UsbError::Timeout;
-        case LIBUSB_ERROR_OVERFLOW: return UsbError::Overflow;
-        case LIBUSB_ERROR_PIPE: return UsbError::Pipe;
-        case LIBUSB_ERROR_INTERRUPTED: return UsbError::Interrupted;
-        case LIBUSB_ERROR_NO_MEM: return UsbError::NoMemory;
-        case LIBUSB_ERROR_NOT_SUPPORTED: return UsbError::NotSupported;
-        default: break;
+        case LIBUSB_SUCCESS:
+            return UsbError::Ok;
+        case LIBUSB_ERROR_IO:
+            return UsbError::Io;
+        case LIBUSB_ERROR_INVALID_PARAM:
+            return UsbError::InvalidParam;
+        case LIBUSB_ERROR_ACCESS:
+            return UsbError::Access;
+        case LIBUSB_ERROR_NO_DEVICE:
+            return UsbError::NoDevice;
+        case LIBUSB_ERROR_NOT_FOUND:
+            return UsbError::NotFound;
+        case LIBUSB_ERROR_BUSY:
+            return UsbError::Busy;
+        case LIBUSB_ERROR_TIMEOUT:
+            return UsbError::Timeout;
+        case LIBUSB_ERROR_OVERFLOW:
+            return UsbError::Overflow;
+        case LIBUSB_ERROR_PIPE:
+            return UsbError::Pipe;
+        case LIBUSB_ERROR_INTERRUPTED:
+            return UsbError::Interrupted;
+        case LIBUSB_ERROR_NO_MEM:
+            return UsbError::NoMemory;
+        case LIBUSB_ERROR_NOT_SUPPORTED:
+            return UsbError::NotSupported;
+        default:
+            break;
     }
     return UsbError::Other;
 }
 
 // libusb treats a time-out of 0 as "wait for ever": never pass it on.
-unsigned int boundedTimeout(uint32_t ms) { return ms == 0 ? 1U : ms; }
+unsigned int boundedTimeout(uint32_t ms) {
+    return ms == 0 ? 1U : ms;
+}
 
-int clampLength(size_t n) { return n > static_cast<size_t>(INT_MAX) ? INT_MAX : static_cast<int>(n); }
+int clampLength(size_t n) {
+    return n > static_cast<size_t>(INT_MAX) ? INT_MAX : static_cast<int>(n);
+}
 
 class LibusbHandle final : public UsbDeviceHandle {
-public:
+  public:
     explicit LibusbHandle(libusb_device_handle* h) : m_handle(h) {}
     ~LibusbHandle() override { libusb_close(m_handle); }
     LibusbHandle(const LibusbHandle&) = delete;
@@ -82,7 +100,7 @@ public:
         return fromLibusb(r);
     }
 
-private:
+  private:
     libusb_device_handle* m_handle;
 };
 
@@ -110,7 +128,7 @@ void describeInterfaces(libusb_device* dev, DeviceInfo& info) {
 }
 
 class LibusbBackend final : public UsbBackend {
-public:
+  public:
     ~LibusbBackend() override {
         if (m_context) libusb_exit(m_context);
     }
@@ -158,7 +176,7 @@ public:
         return result;
     }
 
-private:
+  private:
     // The context is created once; a failed start (no USB file system, as in a container)
     // is remembered so every later call fails at once the same way.
     UsbError context(libusb_context*& ctx) {

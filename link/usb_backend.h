@@ -66,7 +66,7 @@ struct DeviceInfo {
 // it. The handle closes the device when destroyed. Transfers and interface calls may be made
 // from any one thread at a time.
 class UsbDeviceHandle {
-public:
+  public:
     virtual ~UsbDeviceHandle() = default;
 
     virtual UsbError claimInterface(uint8_t number) = 0;
@@ -80,8 +80,8 @@ public:
     virtual UsbError attachKernelDriver(uint8_t number) = 0;
     // Bulk OUT. `transferred` is set to the bytes the device accepted, also on failure (a
     // transfer cut by a time-out or an unplug may have delivered a part).
-    virtual UsbError bulkWrite(uint8_t endpoint, std::span<const uint8_t> data,
-                               size_t& transferred, uint32_t timeoutMs) = 0;
+    virtual UsbError bulkWrite(uint8_t endpoint, std::span<const uint8_t> data, size_t& transferred,
+                               uint32_t timeoutMs) = 0;
     // Bulk IN. `transferred` is set to the bytes received; a time-out with nothing received
     // returns UsbError::Timeout with transferred 0. `buffer` should be a multiple of the
     // endpoint's packet size, or a long packet ends in UsbError::Overflow.
@@ -91,7 +91,7 @@ public:
 
 // The system's USB devices. Members may be called from several threads.
 class UsbBackend {
-public:
+  public:
     virtual ~UsbBackend() = default;
     // Replaces `devices` with the devices present now.
     virtual UsbError enumerate(std::vector<DeviceInfo>& devices) = 0;

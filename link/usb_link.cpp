@@ -36,7 +36,9 @@ void traceError(const char* what, UsbError error) {
 UsbLink::UsbLink(usb::UsbBackend& backend, Clock& clock, UsbLinkOptions options)
     : m_backend(backend), m_clock(clock), m_options(options) {}
 
-UsbLink::~UsbLink() { closePort(); }
+UsbLink::~UsbLink() {
+    closePort();
+}
 
 std::optional<UsbPrinterInterface> UsbLink::acceptedInterface(const usb::DeviceInfo& device) {
     if (!isAcceptedId(device.vendorId, device.productId)) return std::nullopt;
@@ -50,8 +52,8 @@ std::optional<UsbPrinterInterface> UsbLink::acceptedInterface(const usb::DeviceI
             if (!ep.isIn() && !out) out = &ep;
         }
         if (!out || !in) continue;
-        return UsbPrinterInterface{iface.number, iface.alternateSetting, out->address,
-                                   in->address, in->maxPacketSize};
+        return UsbPrinterInterface{iface.number, iface.alternateSetting, out->address, in->address,
+                                   in->maxPacketSize};
     }
     return std::nullopt;
 }
@@ -160,7 +162,8 @@ bool UsbLink::handOverToReconnect(const std::shared_ptr<usb::UsbDeviceHandle>& f
                 start = true;
             }
         }
-        if (!start) return m_threadRunning;
+        // Not ours to hand over: a thread is searching already, or has put a new handle in.
+        if (!start) return m_threadRunning || m_session.handle != nullptr;
     }
     releaseSession(lost, false);
     if (m_thread.joinable()) m_thread.join();  // a thread that has ended already
@@ -211,16 +214,18 @@ int UsbLink::write(std::span<const uint8_t> data) {
                 traceError("USB write failed", e);
             }
             failed = true;
-            if (!deadline) deadline = SteadyClock::now() + std::chrono::milliseconds(m_options.writeBoundMs);
-            if (!handOverToReconnect(handle)) {
+            if (!deadline)
+                deadline = SteadyClock::now() + std::chrono::milliseconds(m_options.writeBoundMs);
+            bool searching = handOverToReconnect(handle);
+            handle.reset();  // the failed device is closed before the search reopens it
+            if (!searching) {
                 trace("USB write abandoned: device lost");
                 m_writeEndMs = m_clock.nowMs();
                 return 0;
             }
             std::unique_lock lock(m_mutex);
-            bool back = m_changed.wait_until(lock, *deadline, [&] {
-                return (m_session.handle && m_session.handle != handle) || !m_threadRunning;
-            });
+            bool back = m_changed.wait_until(lock, *deadline,
+                                             [&] { return m_session.handle || !m_threadRunning; });
             if (!back || !m_session.handle) {
                 lock.unlock();
                 trace("USB write abandoned: device lost");

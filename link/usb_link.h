@@ -48,15 +48,15 @@ struct UsbPrinterInterface {
 // Every operation is for one thread (the user-interface thread); the reconnect thread
 // shares the handle and the flags with it under a mutex.
 class UsbLink final : public PrinterLink {
-public:
+  public:
     static constexpr size_t kBlockSize = 1024;
     static constexpr int kOpenOk = 0;
     static constexpr int kOpenFailed = 1;
     static constexpr int kCloseOk = 0;
     static constexpr int kCloseNotOpen = 3;
 
-    explicit UsbLink(usb::UsbBackend& backend = usb::libusbBackend(),
-                     Clock& clock = systemClock(), UsbLinkOptions options = {});
+    explicit UsbLink(usb::UsbBackend& backend = usb::libusbBackend(), Clock& clock = systemClock(),
+                     UsbLinkOptions options = {});
     ~UsbLink() override;
     UsbLink(const UsbLink&) = delete;
     UsbLink& operator=(const UsbLink&) = delete;
@@ -87,7 +87,7 @@ public:
     // accepted printer (ids 0x12EE:0x9485 or 0x0525:0xA702, printer class, bulk OUT and IN).
     static std::optional<UsbPrinterInterface> acceptedInterface(const usb::DeviceInfo& device);
 
-private:
+  private:
     struct Session {
         std::shared_ptr<usb::UsbDeviceHandle> handle;
         UsbPrinterInterface iface;
@@ -97,7 +97,7 @@ private:
     usb::UsbError findAndOpen(Session& session);
     void releaseSession(Session& session, bool sendZeroByte);
     // Drops the failed handle and starts the reconnect thread when armed. False when no
-    // thread is (or will be) looking for the device.
+    // thread is looking for the device and no new handle is in place.
     bool handOverToReconnect(const std::shared_ptr<usb::UsbDeviceHandle>& failed);
     void stopReconnect();
     void reconnectLoop();

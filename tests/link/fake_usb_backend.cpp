@@ -7,7 +7,7 @@ namespace setrion::test {
 using usb::UsbError;
 
 class FakeUsbBackend::Handle final : public usb::UsbDeviceHandle {
-public:
+  public:
     Handle(FakeUsbBackend& bus, size_t index, size_t plugCount)
         : m_bus(bus), m_index(index), m_plugCount(plugCount) {}
     ~Handle() override {
@@ -69,6 +69,15 @@ public:
         Device* d = live();
         if (!d) return UsbError::NoDevice;
         if (!d->claimed || endpoint != 0x01) return UsbError::InvalidParam;
+        if (d->nextWriteError != UsbError::Ok) {
+            UsbError e = d->nextWriteError;
+            d->nextWriteError = UsbError::Ok;
+            transferred = std::min(data.size(), d->nextWriteDeliver);
+            d->received.insert(d->received.end(), data.begin(),
+                               data.begin() + static_cast<long>(transferred));
+            d->events.push_back("out " + std::to_string(transferred) + " " + usb::usbErrorName(e));
+            return e;
+        }
         size_t room = data.size();
         if (d->unplugAt != kNever)
             room = d->unplugAt > d->received.size()
@@ -104,7 +113,7 @@ public:
         return UsbError::Ok;
     }
 
-private:
+  private:
     Device* live() {
         Device& d = m_bus.m_devices[m_index];
         return d.present && d.plugCount == m_plugCount ? &d : nullptr;
@@ -164,6 +173,12 @@ void FakeUsbBackend::unplugAfterBytes(size_t device, size_t total) {
 void FakeUsbBackend::replugAfterEnumerations(size_t device, size_t count) {
     std::lock_guard lock(m_mutex);
     m_devices[device].replugCountdown = count;
+}
+
+void FakeUsbBackend::failNextWrite(size_t device, UsbError error, size_t deliver) {
+    std::lock_guard lock(m_mutex);
+    m_devices[device].nextWriteError = error;
+    m_devices[device].nextWriteDeliver = deliver;
 }
 
 void FakeUsbBackend::setOpenError(size_t device, UsbError error) {

@@ -16,7 +16,7 @@ namespace setrion::test {
 // plugged back, refuse to open, hold their interface, and record what they receive.
 // Safe to use from the link's two threads and the test at once.
 class FakeUsbBackend final : public usb::UsbBackend {
-public:
+  public:
     static constexpr size_t kNever = std::numeric_limits<size_t>::max();
 
     // A device with one interface of `interfaceClass` (7 = printer) carrying bulk OUT 0x01
@@ -35,6 +35,9 @@ public:
     // An unplugged device comes back on this many-th enumeration from now (1 = the next).
     void replugAfterEnumerations(size_t device, size_t count);
 
+    // The next OUT transfer accepts at most `deliver` bytes and then fails with `error`
+    // (a stalled or busy printer that stays on the bus).
+    void failNextWrite(size_t device, usb::UsbError error, size_t deliver);
     void setOpenError(size_t device, usb::UsbError error);
     void setInterfaceHeld(size_t device, bool held);
     void setKernelDriverBound(size_t device, bool bound);
@@ -55,7 +58,7 @@ public:
     usb::UsbError open(const usb::DeviceInfo& device,
                        std::unique_ptr<usb::UsbDeviceHandle>& handle) override;
 
-private:
+  private:
     class Handle;
     struct Device {
         usb::DeviceInfo info;
@@ -67,6 +70,8 @@ private:
         bool claimed = false;
         size_t unplugAt = kNever;
         size_t replugCountdown = 0;
+        usb::UsbError nextWriteError = usb::UsbError::Ok;
+        size_t nextWriteDeliver = 0;
         std::vector<uint8_t> received;
         std::vector<size_t> transferSizes;
         std::deque<uint8_t> input;

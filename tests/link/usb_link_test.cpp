@@ -23,7 +23,9 @@ std::vector<uint8_t> pattern(size_t n) {
     return v;
 }
 
-std::vector<uint8_t> bytesOf(const std::string& s) { return {s.begin(), s.end()}; }
+std::vector<uint8_t> bytesOf(const std::string& s) {
+    return {s.begin(), s.end()};
+}
 
 long long elapsedMs(Steady::time_point since) {
     return std::chrono::duration_cast<Ms>(Steady::now() - since).count();
@@ -51,7 +53,7 @@ UsbLinkOptions fastOptions() {
 }
 
 class UsbLinkTest : public ::testing::Test {
-protected:
+  protected:
     FakeUsbBackend bus;
     ManualClock clock;
 };
@@ -120,9 +122,8 @@ TEST_F(UsbLinkTest, OpenSkipsOtherIdsAndClaimsThePrinterFromItsKernelDriver) {
     EXPECT_FALSE(bus.kernelDriverBound(printer));
 
     EXPECT_EQ(link.closePort(), 0);
-    EXPECT_EQ(bus.events(printer),
-              (std::vector<std::string>{"open", "detach 0", "claim 0", "out 1", "release 0",
-                                        "attach 0", "close"}));
+    EXPECT_EQ(bus.events(printer), (std::vector<std::string>{"open", "detach 0", "claim 0", "out 1",
+                                                             "release 0", "attach 0", "close"}));
     EXPECT_TRUE(bus.kernelDriverBound(printer));
     EXPECT_EQ(bus.openHandles(), 0u);
 }
@@ -256,6 +257,21 @@ TEST_P(UsbLinkUnplugTest, UnplugMidWriteReconnectsAndDeliversEveryByteOnce) {
 INSTANTIATE_TEST_SUITE_P(CutPoints, UsbLinkUnplugTest,
                          ::testing::Values(size_t{1}, size_t{4096}, size_t{5000}, size_t{10239}));
 
+TEST_F(UsbLinkTest, AStalledTransferReopensTheSamePrinterAndSendsOnlyTheRest) {
+    size_t printer = bus.addDevice(FakeUsbBackend::printer(0x12EE, 0x9485));
+    UsbLink link(bus, clock, fastOptions());
+    ASSERT_EQ(link.open(), 0);
+    bus.failNextWrite(printer, usb::UsbError::Timeout, 300);
+    const auto data = pattern(1500);
+    EXPECT_EQ(link.write(data), 0);
+    EXPECT_EQ(bus.received(printer), data);
+    EXPECT_EQ(bus.events(printer),
+              (std::vector<std::string>{"open", "detach 0", "claim 0", "out 300 timeout",
+                                        "release 0", "attach 0", "close", "open", "detach 0",
+                                        "claim 0", "out 724", "out 476"}));
+    EXPECT_TRUE(link.reconnected());
+}
+
 TEST_F(UsbLinkTest, ADeviceThatNeverReturnsEndsTheWriteAfterTheBound) {
     size_t printer = bus.addDevice(FakeUsbBackend::printer(0x12EE, 0x9485));
     UsbLinkOptions o = fastOptions();
@@ -343,8 +359,8 @@ TEST_F(UsbLinkTest, RepeatedUnplugsWhileWritingAndPollingStayConsistent) {
     std::atomic<int> observed{0};
     std::thread watcher([&] {
         while (!done) {
-            observed += link.isOpen() + link.searching() + link.reconnected() +
-                        link.reconnectRunning();
+            observed +=
+                link.isOpen() + link.searching() + link.reconnected() + link.reconnectRunning();
             std::this_thread::yield();
         }
     });
