@@ -1,0 +1,71 @@
+#include "link/port_names.h"
+
+#include <cctype>
+#include <cstdlib>
+
+namespace setrion {
+namespace {
+
+bool equalsIgnoreCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (std::toupper(static_cast<unsigned char>(a[i])) !=
+            std::toupper(static_cast<unsigned char>(b[i])))
+            return false;
+    return true;
+}
+
+// "COMn": 0 when the name does not start with COM; -1 when the number is not 1..9.
+int comNumber(std::string_view name) {
+    if (name.size() < 3 || !equalsIgnoreCase(name.substr(0, 3), "COM")) return 0;
+    std::string_view digits = name.substr(3);
+    if (digits.size() == 1 && digits[0] >= '1' && digits[0] <= '9') return digits[0] - '0';
+    for (char c : digits)
+        if (!std::isdigit(static_cast<unsigned char>(c))) return 0;  // e.g. "COMPORT": a path
+    return -1;
+}
+
+}  // namespace
+
+std::string addPortMapping(std::string_view mapping, PortMap& map) {
+    size_t eq = mapping.find('=');
+    if (eq == std::string_view::npos)
+        return "expected COMn=PATH, got \"" + std::string(mapping) + "\"";
+    std::string_view name = mapping.substr(0, eq);
+    std::string_view path = mapping.substr(eq + 1);
+    int n = comNumber(name);
+    if (n <= 0) return "\"" + std::string(name) + "\" is not one of COM1..COM9";
+    if (path.empty()) return "no device path for " + std::string(name);
+    map["COM" + std::to_string(n)] = std::string(path);
+    return {};
+}
+
+std::optional<ResolvedPort> resolvePort(std::string_view name, const PortMap& map,
+                                        std::string* error, const EnvLookup& env) {
+    auto fail = [&](std::string why) -> std::optional<ResolvedPort> {
+        if (error) *error = std::move(why);
+        return std::nullopt;
+    };
+    if (name.empty()) return fail("no port given");
+    if (equalsIgnoreCase(name, "USB")) return ResolvedPort{ResolvedPort::Kind::Usb, {}};
+    int n = comNumber(name);
+    if (n < 0) return fail("\"" + std::string(name) + "\" is not one of COM1..COM9");
+    if (n == 0) return ResolvedPort{ResolvedPort::Kind::Serial, std::string(name)};
+
+    std::string canonical = "COM" + std::to_string(n);
+    if (auto it = map.find(canonical); it != map.end())
+        return ResolvedPort{ResolvedPort::Kind::Serial, it->second};
+    std::string var = "SETRION_" + canonical;
+    const char* value = env ? env(var.c_str()) : std::getenv(var.c_str());
+    if (value && *value) return ResolvedPort{ResolvedPort::Kind::Serial, value};
+    return ResolvedPort{ResolvedPort::Kind::Serial, "/dev/ttyS" + std::to_string(n - 1)};
+}
+
+std::vector<std::string> portListNames() {
+    std::vector<std::string> names;
+    for (int i = 1; i <= 9; ++i) names.push_back("COM" + std::to_string(i));
+    names.push_back("USB");
+    return names;
+}
+
+}  // namespace setrion

@@ -1,0 +1,36 @@
+#pragma once
+#include <functional>
+#include <map>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace setrion {
+
+// What a port name from the lists or the command line stands for.
+struct ResolvedPort {
+    enum class Kind { Serial, Usb } kind = Kind::Serial;
+    // The tty to open (Serial only).
+    std::string device;
+};
+
+// Port name -> device overrides: "COM3" -> "/dev/ttyUSB0".
+using PortMap = std::map<std::string, std::string>;
+// Looks up an environment variable; null when unset.
+using EnvLookup = std::function<const char*(const char*)>;
+
+// Adds one "COMn=PATH" mapping (n from 1 to 9). Returns an error text, empty on success.
+std::string addPortMapping(std::string_view mapping, PortMap& map);
+
+// "USB" is the USB link. "COM1".."COM9" resolve to a mapping given in `map`, else the
+// environment's SETRION_COMn, else /dev/ttyS{n-1}. Anything else is a device path used as
+// given. Returns nullopt for an empty name or a COM number outside 1..9; `error` says why.
+std::optional<ResolvedPort> resolvePort(std::string_view name, const PortMap& map,
+                                        std::string* error = nullptr,
+                                        const EnvLookup& env = nullptr);
+
+// The names the port lists offer, in list order: "COM1".."COM9", "USB".
+std::vector<std::string> portListNames();
+
+}  // namespace setrion
