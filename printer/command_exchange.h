@@ -60,12 +60,16 @@ private:
 };
 
 // `! U1 setvar "NAME" "VALUE"\r\n`, `! U1 getvar "NAME"\r\n`, `! U1 setvar "NAME"\r\n`.
-// Return nullopt when the line would not fit its buffer (64 bytes, or `bufferSize`): a value
-// too long is refused, never cut.
+// Return nullopt when the line would not fit its buffer (64 bytes, or `bufferSize`) with its
+// terminating zero: a value too long is refused, never cut. A name or value with a double
+// quote or a control character (which would end or split the line) is refused too.
 std::optional<std::string> printerSetvar(std::string_view name, std::string_view value,
                                          size_t bufferSize = 64);
 std::optional<std::string> printerGetvar(std::string_view name, size_t bufferSize = 64);
 std::optional<std::string> printerSetvarNoValue(std::string_view name, size_t bufferSize = 64);
+// The line buffer for a variable: 128 bytes for "bluetooth.bluetooth_pin" and
+// "bluetooth.discoverable", 64 for the others.
+size_t printerCommandBufferSize(std::string_view name);
 
 // Value extraction from a getvar answer: every leading and trailing double quote removed.
 std::string stripQuotes(std::string_view answer);
