@@ -1,4 +1,5 @@
 #include "fonts/font_file.h"
+#include "fonts/font_download.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -75,6 +76,30 @@ TEST_F(FontFileTest, JobInAMissingFolderFails) {
     std::string why;
     EXPECT_FALSE(keepFontJob(m_dir / "no" / "such.tfd", "x", &why));
     EXPECT_FALSE(why.empty());
+}
+
+TEST_F(FontFileTest, MakeJobReadsTheFontOrNamesTheMissingPath) {
+    fs::path p = m_dir / "Demo.ttf";
+    std::ofstream(p, std::ios::binary) << "ABCDEFGHIJ";
+    JobText job = makeFontJob(p, "Demo.ttf", 100, TargetMemory::Ram);
+    ASSERT_TRUE(job.ok()) << job.error;
+    EXPECT_EQ(job.text.substr(0, 15), "{W,100,A,R,9|\r\n");
+    EXPECT_EQ(job.text.substr(job.text.size() - 28), "H,\"4142434445464748494A\"|\r\n}");
+
+    JobText missing = makeFontJob(m_dir / "gone.ttf", "gone.ttf", 100, TargetMemory::Ram);
+    EXPECT_FALSE(missing.ok());
+    EXPECT_EQ(missing.error, (m_dir / "gone.ttf").string() + " file is not exist");
+    EXPECT_TRUE(missing.text.empty());
+}
+
+TEST_F(FontFileTest, KeptJobReadsBackOrNamesTheMissingFile) {
+    fs::path p = m_dir / "k.tfd";
+    ASSERT_TRUE(keepFontJob(p, "{W,100,A,R,8|\r\n}"));
+    JobText back = readKeptJob(p);
+    ASSERT_TRUE(back.ok());
+    EXPECT_EQ(back.text, "{W,100,A,R,8|\r\n}");
+    fs::remove(p);
+    EXPECT_EQ(readKeptJob(p).error, p.string() + " file is not exist");
 }
 
 }  // namespace

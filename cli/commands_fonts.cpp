@@ -1,0 +1,68 @@
+// Font commands: build a font download job offline, or download a TrueType font to the
+// printer.
+#include <iostream>
+#include <memory>
+
+#include "cli/cli_app.h"
+#include "common/atomic_file.h"
+#include "fonts/font_download.h"
+#include "fonts/font_file.h"
+#include "fonts/font_job.h"
+#include "fonts/font_transfer.h"
+
+namespace setrion::cli {
+namespace {
+
+struct FontOptions {
+    std::string ttf;
+    int id = fonts::kFirstFontId;
+    std::string memory = "ram";
+    std::string out;
+    std::string keep;
+};
+
+void addFontOptions(CLI::App* cmd, FontOptions& o) {
+    cmd->add_option("FILE", o.ttf, "TrueType file")->required();
+    cmd->add_option("--id", o.id, "Font number, 100 to 499")
+        ->required()
+        ->check(CLI::Range(fonts::kFirstFontId, fonts::kLastFontId));
+    cmd->add_option("--memory", o.memory, "ram or flash")
+        ->check(CLI::IsMember({"ram", "flash"}))
+        ->capture_default_str();
+}
+
+fonts::TargetMemory memoryOf(const FontOptions& o) {
+    return o.memory == "flash" ? fonts::TargetMemory::Flash : fonts::TargetMemory::Ram;
+}
+
+std::string fileNameOf(const std::string& path) {
+    return std::filesystem::path(path).filename().string();
+}
+
+void runFontJob(CommandContext& ctx, const FontOptions& o) {
+    fonts::JobText job = fonts::makeFontJob(o.ttf, fileNameOf(o.ttf), o.id, memoryOf(o));
+    if (!job.ok()) {
+        ctx.deviceFailure(job.error);
+        return;
+    }
+    if (!writeFileAtomically(o.out, job.text)) {
+        ctx.deviceFailure(fonts::kWriteOpenFailed);
+        return;
+    }
+    if (ctx.options.json)
+        ctx.printJson({{"file", o.out}, {"bytes", job.text.size()}, {"id", o.id},
+                       {"memory", o.memory}});
+}
+
+void installFontCommands(CLI::App& app, CommandContext& ctx) {
+    auto fontJob = std::make_shared<FontOptions>();
+    CLI::App* job = app.add_subcommand("font-job", "Build a font download job file offline");
+    addFontOptions(job, *fontJob);
+    job->add_option("-o,--output", fontJob->out, "Job file to write")->required();
+    job->callback([&ctx, fontJob] { runFontJob(ctx, *fontJob); });
+}
+
+CommandGroupRegistrar reg("fonts", &installFontCommands);
+
+}  // namespace
+}  // namespace setrion::cli

@@ -1,0 +1,35 @@
+#include "fonts/font_download.h"
+
+#include "fonts/font_file.h"
+
+namespace setrion::fonts {
+
+JobText makeFontJob(const std::filesystem::path& fontPath, std::string_view fileName,
+                    int fontId, TargetMemory memory) {
+    JobText out;
+    FileBytes ttf = readWholeFile(fontPath);
+    switch (ttf.error) {
+        case FileError::None: break;
+        case FileError::TooLarge: out.error = kFontTooLarge; return out;
+        case FileError::NotExist:
+        case FileError::ShortRead: out.error = fileNotExistMessage(fontPath.string()); return out;
+    }
+    out.text = buildFontJob(ttf.bytes, fileName, fontId, memory);
+    return out;
+}
+
+JobText readKeptJob(const std::filesystem::path& keptPath) {
+    JobText out;
+    // A job is about 2.2 times its font; allow for the largest font accepted.
+    FileBytes job = readWholeFile(keptPath, 3 * kMaxFontFileSize);
+    switch (job.error) {
+        case FileError::None: break;
+        case FileError::NotExist:
+        case FileError::TooLarge: out.error = fileNotExistMessage(keptPath.string()); return out;
+        case FileError::ShortRead: out.error = kReadFileSizeError; return out;
+    }
+    out.text.assign(job.bytes.begin(), job.bytes.end());
+    return out;
+}
+
+}  // namespace setrion::fonts

@@ -1,0 +1,85 @@
+// setrion-cli font-job: the job file is the exact job text; bad input is refused.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string slurp(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+class FontJobCli : public ::testing::Test {
+protected:
+    void SetUp() override {
+        m_dir = fs::temp_directory_path() / ("setrion_font_cli_" + std::to_string(::getpid()));
+        fs::remove_all(m_dir);
+        fs::create_directories(m_dir);
+    }
+    void TearDown() override { fs::remove_all(m_dir); }
+
+    // Runs setrion-cli with `args`; returns the exit code, fills m_err.
+    int run(const std::string& args) {
+        std::string cmd = std::string(SETRION_BINARY_DIR "/cli/setrion-cli ") + args + " >" +
+                          (m_dir / "out").string() + " 2>" + (m_dir / "err").string();
+        int status = std::system(cmd.c_str());
+        m_err = slurp(m_dir / "err");
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+
+    fs::path m_dir;
+    std::string m_err;
+};
+
+TEST_F(FontJobCli, WritesTheExactJobText) {
+    std::ofstream(m_dir / "Demo.ttf", std::ios::binary) << "ABCDEFGHIJ";
+    ASSERT_EQ(run("font-job " + (m_dir / "Demo.ttf").string() + " --id 256 --memory flash -o " +
+                  (m_dir / "job.tfd").string()),
+              0)
+        << m_err;
+    EXPECT_EQ(slurp(m_dir / "job.tfd"),
+              "{W,256,A,F,9|\r\n"
+              "H,\"0420000144656D6F000000000000000000000000000100000A00000040000000\"|\r\n"
+              "R,\"zzzzzzzzzv\"|\r\n"
+              "H,\"4142434445464748494A\"|\r\n"
+              "}");
+}
+
+TEST_F(FontJobCli, IdOutsideTheRangeIsAUsageError) {
+    std::ofstream(m_dir / "a.ttf") << "x";
+    for (const char* id : {"99", "500", "abc"}) {
+        EXPECT_EQ(run("font-job " + (m_dir / "a.ttf").string() + " --id " + id + " -o " +
+                      (m_dir / "j.tfd").string()),
+                  1)
+            << id;
+    }
+    EXPECT_EQ(run("font-job " + (m_dir / "a.ttf").string() + " --id 100 --memory rom -o " +
+                  (m_dir / "j.tfd").string()),
+              1);
+    EXPECT_FALSE(fs::exists(m_dir / "j.tfd"));
+}
+
+TEST_F(FontJobCli, MissingFontIsReportedWithItsPath) {
+    std::string missing = (m_dir / "missing.ttf").string();
+    EXPECT_EQ(run("font-job " + missing + " --id 100 -o " + (m_dir / "j.tfd").string()), 2);
+    EXPECT_EQ(m_err, missing + " file is not exist\n");
+    EXPECT_FALSE(fs::exists(m_dir / "j.tfd"));
+}
+
+TEST_F(FontJobCli, UnwritableOutputIsWriteOpenFailed) {
+    std::ofstream(m_dir / "a.ttf") << "x";
+    EXPECT_EQ(run("font-job " + (m_dir / "a.ttf").string() + " --id 100 -o " +
+                  (m_dir / "no" / "j.tfd").string()),
+              2);
+    EXPECT_EQ(m_err, "Write Open Failed\n");
+}
+
+}  // namespace
