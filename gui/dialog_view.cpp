@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QContextMenuEvent>
 #include <QFontMetrics>
 #include <QKeyEvent>
 #include <QLabel>
@@ -318,6 +319,26 @@ void DialogView::reject() {
         return;
     }
     dispatch([&] { m_model.requestClose(ui::kIdCancel); });
+}
+
+std::unique_ptr<QMenu> DialogView::systemMenu() {
+    const auto& items = m_model.systemMenuItems();
+    if (items.empty()) return nullptr;
+    auto menu = std::make_unique<QMenu>(this);
+    for (const auto& item : items) {
+        const int command = item.command;
+        connect(menu->addAction(qs(item.text)), &QAction::triggered, this,
+                [this, command] { dispatch([&] { m_model.systemCommand(command); }); });
+    }
+    return menu;
+}
+
+void DialogView::contextMenuEvent(QContextMenuEvent* event) {
+    if (auto menu = systemMenu()) {
+        menu->exec(event->globalPos());
+        return;
+    }
+    QDialog::contextMenuEvent(event);
 }
 
 void DialogView::keyPressEvent(QKeyEvent* event) {

@@ -1,5 +1,6 @@
 #pragma once
 #include <QDialog>
+#include <QMenu>
 #include <QRect>
 #include <map>
 #include <memory>
@@ -35,11 +36,15 @@ public:
     // Pixel rectangle of a rectangle in dialog units, by this window's font.
     QRect toPixels(const ui::Rect& du) const;
     QSize baseUnits() const { return m_base; }
+    // The model's system menu entries as a menu (shown on a right click in the window);
+    // null when the model has none.
+    std::unique_ptr<QMenu> systemMenu();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
     void reject() override;
     void keyPressEvent(QKeyEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
     struct Binding;

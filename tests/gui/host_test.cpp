@@ -42,7 +42,9 @@ public:
         add(20, ControlKind::ListBox, "", {10, 85, 80, 40});
         add(21, ControlKind::IconButton, "Hidden", {100, 85, 60, 20});
         add(ui::kIdOk, ControlKind::IconButton, "OK", {100, 110, 60, 20}).isDefault = true;
+        addSystemMenuItem(16, "&About Kinds...");
     }
+    int systemCommand = 0;
     int clicks = 0;
     int socketReads = 0;
     int ticks = 0;
@@ -77,6 +79,10 @@ protected:
         if (id == 20) control(17).text = control(20).selectedText();
     }
     bool onClosing(int) override { return allowClose; }
+    void onSystemCommand(int command) override {
+        systemCommand = command;
+        control(17).text = "about";
+    }
     void onTimer(int) override {
         ++ticks;
         control(17).text = "tick " + std::to_string(ticks);
@@ -207,6 +213,16 @@ TEST_F(HostTest, CloseBoxAsksTheModel) {
     EXPECT_TRUE(dialog.ended());
     EXPECT_EQ(dialog.result(), ui::kIdCancel);
     EXPECT_FALSE(view->isVisible());
+}
+
+TEST_F(HostTest, SystemMenuItemsReachTheModel) {
+    auto menu = view->systemMenu();
+    ASSERT_NE(menu, nullptr);
+    ASSERT_EQ(menu->actions().size(), 1);
+    EXPECT_EQ(menu->actions()[0]->text(), QString("&About Kinds..."));
+    menu->actions()[0]->trigger();
+    EXPECT_EQ(dialog.systemCommand, 16);
+    EXPECT_EQ(w<QLabel>(17)->text(), QString("about"));
 }
 
 TEST_F(HostTest, EnterPressesTheDefaultButton) {
