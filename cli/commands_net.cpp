@@ -1,0 +1,282 @@
+// `net search` and `net save`: the LAN search and save over the management and
+// text-frame protocols.
+#include <fstream>
+#include <iostream>
+
+#include "cli/cli_app.h"
+#include "common/clock.h"
+#include "wifi/net/network_save.h"
+#include "wifi/net/network_search.h"
+#include "wifi/net/save_result.h"
+#include "wifi/settings/choice_codes.h"
+
+namespace setrion::cli {
+namespace {
+
+using namespace setrion::net;
+
+constexpr const char* kNothingFound = "Cannot search the Wi-Fi printer.\nPlease check the firewall...";
+
+struct NetOptions {
+    std::string broadcast = "255.255.255.255";
+    uint16_t mgmtPort = kDefaultManagementPort;
+    std::optional<uint16_t> mgmtLocalPort;
+    uint16_t textPort = kDefaultTextPort;
+    std::optional<uint16_t> textLocalPort;
+    std::string protocolKey;
+    bool allInterfaces = false;
+    std::string mac;
+    std::string file;
+    std::string password;
+    std::string resultFile = "./result.out";
+};
+
+NetOptions g_net;
+
+// Fills the configuration; a usage message on a bad value.
+std::string makeConfig(NetConfig& c) {
+    auto ip = parseIpv4(g_net.broadcast);
+    if (!ip) return "--broadcast: not an IPv4 address: " + g_net.broadcast;
+    c.broadcast = *ip;
+    c.mgmtPort = g_net.mgmtPort;
+    c.mgmtLocalPort = g_net.mgmtLocalPort.value_or(g_net.mgmtPort);
+    c.textPort = g_net.textPort;
+    c.textLocalPort = g_net.textLocalPort.value_or(g_net.textPort);
+    std::string envError;
+    c.protocolKey = protocolKeyFromEnvironment(&envError);
+    if (!envError.empty()) return envError;
+    if (!g_net.protocolKey.empty()) {
+        auto key = parseProtocolKey(g_net.protocolKey);
+        if (!key) return "--protocol-key must be 28 hexadecimal digits";
+        c.protocolKey = *key;
+    }
+    c.allInterfaces = g_net.allInterfaces;
+    return {};
+}
+
+nlohmann::json viewJson(const PrinterView& v) {
+    return {{"mac", v.mac},
+            {"kind", v.kind},
+            {"ip", v.ip},
+            {"netmask", v.netmask},
+            {"gateway", v.gateway},
+            {"dns", v.dns},
+            {"ssid", v.ssid},
+            {"mode", v.mode},
+            {"channel", v.channel},
+            {"encryption", v.encryption},
+            {"authentication", v.authentication},
+            {"key_in_use", v.keyInUse},
+            {"wpa_authentication", v.wpaAuthentication},
+            {"wpa_encryption", v.wpaEncryption},
+            {"wpa_key", v.wpaKey},
+            {"tcp_port", v.tcpPort},
+            {"dhcp", v.dhcp}};
+}
+
+PrinterView lineView(const NetworkSearchResult& r, const NetworkLine& l) {
+    return l.kind == NetworkLine::Kind::Module ? describeModule(r.modules[l.index])
+                                               : describeTextRecord(r.textRecords[l.index]);
+}
+
+struct SearchRun {
+    ItemBlockStore blocks;
+    ManagementContext ctx;
+    NetworkSearchResult result;
+    std::string usage;
+};
+
+void runSearch(SearchRun& run) {
+    run.usage = makeConfig(run.ctx.config);
+    if (!run.usage.empty()) return;
+    run.ctx.blocks = &run.blocks;
+    if (run.ctx.config.allInterfaces) run.ctx.extraBroadcasts = interfaceBroadcasts();
+    NetworkSearch search(run.ctx);
+    run.result = search.run();
+}
+
+template <size_t N>
+std::optional<int> choiceOf(const nlohmann::json& j, const char* key,
+                            const std::array<std::string_view, N>& list, std::string& error) {
+    if (!j.contains(key)) return std::nullopt;
+    if (!j[key].is_string()) {
+        error = std::string(key) + ": expected a text";
+        return std::nullopt;
+    }
+    auto pos = wifi::choiceIndex(list, j[key].get<std::string>());
+    if (!pos) error = std::string(key) + ": not one of the list's texts: " + j[key].get<std::string>();
+    return pos;
+}
+
+// Reads the keys of a `net search` object into an edit for a line of the given kind.
+std::string editFromJson(const nlohmann::json& j, bool module, NetworkEdit& e) {
+    if (!j.is_object()) return "the file must hold one JSON object";
+    std::string error;
+    auto str = [&](const char* key) -> std::optional<std::string> {
+        if (!j.contains(key)) return std::nullopt;
+        if (!j[key].is_string()) {
+            error = std::string(key) + ": expected a text";
+            return std::nullopt;
+        }
+        return j[key].get<std::string>();
+    };
+    auto addr = [&](const char* key) -> std::optional<uint32_t> {
+        auto s = str(key);
+        if (!s) return std::nullopt;
+        auto ip = parseIpv4(*s);
+        if (!ip) error = std::string(key) + ": not an IPv4 address: " + *s;
+        return ip;
+    };
+    auto integer = [&](const char* key, int lo, int hi) -> std::optional<int> {
+        if (!j.contains(key)) return std::nullopt;
+        if (!j[key].is_number_integer() || j[key].get<int>() < lo || j[key].get<int>() > hi) {
+            error = std::string(key) + ": expected a number " + std::to_string(lo) + ".." + std::to_string(hi);
+            return std::nullopt;
+        }
+        return j[key].get<int>();
+    };
+    e.ssid = str("ssid");
+    e.ip = addr("ip");
+    e.netmask = addr("netmask");
+    e.gateway = addr("gateway");
+    e.dns = addr("dns");
+    e.mode = choiceOf(j, "mode", wifi::kModeTexts, error);
+    e.channel = integer("channel", 1, module ? 15 : 196);
+    e.encryption = choiceOf(j, "encryption", wifi::kEncryptionTexts, error);
+    e.authentication = choiceOf(j, "authentication", wifi::kAuthenticationTexts, error);
+    e.keyInUse = integer("key_in_use", 1, 4);
+    if (module) {
+        static constexpr std::array<std::string_view, 3> kAuth{"None", "WPA-PSK", "WPA2-PSK"};
+        static constexpr std::array<std::string_view, 4> kEnc{"None", "TKIP", "AES", "TKIP+AES"};
+        e.wpaAuthentication = choiceOf(j, "wpa_authentication", kAuth, error);
+        e.wpaEncryption = choiceOf(j, "wpa_encryption", kEnc, error);
+    } else {
+        e.wpaAuthentication = choiceOf(j, "wpa_authentication", wifi::kWpaTexts, error);
+        e.wpaEncryption = choiceOf(j, "wpa_encryption", wifi::kWpaEncTexts, error);
+    }
+    e.wpaKey = str("wpa_key");
+    if (auto port = integer("tcp_port", 0, 65535)) e.tcpPort = static_cast<uint16_t>(*port);
+    if (j.contains("dhcp")) {
+        if (!j["dhcp"].is_boolean()) error = "dhcp: expected true or false";
+        else e.dhcp = j["dhcp"].get<bool>();
+    }
+    return error;
+}
+
+void netSearch(CommandContext& ctx) {
+    SearchRun run;
+    runSearch(run);
+    if (!run.usage.empty()) {
+        ctx.usageError(run.usage);
+        return;
+    }
+    if (run.result.lines.empty()) {
+        if (!run.result.failure.empty()) *ctx.err << run.result.failure << "\n";
+        ctx.deviceFailure(kNothingFound);
+        return;
+    }
+    if (ctx.options.json) {
+        nlohmann::json all = nlohmann::json::array();
+        for (const auto& l : run.result.lines) all.push_back(viewJson(lineView(run.result, l)));
+        ctx.printJson(all);
+    } else {
+        for (const auto& l : run.result.lines) {
+            PrinterView v = lineView(run.result, l);
+            *ctx.out << v.mac << " " << v.ip << " " << v.ssid << " " << v.kind << "\n";
+        }
+    }
+    ctx.exitCode = kExitOk;
+}
+
+void netSave(CommandContext& ctx) {
+    auto mac = parseMac(g_net.mac);
+    if (!mac) {
+        ctx.usageError("not a MAC address: " + g_net.mac);
+        return;
+    }
+    if (g_net.password.size() > 10) {
+        ctx.usageError("--password: at most 10 characters");
+        return;
+    }
+    std::ifstream in(g_net.file);
+    if (!in) {
+        ctx.usageError("cannot read " + g_net.file);
+        return;
+    }
+    nlohmann::json j = nlohmann::json::parse(in, nullptr, false);
+    if (j.is_discarded()) {
+        ctx.usageError(g_net.file + ": not valid JSON");
+        return;
+    }
+    SearchRun run;
+    runSearch(run);
+    if (!run.usage.empty()) {
+        ctx.usageError(run.usage);
+        return;
+    }
+    const NetworkLine* line = nullptr;
+    for (const auto& l : run.result.lines)
+        if (l.macText == formatMac(*mac)) line = &l;
+    if (!line) {
+        ctx.deviceFailure(run.result.lines.empty() ? kNothingFound
+                                                   : "No printer with MAC " + formatMac(*mac) + " answered.");
+        return;
+    }
+    bool module = line->kind == NetworkLine::Kind::Module;
+    NetworkEdit edit;
+    if (std::string error = editFromJson(j, module, edit); !error.empty()) {
+        ctx.usageError(g_net.file + ": " + error);
+        return;
+    }
+    if (module) {
+        std::array<uint8_t, 10> password{};
+        std::copy(g_net.password.begin(), g_net.password.end(), password.begin());
+        DiscoveredPrinter& record = run.result.modules[line->index];
+        ModuleSaveResult r = saveModule(run.ctx, record, edit, password);
+        if (!r.ok()) {
+            ctx.deviceFailure(r.message);
+            return;
+        }
+        *ctx.out << r.message << "\n";
+    } else {
+        TextSaveResult r = saveTextRecord(run.ctx.config, systemClock(),
+                                          run.result.textRecords[line->index], edit, g_net.resultFile);
+        if (!r.confirmed) {
+            ctx.deviceFailure(r.message);
+            return;
+        }
+        *ctx.out << r.message << "\n";
+    }
+    ctx.exitCode = kExitOk;
+}
+
+void installNetCommands(CLI::App& app, CommandContext& ctx) {
+    CLI::App* net = app.add_subcommand("net", "Search the LAN for printers and save their settings");
+    net->require_subcommand(1);
+    net->add_option("--broadcast", g_net.broadcast, "Broadcast address of the searches and saves")
+        ->capture_default_str();
+    net->add_option("--mgmt-port", g_net.mgmtPort, "The modules' management port")->capture_default_str();
+    net->add_option("--mgmt-local-port", g_net.mgmtLocalPort, "Management port bound here (default: --mgmt-port)");
+    net->add_option("--text-port", g_net.textPort, "The printers' text-frame port")->capture_default_str();
+    net->add_option("--text-local-port", g_net.textLocalPort, "Text-frame port bound here (default: --text-port)");
+    net->add_option("--protocol-key", g_net.protocolKey,
+                    "Management key prefix, 28 hex digits (or SETRION_PROTOCOL_KEY)");
+    net->add_flag("--all-interfaces", g_net.allInterfaces,
+                  "Also search on the directed broadcast address of every IPv4 interface");
+
+    CLI::App* search = net->add_subcommand("search", "List the printers that answer (MAC IP SSID kind)");
+    search->callback([&ctx] { netSearch(ctx); });
+
+    CLI::App* save = net->add_subcommand("save", "Apply the keys of FILE.json to the printer MAC and write it");
+    save->add_option("MAC", g_net.mac, "The printer's MAC address")->required();
+    save->add_option("FILE", g_net.file, "JSON object with the keys of `net search --json`")->required();
+    save->add_option("--password", g_net.password, "The module's password (at most 10 characters)");
+    save->add_option("--result-file", g_net.resultFile, "Where a text-frame save keeps the record sent")
+        ->capture_default_str();
+    save->callback([&ctx] { netSave(ctx); });
+}
+
+CommandGroupRegistrar g_registrar("net", &installNetCommands);
+
+}  // namespace
+}  // namespace setrion::cli

@@ -1,0 +1,155 @@
+#include "wifi/net/udp_text_sock.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+#include "common/trace.h"
+#include "wifi/net/text_frame.h"
+
+namespace setrion::net {
+namespace {
+
+constexpr size_t kReceiveBuffer = 70000;
+
+std::string datagramText(std::span<const uint8_t> d) {
+    std::string s;
+    for (uint8_t b : d) {
+        if (b == 0) break;
+        s.push_back(static_cast<char>(b));
+    }
+    return s;
+}
+
+}  // namespace
+
+CUdpSock::Created CUdpSock::create(CUdpSockOwner& owner, const NetConfig& config,
+                                   const SocketOpener& opener) {
+    Created out;
+    UdpOptions o;
+    o.localPort = config.textLocalPort;
+    o.broadcast = true;
+    o.verifyBroadcast = true;
+    o.reuseAddress = true;
+    o.nonBlocking = true;
+    int error = 0;
+    UdpOpenStep step = UdpOpenStep::None;
+    auto socket = opener(o, error, &step);
+    if (!socket) {
+        switch (step) {
+        case UdpOpenStep::SetBroadcast:
+            out.message = "SetSockOpt failed to set SO_BROADCAST: " + std::to_string(error);
+            break;
+        case UdpOpenStep::GetBroadcast:
+            out.message = "GetSockOpt failed to get SO_BROADCAST: " + std::to_string(error);
+            break;
+        default:
+            out.message = "Fail to create UDP socket: GetLastError=" + std::to_string(error) +
+                          "\n Close and restart app.";
+            break;
+        }
+        return out;
+    }
+    out.sock = std::make_unique<CUdpSock>(owner, std::move(socket),
+                                          SocketAddress{config.broadcast, config.textPort});
+    return out;
+}
+
+CUdpSock::CUdpSock(CUdpSockOwner& owner, std::unique_ptr<DatagramSocket> socket,
+                   SocketAddress peer)
+    : m_owner(owner), m_socket(std::move(socket)), m_peer(peer), m_sendBuffer(kTextFrameSize, 0) {}
+
+void CUdpSock::load(std::span<const uint8_t> frame) {
+    size_t n = std::min(frame.size(), m_sendBuffer.size());
+    std::fill(m_sendBuffer.begin(), m_sendBuffer.end(), 0);
+    std::copy_n(frame.begin(), n, m_sendBuffer.begin());
+    m_toSend = n;
+    m_sent = 0;
+}
+
+void CUdpSock::setExpectedMac(std::string_view macText) {
+    m_expectedMac.assign(macText.substr(0, 64));
+}
+
+void CUdpSock::sendPending() {
+    while (m_socket && m_sent < m_toSend) {
+        auto rest = std::span<const uint8_t>(m_sendBuffer).subspan(m_sent, m_toSend - m_sent);
+        int rc = m_socket->sendTo(rest, m_peer);
+        if (rc < 0) {
+            if (rc == -EAGAIN || rc == -EWOULDBLOCK) return;  // the rest goes when writable
+            std::string message = "Sever Socket failed to send: " + std::to_string(-rc);
+            close();
+            m_owner.showMessage(message);
+            return;
+        }
+        m_sent += static_cast<size_t>(rc);
+        if (m_sent >= m_toSend) {
+            m_sent = m_toSend = 0;
+            m_text.clear();
+        }
+    }
+}
+
+void CUdpSock::onReadable() {
+    if (!m_socket) return;
+    std::vector<uint8_t> buffer(kReceiveBuffer, 0);
+    SocketAddress from;
+    int n = m_socket->receiveFrom(std::span<uint8_t>(buffer).first(kReceiveBuffer - 1), from);
+    if (n < 0) {
+        trace("OnReceive bytes: -1[SOCKET_ERROR]");
+        if (n != -EAGAIN && n != -EWOULDBLOCK && n != -EMSGSIZE)
+            trace("OnReceive error: " + std::to_string(-n));
+        return;
+    }
+    m_owner.setRemoteAddress(formatIpv4(from.ip));
+    auto d = std::span<const uint8_t>(buffer).first(static_cast<size_t>(n));
+    if (n == 0) {
+        // An empty datagram ends nothing on a datagram socket: traced and ignored.
+        trace("OnReceive bytes[0]: 0");
+        return;
+    }
+    if (m_mode == Mode::Search) {
+        if (carriesCommand(d, kTextSearchCommand)) {
+            trace("Receive the Search Command[시작].");
+            trace(datagramText(d));
+            trace("Receive the Search Command[끄읕].");
+            return;
+        }
+        if (isFramedAnswer(d)) {
+            trace("검색에 대한 응답 시작입니다.");
+            trace(datagramText(d));
+            m_owner.addTextPrinter(d);
+            trace("검색에 대한 응답 끝입니다.");
+            m_owner.enableSave();
+            m_owner.updateControls();
+        }
+        return;
+    }
+    if (carriesCommand(d, kTextSaveCommand)) {
+        trace("Receive the Save Command[시작].");
+        trace(datagramText(d));
+        trace("Receive the Save Command[끄읕].");
+        return;
+    }
+    if (isFramedAnswer(d)) {
+        trace("*****Result the Save Command[시작].");
+        bool same = m_expectedMac.size() >= 12 && answerMacText(d) == m_expectedMac.substr(0, 12);
+        trace(same ? "Save Complete-!!!!!" : "Save Failed-?????");
+        m_owner.setSaveConfirmed(same);
+        trace("*****Result the Save Command[끄읕].");
+    }
+}
+
+bool CUdpSock::pollOnce(uint32_t timeoutMs) {
+    if (!m_socket) return false;
+    if (m_socket->waitReadable(timeoutMs) <= 0) return false;
+    onReadable();
+    return true;
+}
+
+void CUdpSock::onAccept() { trace("CUdpAsySk::OnAccept\n"); }
+void CUdpSock::onClose() { trace("CUdpSock::OnClose\n"); }
+void CUdpSock::onConnect() { trace("CUdpSock::OnConnect\n"); }
+void CUdpSock::onOutOfBandData() { trace("CUdpSock::OnOutOfBandData\n"); }
+
+}  // namespace setrion::net
