@@ -1,0 +1,46 @@
+#pragma once
+#include <string>
+#include <vector>
+
+#include "common/clock.h"
+#include "printer/command_exchange.h"
+#include "tests/support/scripted_link.h"
+
+namespace setrion::test {
+
+// A printer on a scripted serial link: answers the probe FS "E" "C" with `probeAnswer`
+// and every other write whose text starts with a key of `answers` with its value.
+struct PrinterFixture {
+    ScriptedLink link;
+    LinkPair links{&link, nullptr, LinkKind::Serial};
+    ManualClock clock;
+    CommandExchange exchange{links, clock};
+    std::string probeAnswer = "1";
+    std::vector<std::pair<std::string, std::string>> answers;
+
+    PrinterFixture() {
+        link.setResponder([this](ScriptedLink& l, std::span<const uint8_t> data) {
+            const std::string t = text(data);
+            if (t == "\x1C" "EC") {
+                if (!probeAnswer.empty()) l.queueRead(probeAnswer);
+                return;
+            }
+            for (const auto& [prefix, answer] : answers)
+                if (t.rfind(prefix, 0) == 0) l.queueRead(answer);
+        });
+    }
+    // Every write after the first (the probe), as text.
+    std::vector<std::string> writesAfterProbe() const {
+        std::vector<std::string> out;
+        for (size_t i = 1; i < link.writes().size(); ++i) out.push_back(text(link.writes()[i]));
+        return out;
+    }
+};
+
+inline std::vector<uint8_t> hexBytes(std::initializer_list<int> v) {
+    std::vector<uint8_t> out;
+    for (int b : v) out.push_back(static_cast<uint8_t>(b));
+    return out;
+}
+
+}  // namespace setrion::test
