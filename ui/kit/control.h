@@ -64,7 +64,8 @@ struct Control {
     int rangeMax = 100;
     int position = 0;
 
-    // IconButton: the icon resource number (0 for none). Button/IconButton: the default button.
+    // IconButton (and a Static showing an icon): the icon resource number, 0 for none.
+    // Button/IconButton: the default button.
     int iconNumber = 0;
     bool isDefault = false;
 

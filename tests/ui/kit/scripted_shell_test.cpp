@@ -66,11 +66,13 @@ TEST(ScriptedShell, ModalThatNeverEndsIsClosedAfterTheBound) {
     EXPECT_FALSE(shell.timerActive(dlg, 1));
 }
 
-TEST(ScriptedShell, ScriptDrivesTheNextModalAndSleepsFireTimers) {
+TEST(ScriptedShell, ScriptDrivesTheNextModalAndSleepsRunNoTimers) {
     ScriptedShell shell;
     TickingDialog dlg(shell);
     shell.onNextModal(901, [](Dialog& d, ScriptedShell& s) {
-        s.clock().sleepMs(1500);  // an operation's pause delivers the due tick
+        s.clock().sleepMs(1500);  // an operation's pause delivers no tick
+        EXPECT_EQ(static_cast<TickingDialog&>(d).ticks.size(), 0u);
+        s.advance(0);  // back in the event loop: the overdue tick arrives
         EXPECT_EQ(static_cast<TickingDialog&>(d).ticks.size(), 1u);
         d.requestClose(kIdCancel);
     });

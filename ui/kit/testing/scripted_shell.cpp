@@ -4,13 +4,8 @@
 
 namespace setrion::ui::testing {
 
-ScriptedShell::ScriptedShell() {
-    // Operations under test sleep through the clock; timers due meanwhile fire, as a GUI's
-    // event processing during a wait would deliver them.
-    m_clock.setSleepHook([this](uint32_t) { fireDueTimers(m_clock.nowMs()); });
-}
-
-ScriptedShell::~ScriptedShell() { m_clock.setSleepHook({}); }
+ScriptedShell::ScriptedShell() = default;
+ScriptedShell::~ScriptedShell() = default;
 
 void ScriptedShell::answerQuestions(std::initializer_list<int> answers) {
     m_answers.insert(m_answers.end(), answers.begin(), answers.end());
@@ -116,8 +111,6 @@ void ScriptedShell::advance(uint64_t ms) {
 }
 
 void ScriptedShell::fireDueTimers(uint64_t untilMs) {
-    if (m_firing) return;  // a handler that sleeps must not re-enter timer delivery
-    m_firing = true;
     for (;;) {
         auto it = std::min_element(m_timers.begin(), m_timers.end(),
                                    [](const Timer& a, const Timer& b) { return a.due < b.due; });
@@ -127,7 +120,6 @@ void ScriptedShell::fireDueTimers(uint64_t untilMs) {
         it->due += std::max<uint32_t>(it->interval, 1);
         dialog->timer(id);  // may kill or add timers
     }
-    m_firing = false;
 }
 
 }  // namespace setrion::ui::testing

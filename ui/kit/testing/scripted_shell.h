@@ -12,8 +12,10 @@
 
 namespace setrion::ui::testing {
 
-// A Shell for dialog-model tests. Time is a ManualClock; timers fire when the clock passes
-// their due time (advance(), or any sleep of an operation under test). Every message box and
+// A Shell for dialog-model tests. Time is a ManualClock; timers fire only while a modal
+// dialog waits for input or through advance(). A sleep of an operation under test moves the
+// clock without delivering timers, as in the desktop program (its clock paints while it
+// sleeps but runs no timers); tests may install their own sleep hook on manualClock(). Every message box and
 // every modal dialog is recorded; Yes/No questions are answered from a script.
 class ScriptedShell final : public Shell {
 public:
@@ -56,8 +58,6 @@ public:
     int repaints() const { return m_repaints; }
     bool timerActive(const Dialog& dialog, int timerId) const;
     bool watching(const Dialog& dialog, int fd) const;
-    // The shell installs its own sleep hook on this clock (timers fire during sleeps): do
-    // not replace it.
     ManualClock& manualClock() { return m_clock; }
 
     // ---- Shell -------------------------------------------------------------------------
@@ -93,7 +93,6 @@ private:
     int m_unscripted = 0;
     int m_repaints = 0;
     bool m_waitCursor = false;
-    bool m_firing = false;
 };
 
 }  // namespace setrion::ui::testing
