@@ -1,0 +1,76 @@
+#pragma once
+// The simulated LAN: management-protocol modules and text-frame printers, answering
+// searches and saves and keeping what was saved.
+#include <nlohmann/json.hpp>
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "wifi/net/net_config.h"
+#include "wifi/net/net_types.h"
+#include "wifi/settings/wifi_settings.h"
+
+namespace setrion::sim::lan {
+
+struct SimItem {
+    uint8_t type = 0;
+    uint8_t index = 0;
+    std::vector<uint8_t> body;  // data and padding
+};
+
+struct SimModule {
+    net::MacAddress mac{};
+    std::vector<SimItem> items;
+    bool answerWrites = true;
+    uint8_t productCode = 0x15;
+
+    std::vector<uint8_t> payload() const;
+    const SimItem* find(uint8_t type, uint8_t index) const;
+    void put(uint8_t type, uint8_t index, std::vector<uint8_t> body);
+    nlohmann::json state() const;
+};
+
+struct SimTextPrinter {
+    wifi::WifiSettings record;
+    nlohmann::json state() const;
+};
+
+// Module i (0-based): MAC 02:00:00:00:00:(i+1), a Wi-Fi module; module 1 has the
+// password "secret", module 2 carries an item type the program does not model.
+SimModule makeModule(size_t i);
+// Printer j: MAC text 0200000000A(j+1).
+SimTextPrinter makeTextPrinter(size_t j);
+
+struct Datagram {
+    std::vector<uint8_t> bytes;
+};
+
+class LanDevices {
+public:
+    LanDevices(size_t modules, size_t printers, const net::ProtocolKeyPrefix& key);
+
+    // Answers to one management request (empty when it is not one, or nobody answers).
+    std::vector<Datagram> onManagement(std::span<const uint8_t> request);
+    // Answers to one text frame.
+    std::vector<Datagram> onText(std::span<const uint8_t> frame);
+
+    std::vector<SimModule>& modules() { return m_modules; }
+    std::vector<SimTextPrinter>& printers() { return m_printers; }
+    nlohmann::json state() const;
+    bool takeChanged() { return std::exchange(m_changed, false); }
+
+private:
+    Datagram replyOf(const SimModule& m, uint8_t flags, uint8_t command, uint8_t status) const;
+    uint8_t applyWrite(SimModule& m, std::span<const uint8_t> plain);
+
+    std::vector<SimModule> m_modules;
+    std::vector<SimTextPrinter> m_printers;
+    net::ProtocolKeyPrefix m_key;
+    bool m_changed = true;
+};
+
+}  // namespace setrion::sim::lan

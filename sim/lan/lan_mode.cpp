@@ -1,0 +1,137 @@
+// `setrion-sim lan`: N management-protocol modules and M text-frame printers on the
+// wildcard address of the given ports, until SIGTERM or SIGINT (or --max-seconds).
+#include <poll.h>
+#include <signal.h>
+
+#include <atomic>
+#include <chrono>
+#include <iostream>
+#include <memory>
+
+#include "common/atomic_file.h"
+#include "sim/lan/lan_devices.h"
+#include "sim/sim_modes.h"
+#include "wifi/net/management_header.h"
+#include "wifi/net/udp_socket.h"
+
+namespace setrion::sim::lan {
+namespace {
+
+std::atomic<bool> g_stop{false};
+void onSignal(int) { g_stop = true; }
+
+struct LanOptions {
+    size_t modules = 3;
+    size_t printers = 1;
+    uint16_t mgmtPort = net::kDefaultManagementPort;
+    uint16_t textPort = net::kDefaultTextPort;
+    std::string protocolKey;
+    std::vector<std::string> silentWrites;
+    std::string statePath;
+    unsigned maxSeconds = 3600;
+};
+
+LanOptions g_options;
+
+void saveState(LanDevices& devices) {
+    if (g_options.statePath.empty() || !devices.takeChanged()) return;
+    writeFileAtomically(g_options.statePath, devices.state().dump(2) + "\n");
+}
+
+// Receives one datagram and sends the answers back to its sender.
+template <typename Handle>
+void serve(net::DatagramSocket& sock, Handle handle) {
+    std::vector<uint8_t> buffer(70000);
+    net::SocketAddress from;
+    int n = sock.receiveFrom(buffer, from);
+    if (n < 0) return;
+    for (auto& reply : handle(std::span<const uint8_t>(buffer).first(static_cast<size_t>(n))))
+        sock.sendTo(reply.bytes, from);
+}
+
+int runLan() {
+    net::ProtocolKeyPrefix key = net::protocolKeyFromEnvironment();
+    if (!g_options.protocolKey.empty()) {
+        auto parsed = net::parseProtocolKey(g_options.protocolKey);
+        if (!parsed) {
+            std::cerr << "--protocol-key must be 28 hexadecimal digits\n";
+            return 1;
+        }
+        key = *parsed;
+    }
+    LanDevices devices(g_options.modules, g_options.printers, key);
+    for (const auto& text : g_options.silentWrites) {
+        auto mac = net::parseMac(text);
+        if (!mac) {
+            std::cerr << "--silent-writes: not a MAC address: " << text << "\n";
+            return 1;
+        }
+        for (auto& m : devices.modules())
+            if (m.mac == *mac) m.answerWrites = false;
+    }
+
+    net::UdpOptions o;
+    o.broadcast = true;
+    o.reuseAddress = true;
+    o.nonBlocking = true;
+    int error = 0;
+    o.localPort = g_options.mgmtPort;
+    auto mgmt = net::openUdpSocket(o, error);
+    if (!mgmt) {
+        std::cerr << "cannot bind management port " << g_options.mgmtPort << ": error " << error << "\n";
+        return 2;
+    }
+    o.localPort = g_options.textPort;
+    auto text = net::openUdpSocket(o, error);
+    if (!text) {
+        std::cerr << "cannot bind text port " << g_options.textPort << ": error " << error << "\n";
+        return 2;
+    }
+
+    struct sigaction sa {};
+    sa.sa_handler = onSignal;
+    ::sigaction(SIGTERM, &sa, nullptr);
+    ::sigaction(SIGINT, &sa, nullptr);
+
+    saveState(devices);
+    std::cout << "lan ready mgmt=" << g_options.mgmtPort << " text=" << g_options.textPort
+              << " modules=" << devices.modules().size() << " printers=" << devices.printers().size()
+              << std::endl;
+
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(g_options.maxSeconds);
+    while (!g_stop && std::chrono::steady_clock::now() < deadline) {
+        pollfd fds[2] = {{mgmt->fd(), POLLIN, 0}, {text->fd(), POLLIN, 0}};
+        int rc = ::poll(fds, 2, 100);
+        if (rc <= 0) continue;  // timeout, or a signal: the loop condition decides
+        if (fds[0].revents & POLLIN)
+            serve(*mgmt, [&](std::span<const uint8_t> d) { return devices.onManagement(d); });
+        if (fds[1].revents & POLLIN)
+            serve(*text, [&](std::span<const uint8_t> d) { return devices.onText(d); });
+        saveState(devices);
+    }
+    saveState(devices);
+    return 0;
+}
+
+void installLan(CLI::App& app, int& exitCode) {
+    CLI::App* lan = app.add_subcommand("lan", "Simulated LAN modules and text-frame printers");
+    lan->add_option("--modules", g_options.modules, "Management-protocol modules")
+        ->check(CLI::Range(0, 64))
+        ->capture_default_str();
+    lan->add_option("--text-printers", g_options.printers, "Text-frame printers")
+        ->check(CLI::Range(0, 15))
+        ->capture_default_str();
+    lan->add_option("--mgmt-port", g_options.mgmtPort, "Management port to serve")->capture_default_str();
+    lan->add_option("--text-port", g_options.textPort, "Text-frame port to serve")->capture_default_str();
+    lan->add_option("--protocol-key", g_options.protocolKey, "Management key prefix, 28 hex digits");
+    lan->add_option("--silent-writes", g_options.silentWrites,
+                    "This module answers searches but not writes (repeatable)");
+    lan->add_option("--state", g_options.statePath, "Keep the devices' state as JSON in this file");
+    lan->add_option("--max-seconds", g_options.maxSeconds, "Stop after this long")->capture_default_str();
+    lan->callback([&exitCode] { exitCode = runLan(); });
+}
+
+ModeRegistrar g_registrar("lan", &installLan);
+
+}  // namespace
+}  // namespace setrion::sim::lan

@@ -1,0 +1,245 @@
+// setrion-cli net search/save against `setrion-sim lan` on the loopback broadcast.
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+extern char** environ;
+
+namespace {
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+const std::string kCli = SETRION_BINARY_DIR "/cli/setrion-cli";
+const std::string kSim = SETRION_BINARY_DIR "/sim/setrion-sim";
+
+std::string readFile(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+pid_t spawn(const std::vector<std::string>& args, const fs::path& out, const fs::path& err) {
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    std::vector<char*> argv;
+    for (auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    pid_t pid = -1;
+    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0) pid = -1;
+    posix_spawn_file_actions_destroy(&actions);
+    return pid;
+}
+
+struct CliRun {
+    int exitCode = -1;
+    std::string out, err;
+    double seconds = 0;
+};
+
+class LanE2e : public ::testing::Test {
+protected:
+    void SetUp() override {
+        m_dir = fs::temp_directory_path() / ("setrion-lan-" + std::to_string(getpid()));
+        fs::create_directories(m_dir);
+        // Ports of this test process's own, so tests may run side by side.
+        m_base = static_cast<uint16_t>(41000 + (getpid() % 1000) * 8);
+    }
+    void TearDown() override {
+        stopSim();
+        std::error_code ec;
+        fs::remove_all(m_dir, ec);
+    }
+
+    std::string port(int k) const { return std::to_string(m_base + k); }
+
+    void startSim(std::vector<std::string> extra = {}) {
+        std::vector<std::string> args = {kSim, "lan", "--mgmt-port", port(0), "--text-port", port(1),
+                                         "--state", (m_dir / "state.json").string(), "--max-seconds", "120"};
+        args.insert(args.end(), extra.begin(), extra.end());
+        m_sim = spawn(args, m_dir / "sim.out", m_dir / "sim.err");
+        ASSERT_GT(m_sim, 0);
+        auto until = Clock::now() + std::chrono::seconds(10);
+        while (readFile(m_dir / "sim.out").find("lan ready") == std::string::npos) {
+            ASSERT_LT(Clock::now(), until) << readFile(m_dir / "sim.err");
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+    }
+
+    void stopSim() {
+        if (m_sim <= 0) return;
+        kill(m_sim, SIGTERM);
+        int status = 0;
+        for (int i = 0; i < 200 && waitpid(m_sim, &status, WNOHANG) == 0; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        if (waitpid(m_sim, &status, WNOHANG) == 0) {
+            kill(m_sim, SIGKILL);
+            waitpid(m_sim, &status, 0);
+        }
+        m_sim = -1;
+    }
+
+    CliRun cli(std::vector<std::string> args, bool json = false) {
+        std::vector<std::string> all = {kCli};
+        if (json) all.push_back("--json");
+        for (std::string a : {"net", "--broadcast", "127.255.255.255", "--mgmt-port", "", "--mgmt-local-port", "",
+                              "--text-port", "", "--text-local-port", ""})
+            all.push_back(a);
+        all[all.size() - 7] = port(0);
+        all[all.size() - 5] = port(2);
+        all[all.size() - 3] = port(1);
+        all[all.size() - 1] = port(3);
+        all.insert(all.end(), args.begin(), args.end());
+        auto start = Clock::now();
+        pid_t pid = spawn(all, m_dir / "cli.out", m_dir / "cli.err");
+        CliRun r;
+        int status = 0;
+        auto until = start + std::chrono::seconds(30);
+        while (waitpid(pid, &status, WNOHANG) == 0) {
+            if (Clock::now() > until) {
+                kill(pid, SIGKILL);
+                waitpid(pid, &status, 0);
+                ADD_FAILURE() << "setrion-cli did not end";
+                return r;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        r.seconds = std::chrono::duration<double>(Clock::now() - start).count();
+        r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        r.out = readFile(m_dir / "cli.out");
+        r.err = readFile(m_dir / "cli.err");
+        return r;
+    }
+
+    fs::path writeJson(const nlohmann::json& j) {
+        fs::path p = m_dir / "edit.json";
+        std::ofstream(p) << j.dump();
+        return p;
+    }
+
+    fs::path m_dir;
+    uint16_t m_base = 0;
+    pid_t m_sim = -1;
+};
+
+}  // namespace
+
+TEST_F(LanE2e, SearchListsModulesInMacOrderThenTheTextPrinter) {
+    startSim();
+    CliRun r = cli({"search"}, true);
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    auto list = nlohmann::json::parse(r.out);
+    ASSERT_EQ(list.size(), 4u) << r.out;
+    EXPECT_EQ(list[0]["mac"], "02:00:00:00:00:01");
+    EXPECT_EQ(list[1]["mac"], "02:00:00:00:00:02");
+    EXPECT_EQ(list[2]["mac"], "02:00:00:00:00:03");
+    EXPECT_EQ(list[3]["mac"], "02:00:00:00:00:A1");
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(list[i]["kind"], "module");
+    EXPECT_EQ(list[3]["kind"], "text");
+    EXPECT_EQ(list[0]["ip"], "127.0.0.1");
+    EXPECT_EQ(list[0]["ssid"], "SimNet-1");
+    EXPECT_EQ(list[0]["mode"], "infrastructure");
+    EXPECT_EQ(list[0]["channel"], 6);
+    EXPECT_EQ(list[0]["encryption"], "WPA");
+    EXPECT_EQ(list[0]["wpa_authentication"], "WPA2-PSK");
+    EXPECT_EQ(list[0]["wpa_encryption"], "AES");
+    EXPECT_EQ(list[0]["tcp_port"], 9100);
+    EXPECT_EQ(list[0]["dhcp"], false);
+    EXPECT_EQ(list[3]["ssid"], "TextNet-1");
+    EXPECT_EQ(list[3]["ip"], "192.168.1.100");
+
+    CliRun plain = cli({"search"});
+    EXPECT_EQ(plain.out.substr(0, plain.out.find('\n')), "02:00:00:00:00:01 127.0.0.1 SimNet-1 module");
+}
+
+TEST_F(LanE2e, SaveChangesSsidKeyAndDhcpAndASecondSearchShowsThem) {
+    startSim();
+    auto edit = writeJson({{"ssid", "Workshop"}, {"wpa_key", "newsecret9"}, {"dhcp", true}, {"ip", "192.168.1.50"}});
+    CliRun save = cli({"save", "02:00:00:00:00:03", edit.string()});
+    EXPECT_EQ(save.exitCode, 0) << save.err;
+    EXPECT_EQ(save.out, "Save Completed !!!\n");
+    CliRun r = cli({"search"}, true);
+    auto list = nlohmann::json::parse(r.out);
+    ASSERT_GE(list.size(), 3u);
+    EXPECT_EQ(list[2]["ssid"], "Workshop");
+    EXPECT_EQ(list[2]["wpa_key"], "newsecret9");
+    EXPECT_EQ(list[2]["dhcp"], true);
+    EXPECT_EQ(list[1]["ssid"], "SimNet-2");
+    // The module kept the item the program does not model, and the derived key.
+    auto state = nlohmann::json::parse(readFile(m_dir / "state.json"));
+    EXPECT_EQ(state["modules"][2]["items"], 29);
+}
+
+TEST_F(LanE2e, PasswordProtectedModuleNeedsItsPassword) {
+    startSim();
+    auto edit = writeJson({{"ssid", "Locked"}, {"ip", "192.168.1.51"}});
+    CliRun wrong = cli({"save", "02:00:00:00:00:02", edit.string()});
+    EXPECT_EQ(wrong.exitCode, 2);
+    EXPECT_EQ(wrong.err, "Password mismatch error occured.\n");
+    CliRun right = cli({"save", "02:00:00:00:00:02", edit.string(), "--password", "secret"});
+    EXPECT_EQ(right.exitCode, 0) << right.err;
+}
+
+TEST_F(LanE2e, ModuleThatDoesNotAnswerWritesGivesNoResponseAfterAboutThreeSeconds) {
+    startSim({"--silent-writes", "02:00:00:00:00:01"});
+    auto edit = writeJson({{"ssid", "Nobody"}, {"ip", "192.168.1.52"}});
+    CliRun r = cli({"save", "02:00:00:00:00:01", edit.string()});
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_EQ(r.err, "No response from selected ezTCP.\n");
+    // About 2 s of search, then the 3 s write window.
+    EXPECT_GE(r.seconds, 4.9);
+    EXPECT_LT(r.seconds, 7.5);
+}
+
+TEST_F(LanE2e, TextPrinterSaveIsConfirmedAndKeptInTheResultFile) {
+    startSim();
+    auto edit = writeJson({{"ssid", "Hall"}, {"dhcp", false}});
+    fs::path result = m_dir / "result.out";
+    CliRun r = cli({"save", "02:00:00:00:00:A1", edit.string(), "--result-file", result.string()});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.out, "Save Completed !!!\n");
+    std::string kept = readFile(result);
+    ASSERT_EQ(kept.size(), 1013u);
+    EXPECT_EQ(kept.substr(2, 12), "0200000000A1");
+    EXPECT_EQ(kept.substr(14, 6), "Hall\r\n");
+    EXPECT_EQ(kept[48], '0');
+    auto list = nlohmann::json::parse(cli({"search"}, true).out);
+    EXPECT_EQ(list.back()["ssid"], "Hall");
+}
+
+TEST_F(LanE2e, NothingAnsweringEndsAfterAboutTwoSeconds) {
+    CliRun r = cli({"search"}, true);
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_EQ(r.err, "Cannot search the Wi-Fi printer.\nPlease check the firewall...\n");
+    EXPECT_GE(r.seconds, 1.9);
+    EXPECT_LT(r.seconds, 4.0);
+}
+
+TEST_F(LanE2e, SimulatorStopsOnSigterm) {
+    startSim();
+    kill(m_sim, SIGTERM);
+    int status = 0;
+    pid_t done = 0;
+    for (int i = 0; i < 100 && (done = waitpid(m_sim, &status, WNOHANG)) == 0; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    ASSERT_EQ(done, m_sim);
+    m_sim = -1;
+    EXPECT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+}
