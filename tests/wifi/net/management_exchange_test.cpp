@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
+
 #include "fake_socket.h"
 #include "net_test_util.h"
 #include "wifi/net/save_result.h"
@@ -274,4 +277,22 @@ TEST_F(ManagementWrite, DirectedWriteGoesToTheReplyAddress) {
     ASSERT_FALSE(net.sent.empty());
     EXPECT_EQ(net.sent[0].to, (SocketAddress{kFrom2.ip, 47000}));
     EXPECT_EQ(net.sent[0].bytes[5], 0x03);
+}
+
+// The seed datagram was enciphered and checked by an independent encoder; the exchange
+// must accept it as it is.
+TEST(ManagementSeed, IndependentlyEncodedReplyIsAccepted) {
+    std::ifstream in(SETRION_SOURCE_DIR "/fuzz/corpus/accept_reply/reply_wifi", std::ios::binary);
+    std::vector<uint8_t> d((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    ASSERT_GT(d.size(), 32u);
+    ItemBlockStore blocks;
+    ExchangeState state(kCommandSearchAll, 0, kDefaultProtocolKeyPrefix, blocks);
+    acceptReply(state, {0x7F000001, 50005}, d);
+    ASSERT_EQ(state.table.size(), 1u);
+    const auto& r = state.table[0].record;
+    EXPECT_EQ(r.ssidText(), "SimNet-1");
+    EXPECT_EQ(r.wpaKeyText(), "simpass-1");
+    EXPECT_EQ(r.ports[0].localPort(), 9100);
+    EXPECT_EQ(r.wifiFlags, 0x00140061u);
+    EXPECT_TRUE(r.isWifiModule);
 }

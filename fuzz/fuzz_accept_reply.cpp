@@ -1,0 +1,20 @@
+// Whole management datagrams through acceptReply, in a search and in a write exchange.
+#include <cstddef>
+#include <cstdint>
+
+#include "wifi/net/management_exchange.h"
+
+using namespace setrion::net;
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    std::span<const uint8_t> d(data, size);
+    ItemBlockStore blocks;
+    ExchangeState search(kCommandSearchAll, 0, kDefaultProtocolKeyPrefix, blocks);
+    acceptReply(search, {0x7F000001, 50005}, d);
+    acceptReply(search, {0x7F000001, 50005}, d);
+    ExchangeState write(kCommandWriteConfig, kFlagDirected, kDefaultProtocolKeyPrefix, blocks);
+    write.request.header.mac = {2, 0, 0, 0, 0, 1};
+    write.request.record.replyAddress = {127, 0, 0, 1};
+    acceptReply(write, {0x7F000001, 50005}, d);
+    return 0;
+}

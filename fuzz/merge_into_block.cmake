@@ -1,0 +1,1 @@
+setrion_fuzz(fuzz_merge_into_block SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/fuzz_merge_into_block.cpp DEPS setrion_wifi_net)
