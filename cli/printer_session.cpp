@@ -1,0 +1,117 @@
+#include "cli/printer_session.h"
+
+#include <ostream>
+
+#include "link/port_names.h"
+
+namespace setrion::cli {
+
+std::optional<SerialSettings> serialSettingsFrom(const GlobalOptions& o, std::string* error) {
+    auto fail = [&](std::string why) -> std::optional<SerialSettings> {
+        if (error) *error = std::move(why);
+        return std::nullopt;
+    };
+    SerialSettings s;
+    s.baud = o.baud;
+    if (!SerialLink::isAcceptedBaud(o.baud)) return fail("unsupported baud rate " + std::to_string(o.baud));
+    if (o.parity == "none") s.parityIndex = 0;
+    else if (o.parity == "odd") s.parityIndex = 1;
+    else if (o.parity == "even") s.parityIndex = 2;
+    else return fail("unknown parity " + o.parity);
+    if (o.dataBits == 7) s.dataBitsIndex = 0;
+    else if (o.dataBits == 8) s.dataBitsIndex = 1;
+    else return fail("data bits must be 7 or 8");
+    if (o.stopBits == 1) s.stopBitsIndex = 0;
+    else if (o.stopBits == 2) s.stopBitsIndex = 1;
+    else return fail("stop bits must be 1 or 2");
+    if (o.flow == "dtr-dsr") s.flowIndex = 0;
+    else if (o.flow == "xon-xoff") s.flowIndex = 1;
+    else if (o.flow == "rts-cts") s.flowIndex = 2;
+    else return fail("unknown flow control " + o.flow);
+    return s;
+}
+
+PrinterSession::PrinterSession(Clock& clock)
+    : m_clock(clock), m_serial(clock), m_links{&m_serial, nullptr, LinkKind::Serial},
+      m_exchange(m_links, clock) {}
+
+PrinterSession::~PrinterSession() {
+    m_serial.close();
+    if (m_usb) m_usb->close();
+}
+
+std::unique_ptr<PrinterSession> PrinterSession::open(CommandContext& ctx, Clock& clock) {
+    const GlobalOptions& o = ctx.options;
+    PortMap map;
+    for (const auto& m : o.maps) {
+        std::string why = addPortMapping(m, map);
+        if (!why.empty()) {
+            ctx.usageError("--map: " + why);
+            return nullptr;
+        }
+    }
+    std::string why;
+    auto port = resolvePort(o.port, map, &why);
+    if (!port) {
+        ctx.usageError("--port: " + why);
+        return nullptr;
+    }
+
+    std::unique_ptr<PrinterSession> session(new PrinterSession(clock));
+    if (port->kind == ResolvedPort::Kind::Usb) {
+        session->m_usb = std::make_unique<UsbLink>(usb::libusbBackend(), clock);
+        session->m_links.usb = session->m_usb.get();
+        session->m_links.kind = LinkKind::Usb;
+        if (session->m_usb->open(o.port) != UsbLink::kOpenOk) {
+            ctx.deviceFailure(kUsbOpenFailed);
+            return nullptr;
+        }
+        return session;
+    }
+
+    auto settings = serialSettingsFrom(o, &why);
+    if (!settings) {
+        ctx.usageError(why);
+        return nullptr;
+    }
+    if (session->m_serial.open(port->device, *settings) != 0) {
+        session->m_serial.close();  // a rejected setting leaves the device open
+        ctx.deviceFailure(kSerialOpenFailed);
+        return nullptr;
+    }
+    return session;
+}
+
+std::optional<EmulationCode> PrinterSession::probe(CommandContext& ctx) {
+    EmulationCode code = EmulationCode::Cpcl;
+    int rc = m_exchange.probeEmulation(code);
+    if (rc != kProbeOk) {
+        ctx.deviceFailure(probeFailureMessage(rc));
+        return std::nullopt;
+    }
+    return code;
+}
+
+bool PrinterSession::send(CommandContext& ctx, std::span<const uint8_t> data) {
+    if (m_exchange.send(data) != static_cast<int>(data.size()) || data.empty()) {
+        ctx.deviceFailure(kWriteFailed);
+        return false;
+    }
+    return true;
+}
+
+bool PrinterSession::sendLine(CommandContext& ctx, std::string_view line, bool traced) {
+    if (m_exchange.sendLine(line, traced) != static_cast<int>(line.size()) || line.empty()) {
+        ctx.deviceFailure(kWriteFailed);
+        return false;
+    }
+    return true;
+}
+
+std::optional<std::vector<uint8_t>> PrinterSession::collect(CommandContext& ctx) {
+    auto answer = m_exchange.collectAnswer();
+    if (!answer) ctx.deviceFailure(probeFailureMessage(kProbeNoResponse));
+    return answer;
+}
+
+}  // namespace setrion::cli
