@@ -11,6 +11,7 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -125,6 +126,7 @@ public:
     SimProcess& operator=(const SimProcess&) = delete;
 
     bool ready() const { return m_pid > 0 && std::filesystem::exists(link()); }
+    bool running() const { return ready(); }
     std::string link() const { return (m_dir / "printer").string(); }
     std::string statePath() const { return (m_dir / "state.json").string(); }
     std::string recordPath() const { return (m_dir / "record.bin").string(); }
@@ -144,6 +146,21 @@ public:
         std::ifstream in(statePath());
         nlohmann::json j;
         if (in) in >> j;
+        return j;
+    }
+
+    // The state once `ready` holds for it, polled for up to two seconds (the simulator may
+    // still be taking the last bytes when the CLI has ended).
+    nlohmann::json stateWhen(const std::function<bool(const nlohmann::json&)>& ready) const {
+        nlohmann::json j;
+        for (int i = 0; i < 200; ++i) {
+            std::ifstream in(statePath());
+            std::stringstream ss;
+            ss << in.rdbuf();
+            j = nlohmann::json::parse(ss.str(), nullptr, false);
+            if (!j.is_discarded() && ready(j)) return j;
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
         return j;
     }
 
