@@ -1,0 +1,335 @@
+// wifi read, wifi write, wifi reset: the Wi-Fi module behind the printer link.
+#include <fstream>
+#include <memory>
+#include <ostream>
+
+#include "cli/cli_app.h"
+#include "cli/printer_session.h"
+#include "wifi/module/command_mode_read.h"
+#include "wifi/module/command_mode_write.h"
+#include "wifi/module/factory_reset.h"
+#include "wifi/module/module_connection.h"
+#include "wifi/module/settings_block_exchange.h"
+#include "wifi/settings/choice_codes.h"
+#include "wifi/settings/wifi_settings.h"
+
+namespace setrion::cli {
+namespace {
+
+using nlohmann::json;
+using namespace setrion::wifi;
+using namespace setrion::wifi::field;
+
+// The command-mode dialog's WPA lists (positions are the selections the save takes).
+constexpr std::array<std::string_view, 3> kCmdWpaAuthTexts{"None Use", "WPA-PSK", "WPA2-PSK"};
+constexpr std::array<std::string_view, 4> kCmdWpaEncTexts{"None Use", "TKIP", "AES", "TKIP+AES"};
+
+// An open module: the printer link plus the module's command mode.
+struct ModuleSession {
+    std::unique_ptr<PrinterSession> printer;
+    std::unique_ptr<ModuleConnection> conn;
+    ~ModuleSession() {
+        if (conn && conn->portOpen()) conn->closePort();
+    }
+};
+
+std::unique_ptr<ModuleSession> openModule(CommandContext& ctx) {
+    auto s = std::make_unique<ModuleSession>();
+    s->printer = PrinterSession::open(ctx);
+    if (!s->printer) return nullptr;
+    s->conn = std::make_unique<ModuleConnection>(s->printer->links(), s->printer->clock());
+    LinkKind kind = s->printer->links().kind;
+    // The printer session has opened the link already; the connection only takes it over.
+    switch (s->conn->openPort(kind, [](LinkKind) { return true; })) {
+        case OpenPortResult::Ok: return s;
+        case OpenPortResult::OpenFailed: ctx.deviceFailure(kOpenPortFailedText); break;
+        case OpenPortResult::NoBanner: ctx.deviceFailure(kIspModeSetFailedText); break;
+    }
+    return nullptr;
+}
+
+bool failed(CommandContext& ctx, const SequenceResult& r) {
+    if (r.ok) return false;
+    ctx.deviceFailure(r.message);
+    return true;
+}
+
+int encryptionSelection(const WlanOptionsValue& o) {
+    if (o.wpaMode != 0) return 3;
+    return o.wepEncryption;
+}
+int wpaAuthSelection(const WlanOptionsValue& o) { return o.wpaMode == 2 ? 1 : o.wpaMode == 4 ? 2 : 0; }
+
+template <size_t N>
+std::string textAt(const std::array<std::string_view, N>& list, int i) {
+    return (i >= 0 && static_cast<size_t>(i) < N) ? std::string(list[static_cast<size_t>(i)]) : "";
+}
+
+json commandModeJson(const ModuleConnection& conn, const CommandModeSettings& v) {
+    return {{"module_kind", "command-mode"},
+            {"generation", conn.moduleGeneration()},
+            {"mac", v.macText},
+            {"ssid", v.ssid},
+            {"dhcp", v.dhcp},
+            {"ip", dottedAddress(v.ip)},
+            {"netmask", dottedAddress(v.netmask)},
+            {"gateway", dottedAddress(v.gateway)},
+            {"dns", dottedAddress(v.dns)},
+            {"mode", textAt(kModeTexts, v.options.mode)},
+            {"channel", v.options.channel},
+            {"encryption", textAt(kEncryptionTexts, encryptionSelection(v.options))},
+            {"authentication", textAt(kAuthenticationTexts, v.options.authentication)},
+            {"key_in_use", v.options.keyInUse + 1},
+            {"wpa_authentication", textAt(kCmdWpaAuthTexts, wpaAuthSelection(v.options))},
+            {"wpa_encryption", textAt(kCmdWpaEncTexts, v.options.wpaCipher)},
+            {"wpa_key", v.passphrase},
+            {"tcp_port", v.tcpPort}};
+}
+
+json blockJson(const ModuleConnection& conn, const WifiSettings& r) {
+    int wpa = r.choice(kWpa);
+    return {{"module_kind", "settings-block"},
+            {"generation", conn.moduleGeneration()},
+            {"mac", r.text(kMacAddress)},
+            {"ssid", r.text(kSsid)},
+            {"dhcp", r.choice(kDhcp) == 1},
+            {"ip", dottedAddress(r.address(kIp))},
+            {"netmask", dottedAddress(r.address(kSubnet))},
+            {"gateway", dottedAddress(r.address(kGateway))},
+            {"dns", dottedAddress(r.address(kDns))},
+            {"mode", textAt(kModeTexts, r.choice(kMode))},
+            {"channel", r.channel()},
+            {"encryption", textAt(kEncryptionTexts, r.choice(kEncryption))},
+            {"authentication", textAt(kAuthenticationTexts, r.choice(kAuthentication))},
+            {"key_in_use", r.choice(kUseKey) + 1},
+            {"wpa_authentication", wpa > 0 ? textAt(kWpaTexts, wpa) : "None"},
+            {"wpa_encryption", textAt(kWpaEncTexts, r.choice(kWpaEnc))},
+            {"wpa_key", r.text(kWpaKey)},
+            {"tcp_port", r.tcpPort()},
+            {"lpd_enable", r.choice(kLpdEnable) == 1},
+            {"lpd_queue", r.text(kLpdQueue)},
+            {"channel_text", r.text(kChannelText)}};
+}
+
+void printSettings(CommandContext& ctx, const json& j) {
+    if (ctx.options.json) {
+        ctx.printJson(j);
+        return;
+    }
+    for (auto& [key, value] : j.items())
+        ctx.outStream() << key << ": " << (value.is_string() ? value.get<std::string>() : value.dump())
+                        << "\n";
+}
+
+// Reads the module into `out`; false after printing the failing step's message.
+bool readModule(CommandContext& ctx, ModuleSession& s, json& out, CommandModeSettings& cmd,
+                WifiSettings& record) {
+    if (s.conn->moduleKind() == ModuleKind::CommandMode) {
+        if (failed(ctx, readCommandModeSettings(*s.conn, cmd))) return false;
+        out = commandModeJson(*s.conn, cmd);
+    } else {
+        if (failed(ctx, readSettingsBlock(*s.conn, record))) return false;
+        out = blockJson(*s.conn, record);
+    }
+    return true;
+}
+
+// Reads a JSON file of settings; nullopt after a usage error.
+std::optional<json> loadSettingsFile(CommandContext& ctx, const std::string& path) {
+    std::ifstream in(path);
+    if (!in) {
+        ctx.usageError("cannot read " + path);
+        return std::nullopt;
+    }
+    json j = json::parse(in, nullptr, false);
+    if (j.is_discarded() || !j.is_object()) {
+        ctx.usageError(path + ": not a JSON object");
+        return std::nullopt;
+    }
+    return j;
+}
+
+template <size_t N>
+bool pickChoice(CommandContext& ctx, const json& j, const char* key,
+                const std::array<std::string_view, N>& list, int& target) {
+    if (!j.contains(key)) return true;
+    auto idx = j[key].is_string() ? choiceIndex(list, j[key].get<std::string>()) : std::nullopt;
+    if (!idx) {
+        ctx.usageError(std::string(key) + ": not one of the list's texts");
+        return false;
+    }
+    target = *idx;
+    return true;
+}
+
+bool pickAddress(CommandContext& ctx, const json& j, const char* key, Octets& target) {
+    if (!j.contains(key)) return true;
+    auto a = j[key].is_string() ? parseDottedAddress(j[key].get<std::string>()) : std::nullopt;
+    if (!a) {
+        ctx.usageError(std::string(key) + ": not a dotted IPv4 address");
+        return false;
+    }
+    target = *a;
+    return true;
+}
+
+bool pickKeys(CommandContext& ctx, const json& j, std::array<std::string, 4>& keys,
+              KeyFormats& formats) {
+    if (j.contains("wep_keys")) {
+        if (!j["wep_keys"].is_array() || j["wep_keys"].size() != 4) {
+            ctx.usageError("wep_keys: four strings");
+            return false;
+        }
+        for (size_t i = 0; i < 4; ++i) keys[i] = j["wep_keys"][i].get<std::string>();
+    }
+    if (j.contains("key_formats")) {
+        if (!j["key_formats"].is_array() || j["key_formats"].size() != 4) {
+            ctx.usageError("key_formats: four of \"HEX\" or \"ASCII\"");
+            return false;
+        }
+        for (size_t i = 0; i < 4; ++i)
+            formats[i] = j["key_formats"][i] == "ASCII" ? KeyFormat::Ascii : KeyFormat::Hex;
+    }
+    return true;
+}
+
+bool applyCommon(CommandContext& ctx, const json& j, std::string& ssid, bool& dhcp, Octets& ip,
+                 Octets& mask, Octets& gw, Octets& dns, int& mode, int& encryption,
+                 int& authentication, int& keyInUse, std::string& wpaKey) {
+    if (j.contains("ssid")) ssid = j["ssid"].get<std::string>();
+    if (j.contains("dhcp")) dhcp = j["dhcp"].get<bool>();
+    if (j.contains("wpa_key")) wpaKey = j["wpa_key"].get<std::string>();
+    if (j.contains("key_in_use")) {
+        int k = j["key_in_use"].get<int>();
+        if (k < 1 || k > 4) {
+            ctx.usageError("key_in_use: 1 to 4");
+            return false;
+        }
+        keyInUse = k - 1;
+    }
+    return pickAddress(ctx, j, "ip", ip) && pickAddress(ctx, j, "netmask", mask) &&
+           pickAddress(ctx, j, "gateway", gw) && pickAddress(ctx, j, "dns", dns) &&
+           pickChoice(ctx, j, "mode", kModeTexts, mode) &&
+           pickChoice(ctx, j, "encryption", kEncryptionTexts, encryption) &&
+           pickChoice(ctx, j, "authentication", kAuthenticationTexts, authentication);
+}
+
+void runRead(CommandContext& ctx) {
+    auto s = openModule(ctx);
+    if (!s) return;
+    json out;
+    CommandModeSettings cmd;
+    WifiSettings record;
+    if (!readModule(ctx, *s, out, cmd, record)) return;
+    printSettings(ctx, out);
+}
+
+void runWrite(CommandContext& ctx, const std::string& path) {
+    auto file = loadSettingsFile(ctx, path);
+    if (!file) return;
+    const json& j = *file;
+    auto s = openModule(ctx);
+    if (!s) return;
+    json current;
+    CommandModeSettings cmd;
+    WifiSettings record;
+    if (!readModule(ctx, *s, current, cmd, record)) return;
+
+    if (s->conn->moduleKind() == ModuleKind::CommandMode) {
+        CommandModeWriteInput in;
+        in.ip = cmd.ip, in.netmask = cmd.netmask, in.gateway = cmd.gateway, in.dns = cmd.dns;
+        in.ssid = cmd.ssid;
+        in.dhcp = cmd.dhcp;
+        in.mode = cmd.options.mode;
+        in.channelSelection = cmd.options.channel - 1;
+        in.encryption = encryptionSelection(cmd.options);
+        in.keyInUse = cmd.options.keyInUse;
+        in.authentication = cmd.options.authentication;
+        in.wpaAuthentication = wpaAuthSelection(cmd.options);
+        in.wpaEncryption = cmd.options.wpaCipher;
+        in.wpaKey = cmd.passphrase;
+        in.tcpPort = cmd.tcpPort;
+        const WepKeyStore& keys = in.encryption == 2 ? cmd.wep104 : cmd.wep40;
+        for (size_t i = 0; i < 4; ++i) in.keyTexts[i] = keys.hex[i];
+        in.keyFormats = {KeyFormat::Hex, KeyFormat::Hex, KeyFormat::Hex, KeyFormat::Hex};
+        if (!applyCommon(ctx, j, in.ssid, in.dhcp, in.ip, in.netmask, in.gateway, in.dns, in.mode,
+                         in.encryption, in.authentication, in.keyInUse, in.wpaKey) ||
+            !pickChoice(ctx, j, "wpa_authentication", kCmdWpaAuthTexts, in.wpaAuthentication) ||
+            !pickChoice(ctx, j, "wpa_encryption", kCmdWpaEncTexts, in.wpaEncryption) ||
+            !pickKeys(ctx, j, in.keyTexts, in.keyFormats))
+            return;
+        if (j.contains("channel")) in.channelSelection = j["channel"].get<int>() - 1;
+        if (j.contains("tcp_port")) in.tcpPort = j["tcp_port"].get<long>();
+        if (failed(ctx, writeCommandModeSettings(*s->conn, in, cmd))) return;
+        ctx.outStream() << kSaveCompletedText << "\n";
+        return;
+    }
+
+    BlockWriteInput in;
+    in.macText = record.text(kMacAddress);
+    in.ssid = record.text(kSsid);
+    in.dhcp = record.choice(kDhcp) == 1;
+    in.ip = record.address(kIp), in.netmask = record.address(kSubnet);
+    in.gateway = record.address(kGateway), in.dns = record.address(kDns);
+    in.mode = record.choice(kMode);
+    in.channel = record.channel();
+    in.encryption = record.choice(kEncryption);
+    in.authentication = record.choice(kAuthentication);
+    in.keyInUse = record.choice(kUseKey);
+    in.wpaAuthentication = std::max(0, record.choice(kWpa) - 1);
+    in.wpaEncryption = record.choice(kWpaEnc);
+    in.tcpPort = record.tcpPort();
+    in.lpdEnable = record.choice(kLpdEnable) == 1;
+    in.lpdQueue = record.text(kLpdQueue);
+    in.channelText = record.text(kChannelText);
+    in.keyFormats = {KeyFormat::Hex, KeyFormat::Hex, KeyFormat::Hex, KeyFormat::Hex};
+    int wpaCode = in.wpaAuthentication + 1;
+    if (!applyCommon(ctx, j, in.ssid, in.dhcp, in.ip, in.netmask, in.gateway, in.dns, in.mode,
+                     in.encryption, in.authentication, in.keyInUse, in.wpaKey) ||
+        !pickChoice(ctx, j, "wpa_authentication", kWpaTexts, wpaCode) ||
+        !pickChoice(ctx, j, "wpa_encryption", kWpaEncTexts, in.wpaEncryption) ||
+        !pickKeys(ctx, j, in.keyTexts, in.keyFormats))
+        return;
+    in.wpaAuthentication = std::max(0, wpaCode - 1);
+    if (j.contains("channel")) in.channel = j["channel"].get<int>();
+    if (j.contains("tcp_port")) in.tcpPort = static_cast<uint16_t>(j["tcp_port"].get<int>());
+    if (j.contains("lpd_enable")) in.lpdEnable = j["lpd_enable"].get<bool>();
+    if (j.contains("lpd_queue")) in.lpdQueue = j["lpd_queue"].get<std::string>();
+    if (j.contains("channel_text")) in.channelText = j["channel_text"].get<std::string>();
+    bool lpd = record.hasLpdSupport();
+    if (auto bad = validateBlockWrite(in, lpd)) {
+        ctx.deviceFailure(bad->message);
+        return;
+    }
+    fillRecordFromInput(record, in, lpd);
+    if (failed(ctx, writeSettingsBlock(*s->conn, record))) return;
+    ctx.outStream() << kSaveCompletedText << "\n";
+}
+
+void runReset(CommandContext& ctx) {
+    auto s = openModule(ctx);
+    if (!s) return;
+    SequenceResult r = resetModuleSequence(*s->conn);
+    if (!r.ok) {
+        ctx.deviceFailure(kFactoryResetFailedText);
+        return;
+    }
+    ctx.outStream() << kFactoryResetDoneText << "\n";
+}
+
+void installWifiCommands(CLI::App& app, CommandContext& ctx) {
+    auto* wifi = app.add_subcommand("wifi", "Read, write or reset the printer's Wi-Fi module");
+    wifi->require_subcommand(1);
+    wifi->add_subcommand("read", "Read the module's settings")->callback([&ctx] { runRead(ctx); });
+    auto file = std::make_shared<std::string>();
+    auto* write = wifi->add_subcommand("write", "Apply the settings of a JSON file and store them");
+    write->add_option("FILE", *file, "JSON object with the keys of wifi read --json")->required();
+    write->callback([&ctx, file] { runWrite(ctx, *file); });
+    wifi->add_subcommand("reset", "Return the module to its factory settings")
+        ->callback([&ctx] { runReset(ctx); });
+}
+
+CommandGroupRegistrar reg("wifi", &installWifiCommands);
+
+}  // namespace
+}  // namespace setrion::cli

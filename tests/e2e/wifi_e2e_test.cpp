@@ -1,0 +1,87 @@
+// setrion-cli's wifi commands against the simulated module behind the printer link.
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "common/hex.h"
+#include "common/wpa_psk.h"
+#include "tests/support/sim_process.h"
+
+using namespace setrion::test;
+using nlohmann::json;
+
+namespace {
+json readJson(const SimProcess& sim) {
+    ProcessResult r = sim.cli({"--json", "wifi", "read"}, 60000);
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    return json::parse(r.out, nullptr, false);
+}
+std::string writeFile(const SimProcess& sim, const json& j) {
+    std::string path = (sim.dir() / "settings.json").string();
+    std::ofstream(path) << j.dump();
+    return path;
+}
+}  // namespace
+
+TEST(WifiEndToEnd, CommandModeWriteThenReadAndReset) {
+    SimProcess sim({"--module", "command", "--generation", "2"});
+    ASSERT_TRUE(sim.running());
+    json before = readJson(sim);
+    EXPECT_EQ(before["module_kind"], "command-mode");
+    EXPECT_EQ(before["generation"], 2);
+
+    json change = {{"ssid", "Office"},          {"encryption", "WPA"},
+                   {"wpa_authentication", "WPA2-PSK"}, {"wpa_encryption", "AES"},
+                   {"wpa_key", "password"},     {"dhcp", true},
+                   {"channel", 11},             {"ip", "192.168.7.20"}};
+    ProcessResult w = sim.cli({"wifi", "write", writeFile(sim, change)}, 90000);
+    ASSERT_EQ(w.exitCode, 0) << w.err;
+    EXPECT_EQ(w.out, "Save Completed !!!\n");
+
+    json after = readJson(sim);
+    for (auto& [key, value] : change.items()) EXPECT_EQ(after[key], value) << key;
+
+    // The module stores the pre-shared key derived from the SSID and passphrase.
+    json state = sim.stateWhen([](const json& j) { return j.contains("wifi_module"); });
+    EXPECT_EQ(state["wifi_module"]["settings"]["wpa_psk"],
+              setrion::toHex(setrion::deriveWpaPsk("password", "Office")));
+
+    ProcessResult reset = sim.cli({"wifi", "reset"}, 60000);
+    EXPECT_EQ(reset.exitCode, 0) << reset.err;
+    EXPECT_EQ(reset.out, "Printer is reset to factory settings.\n");
+    json restored = readJson(sim);
+    EXPECT_EQ(restored["ssid"], before["ssid"]);
+    EXPECT_EQ(restored["encryption"], before["encryption"]);
+}
+
+TEST(WifiEndToEnd, SettingsBlockWriteThenRead) {
+    SimProcess sim({"--module", "block"});
+    ASSERT_TRUE(sim.running());
+    EXPECT_EQ(readJson(sim)["module_kind"], "settings-block");
+    json change = {{"ssid", "Lab"}, {"dhcp", false}, {"ip", "10.1.2.3"}, {"lpd_queue", "q1"}};
+    ProcessResult w = sim.cli({"wifi", "write", writeFile(sim, change)}, 60000);
+    ASSERT_EQ(w.exitCode, 0) << w.err;
+    json after = readJson(sim);
+    for (auto& [key, value] : change.items()) EXPECT_EQ(after[key], value) << key;
+}
+
+TEST(WifiEndToEnd, BadInputAndSilentModule) {
+    SimProcess sim({"--module", "command"});
+    ASSERT_TRUE(sim.running());
+    ProcessResult tooLong =
+        sim.cli({"wifi", "write", writeFile(sim, {{"encryption", "WPA"},
+                                                  {"wpa_authentication", "WPA-PSK"},
+                                                  {"wpa_key", std::string(65, 'k')}})},
+                60000);
+    EXPECT_EQ(tooLong.exitCode, 2);
+    EXPECT_EQ(tooLong.err, "WPA Key Length is too long\n");
+
+    ProcessResult badChoice = sim.cli({"wifi", "write", writeFile(sim, {{"mode", "mesh"}})});
+    EXPECT_EQ(badChoice.exitCode, 1);
+
+    SimProcess silent({"--module-silent"});
+    ASSERT_TRUE(silent.running());
+    ProcessResult r = silent.cli({"wifi", "read"}, 60000);
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_FALSE(r.err.empty());
+}
