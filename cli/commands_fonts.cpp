@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "cli/cli_app.h"
+#include "cli/printer_session.h"
 #include "common/atomic_file.h"
 #include "fonts/font_download.h"
 #include "fonts/font_file.h"
@@ -54,7 +55,48 @@ void runFontJob(CommandContext& ctx, const FontOptions& o) {
                        {"memory", o.memory}});
 }
 
+// Builds the job (kept as a file when asked, and then sent as read back), sends it over
+// the open port in ten pieces with progress on stderr; no probe comes first.
+void runDownloadFont(CommandContext& ctx, const FontOptions& o) {
+    fonts::JobText job = fonts::makeFontJob(o.ttf, fileNameOf(o.ttf), o.id, memoryOf(o));
+    if (!job.ok()) {
+        ctx.deviceFailure(job.error);
+        return;
+    }
+    if (!o.keep.empty()) {
+        std::string keptPath = fonts::keptJobFileName(o.keep);
+        if (!writeFileAtomically(keptPath, job.text)) {
+            ctx.deviceFailure(fonts::kWriteOpenFailed);
+            return;
+        }
+        job = fonts::readKeptJob(keptPath);
+        if (!job.ok()) {
+            ctx.deviceFailure(job.error);
+            return;
+        }
+    }
+    auto session = PrinterSession::open(ctx);
+    if (!session) return;
+    PrinterLink* link = session->links().current();
+    auto progress = [&ctx](int position) { *ctx.err << "progress: " << position << "%\n"; };
+    fonts::TransferResult sent = fonts::sendFontJob(*link, job.text, progress);
+    if (!sent.ok) {
+        ctx.deviceFailure(fonts::kFontDownloadFailed);
+        return;
+    }
+    if (ctx.options.json)
+        ctx.printJson({{"id", o.id}, {"memory", o.memory}, {"bytes", sent.sent}});
+    else
+        ctx.outStream() << fonts::kFontDownloadSuccess << "\n";
+}
+
 void installFontCommands(CLI::App& app, CommandContext& ctx) {
+    auto download = std::make_shared<FontOptions>();
+    CLI::App* dl = app.add_subcommand("download-font", "Download a TrueType font to the printer");
+    addFontOptions(dl, *download);
+    dl->add_option("--keep", download->keep, "Also keep the job as this .tfd file");
+    dl->callback([&ctx, download] { runDownloadFont(ctx, *download); });
+
     auto fontJob = std::make_shared<FontOptions>();
     CLI::App* job = app.add_subcommand("font-job", "Build a font download job file offline");
     addFontOptions(job, *fontJob);
