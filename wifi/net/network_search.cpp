@@ -54,6 +54,9 @@ NetworkSearchResult NetworkSearch::run(uint32_t textGraceMs) {
     CUdpSock& sock = *created.sock;
     sock.setMode(CUdpSock::Mode::Search);
     sock.load(buildTextSearchFrame());
+    std::vector<SocketAddress> extra;
+    for (uint32_t b : m_management.extraBroadcasts) extra.push_back({b, m_management.config.textPort});
+    sock.setExtraPeers(std::move(extra));
     sock.sendPending();
     if (!sock.isOpen()) return m_result;  // the send failed; its message is the failure
 

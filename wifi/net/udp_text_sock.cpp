@@ -84,6 +84,8 @@ void CUdpSock::sendPending() {
         }
         m_sent += static_cast<size_t>(rc);
         if (m_sent >= m_toSend) {
+            auto frame = std::span<const uint8_t>(m_sendBuffer).first(m_toSend);
+            for (const auto& extra : m_extraPeers) m_socket->sendTo(frame, extra);
             m_sent = m_toSend = 0;
             m_text.clear();
         }

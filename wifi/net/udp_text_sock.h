@@ -52,6 +52,9 @@ public:
     // The first 12 characters are compared with a save answer's MAC text.
     void setExpectedMac(std::string_view macText);
     void setText(std::string text) { m_text = std::move(text); }
+    // Further destinations of each frame (directed broadcasts of the interfaces); sent
+    // best effort once the frame has gone to the main peer.
+    void setExtraPeers(std::vector<SocketAddress> peers) { m_extraPeers = std::move(peers); }
     const std::string& text() const { return m_text; }
 
     // Sends what is loaded and not yet sent. A send that would block leaves the rest
@@ -78,6 +81,7 @@ private:
     CUdpSockOwner& m_owner;
     std::unique_ptr<DatagramSocket> m_socket;
     SocketAddress m_peer;
+    std::vector<SocketAddress> m_extraPeers;
     Mode m_mode = Mode::Search;
     std::vector<uint8_t> m_sendBuffer;
     size_t m_toSend = 0;

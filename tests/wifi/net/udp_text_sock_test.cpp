@@ -161,3 +161,13 @@ TEST(TextSockCreate, FailureMessages) {
         EXPECT_EQ(created.message, text);
     }
 }
+
+TEST_F(TextSock, ExtraPeersGetTheFrameAfterTheMainPeer) {
+    sock->setExtraPeers({{0x0A0000FF, 47100}});
+    sock->load(buildTextSearchFrame());
+    sock->sendPending();
+    ASSERT_EQ(net.sent.size(), 2u);
+    EXPECT_EQ(net.sent[0].to, (SocketAddress{0x7FFFFFFF, 47100}));
+    EXPECT_EQ(net.sent[1].to, (SocketAddress{0x0A0000FF, 47100}));
+    EXPECT_EQ(net.sent[1].bytes.size(), 1024u);
+}
