@@ -1,5 +1,7 @@
 #include "gui/dialog_view.h"
 
+#include <algorithm>
+
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -181,7 +183,10 @@ QWidget* DialogView::createWidget(const ui::Control& c) {
             break;
     }
     w->setObjectName(QString("control%1").arg(id));
-    w->setGeometry(toPixels(c.rect));
+    QRect r = toPixels(c.rect);
+    // A drop list's rectangle includes its dropped-down list; the closed box is one line.
+    if (c.kind == ControlKind::DropList) r.setHeight(std::min(r.height(), w->sizeHint().height()));
+    w->setGeometry(r);
     w->setProperty("controlId", id);
     b->widget = w;
     m_byId[id] = b.get();
