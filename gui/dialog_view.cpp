@@ -1,7 +1,5 @@
 #include "gui/dialog_view.h"
 
-#include <algorithm>
-
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -57,6 +55,10 @@ DialogView::DialogView(ui::Dialog& model, QtShell& shell, QWidget* parent)
     : QDialog(parent), m_model(model), m_shell(shell) {
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowCloseButtonHint | Qt::WindowMinimizeButtonHint);
+    // The dialogs' font: the desktop's face at the 8-point size the layouts are made for.
+    QFont dialogFont = font();
+    dialogFont.setPointSize(kDialogFontPoints);
+    setFont(dialogFont);
     // Dialog base units as the system derives them from the dialog font.
     const QFontMetrics fm(font());
     const int avg = fm.horizontalAdvance("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
@@ -184,7 +186,7 @@ QWidget* DialogView::createWidget(const ui::Control& c) {
     }
     w->setObjectName(QString("control%1").arg(id));
     QRect r = toPixels(c.rect);
-    // A drop list's rectangle includes its dropped-down list; the closed box is one line.
+    // A drop list's rectangle includes its dropped-down list; closed it is one line high.
     if (c.kind == ControlKind::DropList) r.setHeight(std::min(r.height(), w->sizeHint().height()));
     w->setGeometry(r);
     w->setProperty("controlId", id);
@@ -276,6 +278,13 @@ void DialogView::renderControl(Binding& b, const ui::Control& c) {
         }
         case ControlKind::Static: {
             auto* l = static_cast<QLabel*>(w);
+            if (c.iconNumber != 0) {
+                if (b.icon != c.iconNumber) {
+                    b.icon = c.iconNumber;
+                    l->setPixmap(iconPixmap(c.iconNumber, {32, 32}));
+                }
+                break;
+            }
             const QString shown = staticText(c.text);
             if (l->text() != shown) l->setText(shown);
             break;

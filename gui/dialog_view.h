@@ -18,6 +18,7 @@ class QtShell;
 class DialogView : public QDialog {
     Q_OBJECT
 public:
+    static constexpr int kDialogFontPoints = 8;
     DialogView(ui::Dialog& model, QtShell& shell, QWidget* parent = nullptr);
     ~DialogView() override;
 

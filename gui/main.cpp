@@ -1,66 +1,59 @@
-// setrion: the desktop program. Shows the main settings dialog; with --demo a simulated
-// printer runs beside it on a pty mapped to COM1.
+// setrion: the desktop program. Shows the main settings dialog until it is closed.
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QMessageBox>
-
 #include <cstdio>
 
+#include "common/trace.h"
 #include "gui/demo_simulator.h"
-#include "gui/dialog_view.h"
+#include "gui/icons.h"
+#include "gui/main_session.h"
 #include "gui/qt_shell.h"
-#include "link/port_names.h"
-#include "link/port_opening.h"
-#include "link/serial_link.h"
-#include "link/spooler.h"
-#include "link/usb_link.h"
-#include "ui/main/qx7_serial_set_dlg.h"
 
 int main(int argc, char** argv) {
+    using namespace setrion;
     QApplication app(argc, argv);
-    QApplication::setApplicationName("Setrion");
+    QApplication::setApplicationName("setrion");
+    QApplication::setApplicationVersion("1.40");
+    QApplication::setWindowIcon(gui::windowIcon());
+
     QCommandLineParser parser;
-    parser.setApplicationDescription("Configure Qx7 printers and their Wi-Fi module");
+    parser.setApplicationDescription("Configures Qx7 printers and their Wi-Fi module.");
     parser.addHelpOption();
-    QCommandLineOption mapOption("map", "Map a port name to a device: COMn=PATH", "COMn=PATH");
-    QCommandLineOption demoOption("demo", "Run a simulated printer on COM1");
-    parser.addOption(mapOption);
-    parser.addOption(demoOption);
+    parser.addVersionOption();
+    const QCommandLineOption map("map", "Map a port name to a device: COMn=PATH (repeatable).",
+                                 "COMn=PATH");
+    const QCommandLineOption demo("demo", "Run against a simulated printer mapped to COM1.");
+    const QCommandLineOption emulation("demo-emulation",
+                                       "The simulated printer's emulation (default escpos).",
+                                       "NAME", "escpos");
+    const QCommandLineOption traceOpt("trace", "Write diagnostic trace lines to stderr.");
+    parser.addOptions({map, demo, emulation, traceOpt});
     parser.process(app);
+    if (parser.isSet(traceOpt)) setTraceEnabled(true);
 
-    setrion::PortMap portMap;
-    for (const QString& m : parser.values(mapOption)) {
-        std::string error = setrion::addPortMapping(m.toStdString(), portMap);
-        if (!error.empty()) {
-            std::fprintf(stderr, "setrion: %s\n", error.c_str());
+    std::vector<std::string> mappings;
+    for (const QString& m : parser.values(map)) mappings.push_back(m.toStdString());
+    gui::DemoSimulator sim;
+    if (parser.isSet(demo)) {
+        const QString why = sim.start(gui::DemoSimulator::findSimulator(QApplication::applicationDirPath()),
+                                      {"--emulation", parser.value(emulation)});
+        if (!why.isEmpty()) {
+            std::fprintf(stderr, "setrion: --demo: %s\n", why.toLocal8Bit().constData());
             return 1;
         }
+        mappings.push_back("COM1=" + sim.linkPath().toStdString());
+        std::fprintf(stderr, "setrion: simulated printer on COM1 (%s)\n",
+                     sim.linkPath().toLocal8Bit().constData());
+    }
+    PortMap ports;
+    if (const std::string why = gui::parsePortMappings(mappings, ports); !why.empty()) {
+        std::fprintf(stderr, "setrion: %s\n", why.c_str());
+        return 1;
     }
 
-    setrion::gui::DemoSimulator demo;
-    if (parser.isSet(demoOption)) {
-        QString sim = setrion::gui::DemoSimulator::findSimulator(QApplication::applicationDirPath());
-        QString error = sim.isEmpty() ? QString("setrion-sim was not found") : demo.start(sim);
-        if (!error.isEmpty()) {
-            QMessageBox::critical(nullptr, "Error", error);
-            return 1;
-        }
-        portMap["COM1"] = demo.linkPath().toStdString();
-    }
-
-    setrion::gui::QtShell shell;
-    setrion::SerialLink serial;
-    setrion::UsbLink usb;
-    setrion::StandardPortOpener ports(serial, usb, [&usb] { return usb.open(); });
-    std::unique_ptr<setrion::Spooler> spooler = setrion::makeSystemSpooler();
-
-    setrion::ui::MainDialogServices services;
-    services.ports = &ports;
-    services.spooler = spooler.get();
-    services.portMap = portMap;
-    setrion::ui::CQx7SerialSetDlg dialog(shell, services);
-    shell.runModal(dialog);
-    serial.close();
-    usb.close();
+    gui::QtShell shell;
+    gui::MainSession session(shell, std::move(ports));
+    shell.runModal(session.dialog());
     return 0;
 }

@@ -67,15 +67,15 @@ void CQx7SerialSetDlg::addControls() {
     icon(kSaveSerialConfig, "Save Serial Port Configuration", 133, {12, 68, 206, 26});
 
     group(kGroupEmulation, "Emulation Settings", {5, 104, 155, 54});
-    icon(kGetEmulation, "Get Emulation", 138, {12, 116, 70, 36});
-    Control& emu = add(kEmulationText, ControlKind::Edit, "", {88, 128, 66, 12});
+    icon(kGetEmulation, "Get Emulation", 138, {12, 116, 76, 36});
+    Control& emu = add(kEmulationText, ControlKind::Edit, "", {94, 128, 60, 12});
     emu.readOnly = true;
     emu.enabled = false;
 
     group(kGroupDensity, "Density Settings", {165, 104, 155, 54});
-    label(kDensityLabel, "Density : ", {172, 120, 34, 10});
-    list(kDensity, {206, 118, 64, 80});
-    icon(kSaveDensity, "Save Density", 152, {274, 114, 42, 38});
+    label(kDensityLabel, "Density : ", {172, 116, 40, 10});
+    list(kDensity, {172, 130, 80, 80});
+    icon(kSaveDensity, "Save Density", 152, {258, 114, 56, 38});
 
     group(kGroupBluetooth, "Bluetooth Settings", {5, 162, 315, 100});
     icon(kGetBluetooth, "Get Bluetooth Information", 131, {12, 174, 100, 34});
@@ -84,27 +84,27 @@ void CQx7SerialSetDlg::addControls() {
     addr.readOnly = true;
     addr.enabled = false;
     group(kGroupPin, "PIN Code Information", {12, 212, 150, 46}).colour = kGroupColour;
-    label(kPinLabel, "PIN Code : ", {18, 230, 38, 10});
-    add(kPin, ControlKind::Edit, "", {58, 228, 54, 12}).textLimit = 10;
-    icon(kSavePin, "Save Bluetooth PIN Code", 133, {116, 220, 42, 34});
+    label(kPinLabel, "PIN Code : ", {18, 224, 48, 10});
+    add(kPin, ControlKind::Edit, "", {18, 236, 50, 12}).textLimit = 10;
+    icon(kSavePin, "Save Bluetooth PIN Code", 133, {72, 223, 86, 32});
     group(kGroupDiscoverable, "Discoverable Mode Information", {166, 212, 148, 46}).colour = kGroupColour;
-    add(kDiscoverableOn, ControlKind::Radio, "ON", {174, 230, 30, 10});
-    add(kDiscoverableOff, ControlKind::Radio, "OFF", {208, 230, 30, 10});
-    icon(kSaveDiscoverable, "Save Discoverable Mode", 133, {266, 220, 44, 34});
+    add(kDiscoverableOn, ControlKind::Radio, "ON", {174, 224, 30, 10});
+    add(kDiscoverableOff, ControlKind::Radio, "OFF", {174, 238, 30, 10});
+    icon(kSaveDiscoverable, "Save Discoverable Mode", 133, {208, 223, 100, 32});
 
     group(kGroupCodePage, "Code Page Setting", {5, 266, 205, 50});
-    label(kCodePageLabel, "Code Page", {12, 284, 36, 10});
-    list(kCodePage, {50, 282, 72, 120});
-    icon(kSaveCodePage, "Save Code Page", 133, {126, 276, 40, 36});
-    icon(kPrintCodePage, "Print Code Page", 134, {168, 276, 40, 36});
+    label(kCodePageLabel, "Code Page", {12, 277, 40, 10});
+    list(kCodePage, {12, 290, 72, 120});
+    icon(kSaveCodePage, "Save Code Page", 133, {88, 276, 58, 36});
+    icon(kPrintCodePage, "Print Code Page", 134, {148, 276, 58, 36});
 
     group(kGroupWifi, "Wi-Fi Settings", {215, 266, 105, 50});
     icon(kStartWifi, "Start Wi-Fi Settings", 139, {222, 278, 92, 34});
 
     group(kGroupFont, "Font Download", {5, 320, 205, 42});
-    icon(kFontOpen, "Open", 155, {12, 330, 44, 28});
-    icon(kFontDownload, "Download", 156, {60, 330, 44, 28});
-    add(kFontProgress, ControlKind::ProgressBar, "", {110, 340, 94, 10}).visible = false;
+    icon(kFontOpen, "Open", 155, {12, 330, 56, 28});
+    icon(kFontDownload, "Download", 156, {72, 330, 64, 28});
+    add(kFontProgress, ControlKind::ProgressBar, "", {140, 340, 64, 10}).visible = false;
 
     Control& exitButton = icon(kExit, "E&xit", 132, {222, 322, 92, 36});
     exitButton.isDefault = true;

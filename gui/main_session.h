@@ -1,0 +1,40 @@
+#pragma once
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "link/port_names.h"
+#include "link/port_opening.h"
+#include "link/serial_link.h"
+#include "link/spooler.h"
+#include "link/usb_link.h"
+#include "ui/main/qx7_serial_set_dlg.h"
+
+namespace setrion::gui {
+
+class QtShell;
+
+// Everything the main window needs for its life: the dialog's serial and USB links on the
+// shell's painting clock, the spooler, and the main dialog model itself.
+class MainSession {
+public:
+    // `spooler` null: the system's spooler.
+    MainSession(QtShell& shell, PortMap portMap, std::unique_ptr<Spooler> spooler = nullptr);
+    ~MainSession();
+    MainSession(const MainSession&) = delete;
+    MainSession& operator=(const MainSession&) = delete;
+
+    ui::CQx7SerialSetDlg& dialog() { return *m_dialog; }
+
+private:
+    std::unique_ptr<Spooler> m_spooler;
+    SerialLink m_serial;
+    UsbLink m_usb;
+    StandardPortOpener m_opener;
+    std::unique_ptr<ui::CQx7SerialSetDlg> m_dialog;
+};
+
+// Reads "COMn=PATH" mappings into a map; returns an error text, empty when all are good.
+std::string parsePortMappings(const std::vector<std::string>& mappings, PortMap& map);
+
+}  // namespace setrion::gui
