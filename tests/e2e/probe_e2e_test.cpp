@@ -103,3 +103,22 @@ TEST(ProbeEndToEnd, PortHeldByAnotherProcessIsRefused) {
     ::close(fd);
     EXPECT_EQ(sim.cli({"probe"}).exitCode, 0);
 }
+
+TEST(ProbeEndToEnd, ArbitraryVariablesAreStoredAndReadBack) {
+    SimProcess sim({"--emulation", "cpcl"});
+    ASSERT_TRUE(sim.ready());
+    // A name the printer has never been given reads back as "?".
+    ProcessResult unknown = sim.cli({"getvar", "device.friendly_name"});
+    EXPECT_EQ(unknown.exitCode, 0) << unknown.err;
+    EXPECT_EQ(unknown.out, "?\n");
+
+    EXPECT_EQ(sim.cli({"setvar", "device.friendly_name", "Shelf 12"}).exitCode, 0);
+    ProcessResult get = sim.cli({"getvar", "device.friendly_name"});
+    EXPECT_EQ(get.exitCode, 0) << get.err;
+    EXPECT_EQ(get.out, "Shelf 12\n");
+
+    auto state = sim.stateWhen([](const nlohmann::json& j) {
+        return j.contains("settings") && j["settings"]["variables"].contains("device.friendly_name");
+    });
+    EXPECT_EQ(state["settings"]["variables"]["device.friendly_name"], "Shelf 12");
+}
