@@ -8,11 +8,13 @@ MainSession::MainSession(QtShell& shell, PortMap portMap, std::unique_ptr<Spoole
     : m_spooler(spooler ? std::move(spooler) : makeSystemSpooler()),
       m_serial(shell.clock()),
       m_usb(usb::libusbBackend(), shell.clock()),
-      m_opener(m_serial, m_usb, [this] { return m_usb.open() == UsbLink::kOpenOk ? 0 : -1; }) {
+      m_opener(m_serial, m_usb, [this] { return m_usb.open() == UsbLink::kOpenOk ? 0 : -1; }),
+      m_fonts(shell) {
     ui::MainDialogServices services;
     services.ports = &m_opener;
     services.spooler = m_spooler.get();
     services.portMap = std::move(portMap);
+    services.fonts = &m_fonts;
     m_dialog = std::make_unique<ui::CQx7SerialSetDlg>(shell, std::move(services));
 }
 

@@ -8,6 +8,7 @@
 #include "link/serial_link.h"
 #include "link/spooler.h"
 #include "link/usb_link.h"
+#include "ui/fonts/font_download_handler.h"
 #include "ui/main/qx7_serial_set_dlg.h"
 
 namespace setrion::gui {
@@ -31,6 +32,7 @@ private:
     SerialLink m_serial;
     UsbLink m_usb;
     StandardPortOpener m_opener;
+    ui::FontDownloadHandler m_fonts;
     std::unique_ptr<ui::CQx7SerialSetDlg> m_dialog;
 };
 

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QEventLoop>
+#include <QFileDialog>
 #include <QMessageBox>
 #include <algorithm>
 #include <memory>
@@ -43,6 +44,46 @@ int QtShell::messageBox(const ui::MessageBox& box) {
     if (busy) QApplication::restoreOverrideCursor();
     if (box.buttons == ui::MessageButtons::Ok) return ui::kIdOk;
     return answer == QMessageBox::Yes ? ui::kIdYes : ui::kIdNo;
+}
+
+std::optional<std::string> QtShell::runFileDialog(QFileDialog& dialog) {
+    // Qt's own dialog on every platform: the same look everywhere, and it never changes the
+    // process's working folder.
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    const bool busy = m_busy;
+    if (busy) QApplication::setOverrideCursor(Qt::ArrowCursor);
+    const int answer = dialog.exec();
+    if (busy) QApplication::restoreOverrideCursor();
+    if (answer != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+    return dialog.selectedFiles().front().toStdString();
+}
+
+std::optional<std::string> QtShell::chooseFolder(const ui::FolderRequest& request) {
+    QFileDialog dialog(topView(), QString::fromStdString(request.title),
+                       QString::fromStdString(request.startFolder));
+    dialog.setFileMode(QFileDialog::Directory);
+    // Folders only, with a path entry; read-only, so no new folders are made from here.
+    dialog.setOptions(QFileDialog::ShowDirsOnly | QFileDialog::ReadOnly);
+    return runFileDialog(dialog);
+}
+
+std::optional<std::string> QtShell::chooseSaveFile(const ui::SaveFileRequest& request) {
+    QFileDialog dialog(topView(), QString(), QString::fromStdString(request.initialFolder));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setNameFilter(qtNameFilter(request.filterName, request.filterPatterns));
+    if (!request.fileName.empty()) dialog.selectFile(QString::fromStdString(request.fileName));
+    return runFileDialog(dialog);
+}
+
+QString qtNameFilter(const std::string& name, const std::string& patterns) {
+    // Qt reads the patterns from the last parentheses of a filter, separated by blanks: the
+    // name keeps its text before any "(", the patterns follow it.
+    QString label = QString::fromStdString(name);
+    if (const qsizetype paren = label.indexOf('('); paren >= 0) label.truncate(paren);
+    QString list = QString::fromStdString(patterns);
+    list.replace(';', ' ');
+    return label.trimmed() + " (" + list.simplified() + ")";
 }
 
 std::unique_ptr<DialogView> QtShell::open(ui::Dialog& dialog) {

@@ -1,15 +1,19 @@
 #pragma once
 #include <QPointer>
+#include <QString>
 #include <QSocketNotifier>
 #include <QTimer>
 #include <map>
 #include <memory>
+#include <optional>
+#include <string>
 #include <utility>
 #include <vector>
 
 #include "gui/painting_clock.h"
 #include "ui/kit/shell.h"
 
+class QFileDialog;
 class QWidget;
 
 namespace setrion::gui {
@@ -25,6 +29,8 @@ public:
 
     int messageBox(const ui::MessageBox& box) override;
     int runModal(ui::Dialog& dialog) override;
+    std::optional<std::string> chooseFolder(const ui::FolderRequest& request) override;
+    std::optional<std::string> chooseSaveFile(const ui::SaveFileRequest& request) override;
     void setTimer(ui::Dialog& dialog, int timerId, uint32_t intervalMs) override;
     void killTimer(ui::Dialog& dialog, int timerId) override;
     void watchSocket(ui::Dialog& dialog, int fd) override;
@@ -52,6 +58,8 @@ public:
 
 private:
     using Key = std::pair<const ui::Dialog*, int>;
+    // Runs a file dialog with the arrow cursor; the selected path or nullopt.
+    std::optional<std::string> runFileDialog(QFileDialog& dialog);
     template <class F>
     void deliver(ui::Dialog* dialog, F&& entry);
 
@@ -62,5 +70,9 @@ private:
     std::map<Key, QPointer<QSocketNotifier>> m_notifiers;
     bool m_busy = false;
 };
+
+// A Qt name filter for a filter name and ';'-separated patterns: "Font File(*.tfd)" with
+// "*.tfd;*.doc" gives "Font File (*.tfd *.doc)".
+QString qtNameFilter(const std::string& name, const std::string& patterns);
 
 }  // namespace setrion::gui

@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "common/clock.h"
@@ -25,6 +26,20 @@ struct MessageBox {
     MessageIcon icon = MessageIcon::None;
 };
 
+// The system's folder chooser.
+struct FolderRequest {
+    std::string title;
+    std::string startFolder;  // shown first; empty for the chooser's own choice
+};
+
+// The system's save-file chooser.
+struct SaveFileRequest {
+    std::string filterName;     // e.g. "Font File(*.tfd)"
+    std::string filterPatterns; // ';'-separated, e.g. "*.tfd;*.doc"
+    std::string initialFolder;
+    std::string fileName;       // proposed name, may be empty
+};
+
 // What the windowing system gives a dialog model. gui/ implements it with Qt; tests use
 // ui::testing::ScriptedShell. Every call is made on the user-interface thread.
 class Shell {
@@ -41,6 +56,11 @@ public:
         return messageBox(
             {std::move(text), std::move(caption), MessageButtons::YesNo, MessageIcon::Question});
     }
+
+    // Modal choosers: the chosen path, or nullopt when the user cancels. Neither changes the
+    // process's working folder.
+    virtual std::optional<std::string> chooseFolder(const FolderRequest& request) = 0;
+    virtual std::optional<std::string> chooseSaveFile(const SaveFileRequest& request) = 0;
 
     // Shows `dialog` modally over the current top dialog: the host calls dialog.init(), routes
     // user input and timers to it until dialog.ended(), then returns dialog.result().

@@ -25,6 +25,8 @@ struct MainDialogFixture : ::testing::Test {
     std::vector<std::pair<std::string, std::string>> answers;
     bool automation = false;
     int wifiDialogsMade = 0;
+    // Set before SetUp() runs (e.g. in a derived fixture's constructor) to handle the fonts.
+    FontDownloadController* fontController = nullptr;
     std::unique_ptr<CQx7SerialSetDlg> dlg;
 
     void SetUp() override {
@@ -48,6 +50,7 @@ struct MainDialogFixture : ::testing::Test {
             ++wifiDialogsMade;
             return std::make_unique<WifiStandIn>(s);
         };
+        services.fonts = fontController;
         dlg = std::make_unique<CQx7SerialSetDlg>(shell, std::move(services));
         dlg->init();
     }

@@ -11,6 +11,33 @@ void ScriptedShell::answerQuestions(std::initializer_list<int> answers) {
     m_answers.insert(m_answers.end(), answers.begin(), answers.end());
 }
 
+void ScriptedShell::answerFolders(std::initializer_list<std::optional<std::string>> answers) {
+    m_folderAnswers.insert(m_folderAnswers.end(), answers.begin(), answers.end());
+}
+
+void ScriptedShell::answerSaveFiles(std::initializer_list<std::optional<std::string>> answers) {
+    m_saveAnswers.insert(m_saveAnswers.end(), answers.begin(), answers.end());
+}
+
+namespace {
+std::optional<std::string> nextAnswer(std::deque<std::optional<std::string>>& answers) {
+    if (answers.empty()) return std::nullopt;
+    std::optional<std::string> a = std::move(answers.front());
+    answers.pop_front();
+    return a;
+}
+}  // namespace
+
+std::optional<std::string> ScriptedShell::chooseFolder(const FolderRequest& request) {
+    m_folderRequests.push_back(request);
+    return nextAnswer(m_folderAnswers);
+}
+
+std::optional<std::string> ScriptedShell::chooseSaveFile(const SaveFileRequest& request) {
+    m_saveRequests.push_back(request);
+    return nextAnswer(m_saveAnswers);
+}
+
 void ScriptedShell::onNextModal(int templateId, ModalScript script) {
     m_scripts[templateId].push_back(std::move(script));
 }

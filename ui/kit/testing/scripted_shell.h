@@ -3,6 +3,7 @@
 #include <deque>
 #include <functional>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -40,6 +41,10 @@ public:
     // Answers for the coming Yes/No questions, in order. An unscripted question gets kIdNo
     // and is counted in unscriptedQuestions().
     void answerQuestions(std::initializer_list<int> answers);
+    // Answers for the coming folder and save-file choosers, in order; nullopt cancels. An
+    // unscripted chooser is cancelled.
+    void answerFolders(std::initializer_list<std::optional<std::string>> answers);
+    void answerSaveFiles(std::initializer_list<std::optional<std::string>> answers);
     // The next modal dialog with this template id is driven by `script` (once).
     void onNextModal(int templateId, ModalScript script);
     // An unscripted modal dialog runs its timers until it ends by itself, for at most this
@@ -52,6 +57,8 @@ public:
     const std::vector<MessageBox>& messages() const { return m_messages; }
     const MessageBox* lastMessage() const { return m_messages.empty() ? nullptr : &m_messages.back(); }
     void clearMessages() { m_messages.clear(); }
+    const std::vector<FolderRequest>& folderRequests() const { return m_folderRequests; }
+    const std::vector<SaveFileRequest>& saveFileRequests() const { return m_saveRequests; }
     const std::vector<ModalRun>& modalRuns() const { return m_modals; }
     int unscriptedQuestions() const { return m_unscripted; }
     bool waitCursor() const { return m_waitCursor; }
@@ -63,6 +70,8 @@ public:
     // ---- Shell -------------------------------------------------------------------------
     int messageBox(const MessageBox& box) override;
     int runModal(Dialog& dialog) override;
+    std::optional<std::string> chooseFolder(const FolderRequest& request) override;
+    std::optional<std::string> chooseSaveFile(const SaveFileRequest& request) override;
     void setTimer(Dialog& dialog, int timerId, uint32_t intervalMs) override;
     void killTimer(Dialog& dialog, int timerId) override;
     void watchSocket(Dialog& dialog, int fd) override;
@@ -86,6 +95,10 @@ private:
     std::vector<Timer> m_timers;
     std::vector<std::pair<Dialog*, int>> m_watches;
     std::deque<int> m_answers;
+    std::deque<std::optional<std::string>> m_folderAnswers;
+    std::deque<std::optional<std::string>> m_saveAnswers;
+    std::vector<FolderRequest> m_folderRequests;
+    std::vector<SaveFileRequest> m_saveRequests;
     std::map<int, std::deque<ModalScript>> m_scripts;
     std::vector<MessageBox> m_messages;
     std::vector<ModalRun> m_modals;
