@@ -32,10 +32,17 @@ int CommandContext::usageError(const std::string& message) {
     return exitCode;
 }
 
+Spooler& CommandContext::spooler() {
+    if (givenSpooler) return *givenSpooler;
+    if (!m_systemSpooler) m_systemSpooler = makeSystemSpooler();
+    return *m_systemSpooler;
+}
+
 void CommandContext::printJson(const nlohmann::json& value) { *out << value.dump(2) << "\n"; }
 
-int runCli(int argc, char** argv, std::ostream& out, std::ostream& err) {
+int runCli(int argc, char** argv, std::ostream& out, std::ostream& err, Spooler* spooler) {
     CommandContext ctx;
+    ctx.givenSpooler = spooler;
     ctx.out = &out;
     ctx.err = &err;
     GlobalOptions& o = ctx.options;

@@ -3,8 +3,11 @@
 #include <nlohmann/json.hpp>
 
 #include <iosfwd>
+#include <memory>
 #include <string>
 #include <vector>
+
+#include "link/spooler.h"
 
 namespace setrion::cli {
 
@@ -39,6 +42,14 @@ struct CommandContext {
     // Prints a JSON value (with --json) on stdout.
     void printJson(const nlohmann::json& value);
     std::ostream& outStream() { return *out; }
+
+    // The print spooler the driver-conflict check asks: the one runCli was given, else the
+    // system's, made on first use.
+    Spooler& spooler();
+    Spooler* givenSpooler = nullptr;
+
+private:
+    std::unique_ptr<Spooler> m_systemSpooler;
 };
 
 // A command group adds its subcommands to the application; their callbacks set
@@ -50,7 +61,8 @@ struct CommandGroupRegistrar {
     CommandGroupRegistrar(const char* name, CommandGroupInstaller installer);
 };
 
-// Runs the CLI over argv; returns the exit code.
-int runCli(int argc, char** argv, std::ostream& out, std::ostream& err);
+// Runs the CLI over argv; returns the exit code. `spooler` null: the system's spooler.
+int runCli(int argc, char** argv, std::ostream& out, std::ostream& err,
+           Spooler* spooler = nullptr);
 
 }  // namespace setrion::cli

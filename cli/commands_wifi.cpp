@@ -35,7 +35,9 @@ struct ModuleSession {
 
 std::unique_ptr<ModuleSession> openModule(CommandContext& ctx) {
     auto s = std::make_unique<ModuleSession>();
-    s->printer = PrinterSession::open(ctx);
+    // A print queue on the port's device refuses it before anything is opened; the queue
+    // and its driver are traced.
+    s->printer = PrinterSession::open(ctx, systemClock(), PortCheck{&ctx.spooler(), true});
     if (!s->printer) return nullptr;
     s->conn = std::make_unique<ModuleConnection>(s->printer->links(), s->printer->clock());
     LinkKind kind = s->printer->links().kind;
@@ -306,9 +308,22 @@ void runWrite(CommandContext& ctx, const std::string& path) {
     ctx.outStream() << kSaveCompletedText << "\n";
 }
 
+// Why the module offers no factory reset (the dialog hides the button for it).
+std::string resetNotOfferedText(const ModuleConnection& conn) {
+    if (conn.moduleKind() == ModuleKind::SettingsBlock)
+        return "Factory reset is not available on a settings-block module";
+    return "Factory reset is not available on a generation " +
+           std::to_string(conn.moduleGeneration()) + " command-mode module";
+}
+
 void runReset(CommandContext& ctx) {
     auto s = openModule(ctx);
     if (!s) return;
+    // Refused before the reset is sent; closing the session leaves command mode.
+    if (!factoryResetOffered(s->conn->moduleKind(), s->conn->moduleGeneration())) {
+        ctx.deviceFailure(resetNotOfferedText(*s->conn));
+        return;
+    }
     SequenceResult r = resetModuleSequence(*s->conn);
     if (!r.ok) {
         ctx.deviceFailure(kFactoryResetFailedText);

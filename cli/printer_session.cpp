@@ -2,7 +2,9 @@
 
 #include <ostream>
 
+#include "common/trace.h"
 #include "link/port_names.h"
+#include "link/port_opening.h"
 
 namespace setrion::cli {
 
@@ -40,7 +42,33 @@ PrinterSession::~PrinterSession() {
     if (m_usb) m_usb->close();
 }
 
-std::unique_ptr<PrinterSession> PrinterSession::open(CommandContext& ctx, Clock& clock) {
+// Opens the session's own links; the USB link is made only when the port is USB.
+class PrinterSession::Opener final : public PortOpener {
+public:
+    explicit Opener(PrinterSession& s) : m_s(s) {}
+    PrinterLink& serial() override { return m_s.m_serial; }
+    PrinterLink& usb() override { return usbLink(); }
+    int openSerial(const std::string& devicePath, const SerialSettings& settings) override {
+        return m_s.m_serial.open(devicePath, settings);
+    }
+    int openUsb() override {
+        m_s.m_links.kind = LinkKind::Usb;
+        return usbLink().open(m_s.m_port) == UsbLink::kOpenOk ? 0 : -1;
+    }
+
+private:
+    UsbLink& usbLink() {
+        if (!m_s.m_usb) {
+            m_s.m_usb = std::make_unique<UsbLink>(usb::libusbBackend(), m_s.m_clock);
+            m_s.m_links.usb = m_s.m_usb.get();
+        }
+        return *m_s.m_usb;
+    }
+    PrinterSession& m_s;
+};
+
+std::unique_ptr<PrinterSession> PrinterSession::open(CommandContext& ctx, Clock& clock,
+                                                     const PortCheck& check) {
     const GlobalOptions& o = ctx.options;
     PortMap map;
     for (const auto& m : o.maps) {
@@ -56,30 +84,43 @@ std::unique_ptr<PrinterSession> PrinterSession::open(CommandContext& ctx, Clock&
         ctx.usageError("--port: " + why);
         return nullptr;
     }
-
-    std::unique_ptr<PrinterSession> session(new PrinterSession(clock));
-    if (port->kind == ResolvedPort::Kind::Usb) {
-        session->m_usb = std::make_unique<UsbLink>(usb::libusbBackend(), clock);
-        session->m_links.usb = session->m_usb.get();
-        session->m_links.kind = LinkKind::Usb;
-        if (session->m_usb->open(o.port) != UsbLink::kOpenOk) {
-            ctx.deviceFailure(kUsbOpenFailed);
+    // The line settings matter to a serial port only.
+    SerialSettings settings;
+    if (port->kind == ResolvedPort::Kind::Serial) {
+        auto fromOptions = serialSettingsFrom(o, &why);
+        if (!fromOptions) {
+            ctx.usageError(why);
             return nullptr;
         }
-        return session;
+        settings = *fromOptions;
     }
 
-    auto settings = serialSettingsFrom(o, &why);
-    if (!settings) {
-        ctx.usageError(why);
-        return nullptr;
+    std::unique_ptr<PrinterSession> session(new PrinterSession(clock));
+    session->m_port = o.port;
+    NullSpooler noSpooler;
+    Opener opener(*session);
+    const PortOpenResult opened =
+        openPrinterPort(o.port, settings, map, check.spooler ? *check.spooler : noSpooler, opener);
+    if (opened.enumerationFailed) *ctx.err << kEnumerationFailedText << "\n";
+    if (opened.conflict && check.traceConflict) trace(driverConflictTrace(*opened.conflict));
+    switch (opened.status) {
+        case PortOpenResult::Status::Opened:
+            session->m_links.kind = opened.kind;
+            return session;
+        case PortOpenResult::Status::DriverConflict:
+            ctx.deviceFailure(driverConflictMessage(*opened.conflict));
+            return nullptr;
+        case PortOpenResult::Status::BadPort:
+            ctx.usageError("--port: " + opened.error);
+            return nullptr;
+        case PortOpenResult::Status::SerialOpenFailed:
+            ctx.deviceFailure(kSerialOpenFailed);
+            return nullptr;
+        case PortOpenResult::Status::UsbOpenFailed:
+            ctx.deviceFailure(kUsbOpenFailed);
+            return nullptr;
     }
-    if (session->m_serial.open(port->device, *settings) != 0) {
-        session->m_serial.close();  // a rejected setting leaves the device open
-        ctx.deviceFailure(kSerialOpenFailed);
-        return nullptr;
-    }
-    return session;
+    return nullptr;
 }
 
 std::optional<EmulationCode> PrinterSession::probe(CommandContext& ctx) {

@@ -8,6 +8,7 @@
 
 #include "cli/cli_app.h"
 #include "link/serial_link.h"
+#include "link/spooler.h"
 #include "link/usb_link.h"
 #include "printer/command_exchange.h"
 
@@ -24,6 +25,15 @@ inline constexpr const char* kWriteFailed = "Write to printer failed";
 std::optional<SerialSettings> serialSettingsFrom(const GlobalOptions& options,
                                                  std::string* error = nullptr);
 
+// What a session checks before it opens the port.
+struct PortCheck {
+    // Print queues that print to the port's device refuse it (the driver-conflict check);
+    // null: no check.
+    Spooler* spooler = nullptr;
+    // Also trace the conflicting queue with its driver (the Wi-Fi module's opening does).
+    bool traceConflict = false;
+};
+
 // One open printer port for a CLI command: the link the global options name (--port with
 // --map and SETRION_COMn), its LinkPair and a CommandExchange over it. Every printer, font
 // and Wi-Fi command opens one, uses it, and lets it close the port when it goes.
@@ -39,7 +49,11 @@ class PrinterSession {
 public:
     // Opens the port; nullptr after printing "Serial Port Open Failed" / "USB Port Open
     // Failed" (exit 2) or a usage error for a bad port name, mapping or line setting (exit 1).
-    static std::unique_ptr<PrinterSession> open(CommandContext& ctx, Clock& clock = systemClock());
+    // With a spooler in `check`, a print queue on the port's device refuses it with the
+    // driver-conflict message (exit 2) before anything is opened; a spooler that fails to
+    // answer is reported ("EnumPrinters() failed") and the opening goes on.
+    static std::unique_ptr<PrinterSession> open(CommandContext& ctx, Clock& clock = systemClock(),
+                                                const PortCheck& check = {});
 
     ~PrinterSession();
     PrinterSession(const PrinterSession&) = delete;
@@ -62,6 +76,7 @@ public:
     bool isUsb() const { return m_links.kind == LinkKind::Usb; }
 
 private:
+    class Opener;
     explicit PrinterSession(Clock& clock);
 
     Clock& m_clock;
@@ -69,6 +84,7 @@ private:
     std::unique_ptr<UsbLink> m_usb;  // created only for the USB port
     LinkPair m_links;
     CommandExchange m_exchange;
+    std::string m_port;  // the --port text
 };
 
 }  // namespace setrion::cli

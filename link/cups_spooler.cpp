@@ -12,8 +12,9 @@ class CupsSpooler final : public Spooler {
 public:
     std::optional<std::vector<SpoolerQueue>> queues() override {
         ipp_t* request = ippNewRequest(IPP_OP_CUPS_GET_PRINTERS);
-        static const char* const kAttributes[] = {"printer-name", "device-uri"};
-        ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", 2,
+        static const char* const kAttributes[] = {"printer-name", "device-uri",
+                                                  "printer-make-and-model"};
+        ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", 3,
                       nullptr, kAttributes);
         ipp_t* response = cupsDoRequest(CUPS_HTTP_DEFAULT, request, "/");
         const ipp_status_t status = cupsLastError();
@@ -49,6 +50,7 @@ public:
             if (!value) continue;
             if (std::string_view(name) == "printer-name") current.name = value;
             else if (std::string_view(name) == "device-uri") current.deviceUri = value;
+            else if (std::string_view(name) == "printer-make-and-model") current.driverName = value;
         }
         flush();
         ippDelete(response);

@@ -32,7 +32,7 @@ DriverConflictCheck checkDriverConflict(Spooler& spooler, const std::string& dev
     for (const SpoolerQueue& q : *queues) {
         const std::string device = deviceOfUri(q.deviceUri);
         if (!device.empty() && sameDevice(device, devicePath)) {
-            check.conflict = DriverConflict{q.name, q.deviceUri};
+            check.conflict = DriverConflict{q.name, q.deviceUri, q.driverName};
             break;
         }
     }
@@ -43,6 +43,10 @@ std::string driverConflictMessage(const DriverConflict& c) {
     return "The port(" + c.portName + ") is already occupied in windows printer driver(" +
            c.printerName + ").\n\nSo, please change your printer driver port from " + c.portName +
            " to other port\n\nand execute again.";
+}
+
+std::string driverConflictTrace(const DriverConflict& c) {
+    return "PrinterName = " + c.printerName + " PortName=" + c.portName + " DriverName=" + c.driverName;
 }
 
 }  // namespace setrion

@@ -12,6 +12,7 @@ namespace setrion {
 struct DriverConflict {
     std::string printerName;  // the queue's name
     std::string portName;     // the queue's device URI
+    std::string driverName = {};
 };
 
 struct DriverConflictCheck {
@@ -36,5 +37,8 @@ inline constexpr const char* kEnumerationFailedCaption = "EnumPrinters() Error";
 // "The port(URI) is already occupied in windows printer driver(NAME).\n\nSo, please change
 // your printer driver port from URI to other port\n\nand execute again."
 std::string driverConflictMessage(const DriverConflict& conflict);
+// The trace line the Wi-Fi module's port opening writes for a conflict:
+// "PrinterName = NAME PortName=URI DriverName=DRIVER".
+std::string driverConflictTrace(const DriverConflict& conflict);
 
 }  // namespace setrion

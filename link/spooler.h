@@ -10,6 +10,7 @@ namespace setrion {
 struct SpoolerQueue {
     std::string name;
     std::string deviceUri;  // e.g. "serial:/dev/ttyS0?baud=9600"
+    std::string driverName = {};  // the queue's driver (make and model), for traces
 };
 
 // The system's print spooler, asked only which queues it has.

@@ -85,3 +85,28 @@ TEST(WifiEndToEnd, BadInputAndSilentModule) {
     EXPECT_EQ(r.exitCode, 2);
     EXPECT_FALSE(r.err.empty());
 }
+
+TEST(WifiEndToEnd, ResetIsRefusedWhereTheModuleOffersNone) {
+    SimProcess first({"--module", "command", "--generation", "1"});
+    SimProcess block({"--module", "block"});
+    ASSERT_TRUE(first.running());
+    ASSERT_TRUE(block.running());
+    ProcessResult r = first.cli({"wifi", "reset"}, 60000);
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_EQ(r.err, "Factory reset is not available on a generation 1 command-mode module\n");
+    EXPECT_EQ(r.out, "");
+    // The module was left again and never got the factory-defaults command.
+    json state = first.stateWhen([](const json& j) {
+        return j.contains("wifi_module") && !j["wifi_module"]["command_mode"].get<bool>();
+    });
+    EXPECT_EQ(state["wifi_module"]["factory_resets"], 0);
+    EXPECT_FALSE(state["wifi_module"]["command_mode"].get<bool>());
+    EXPECT_EQ(first.recorded().find("l e26d"), std::string::npos);
+
+    ProcessResult b = block.cli({"wifi", "reset"}, 60000);
+    EXPECT_EQ(b.exitCode, 2);
+    EXPECT_EQ(b.err, "Factory reset is not available on a settings-block module\n");
+    EXPECT_EQ(block.stateWhen([](const json& j) { return j.contains("wifi_module"); })
+                  ["wifi_module"]["factory_resets"],
+              0);
+}

@@ -128,6 +128,7 @@ TEST_F(PrivateCupsd, RawQueueOnTtyS0RefusesCom1AndAllowsCom2) {
     ASSERT_TRUE(queues);
     ASSERT_EQ(queues->size(), 1u);
     EXPECT_EQ((*queues)[0].name, "SetrionRaw");
+    EXPECT_EQ((*queues)[0].driverName, "Local Raw Printer");  // a raw queue has no driver
 
     FakePortOpener opener;
     auto r = openPrinterPort("COM1", {}, {}, *spooler, opener, noEnv);

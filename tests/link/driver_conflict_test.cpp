@@ -40,6 +40,17 @@ TEST(DriverConflict, MessageText) {
               "serial:/dev/ttyS0?baud=9600 to other port\n\nand execute again.");
 }
 
+TEST(DriverConflict, TraceNamesPrinterPortAndDriver) {
+    FixedSpooler spooler(std::vector<SpoolerQueue>{
+        {"labels", "serial:/dev/ttyS0?baud=9600", "Generic Label Printer"}});
+    auto check = checkDriverConflict(spooler, "/dev/ttyS0");
+    ASSERT_TRUE(check.conflict);
+    EXPECT_EQ(check.conflict->driverName, "Generic Label Printer");
+    EXPECT_EQ(driverConflictTrace(*check.conflict),
+              "PrinterName = labels PortName=serial:/dev/ttyS0?baud=9600 "
+              "DriverName=Generic Label Printer");
+}
+
 TEST(OpenPrinterPort, ConflictOpensNothing) {
     FixedSpooler spooler(std::vector<SpoolerQueue>{{"labels", "serial:/dev/ttyS0?baud=9600"}});
     FakePortOpener opener;

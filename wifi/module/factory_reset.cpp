@@ -2,6 +2,10 @@
 
 namespace setrion::wifi {
 
+bool factoryResetOffered(ModuleKind kind, int generation) {
+    return kind == ModuleKind::CommandMode && (generation == 2 || generation == 3);
+}
+
 SequenceResult resetModuleSequence(ModuleConnection& conn) {
     if (conn.resetModuleToFactory() != 0)
         return SequenceResult::failure(1, kFactoryResetFailedText, kCaptionApplication);

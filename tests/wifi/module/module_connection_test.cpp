@@ -177,5 +177,29 @@ TEST_F(Connection, FactoryResetWithoutLineEndFails) {
     EXPECT_EQ(clock.sleptMs() - t0, 200u + 1500u);
 }
 
+TEST(FactoryReset, OfferedOnlyOnCommandModeModulesOfGenerationTwoAndThree) {
+    EXPECT_FALSE(factoryResetOffered(ModuleKind::CommandMode, 1));
+    EXPECT_TRUE(factoryResetOffered(ModuleKind::CommandMode, 2));
+    EXPECT_TRUE(factoryResetOffered(ModuleKind::CommandMode, 3));
+    EXPECT_FALSE(factoryResetOffered(ModuleKind::SettingsBlock, 1));
+    EXPECT_FALSE(factoryResetOffered(ModuleKind::SettingsBlock, 2));
+    EXPECT_FALSE(factoryResetOffered(ModuleKind::SettingsBlock, 3));
+}
+
+TEST_F(Connection, ResetOfferIsDecidedByTheInformationReadAtOpenPort) {
+    module.info[2] = 1;
+    module.info[3] = 5;  // generation 1
+    conn.openPort(LinkKind::Serial, opener);
+    EXPECT_FALSE(factoryResetOffered(conn.moduleKind(), conn.moduleGeneration()));
+    conn.closePort();
+    module.info[3] = 6;  // generation 2
+    conn.openPort(LinkKind::Serial, opener);
+    EXPECT_TRUE(factoryResetOffered(conn.moduleKind(), conn.moduleGeneration()));
+    conn.closePort();
+    module.banner = "ezTCP\r\n";  // no vendor mark: a settings-block module
+    conn.openPort(LinkKind::Serial, opener);
+    EXPECT_FALSE(factoryResetOffered(conn.moduleKind(), conn.moduleGeneration()));
+}
+
 }  // namespace
 }  // namespace setrion::wifi
