@@ -2,7 +2,12 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QMessageBox>
+#include <sys/socket.h>
+#include <unistd.h>
+
 #include <cstdio>
+
+#include "app/startup.h"
 
 #include "common/trace.h"
 #include "gui/demo_simulator.h"
@@ -29,7 +34,14 @@ int main(int argc, char** argv) {
                                        "NAME", "escpos");
     const QCommandLineOption traceOpt("trace", "Write diagnostic trace lines to stderr.");
     parser.addOptions({map, demo, emulation, traceOpt});
-    parser.process(app);
+    // The embedding/automation switches belong to start-up, not to the option parser.
+    std::vector<std::string> args;
+    QStringList parsed;
+    for (const QString& a : QApplication::arguments()) {
+        args.push_back(a.toStdString());
+        if (!app::isAutomationStart({a.toStdString()})) parsed << a;
+    }
+    parser.process(parsed);
     if (parser.isSet(traceOpt)) setTraceEnabled(true);
 
     std::vector<std::string> mappings;
@@ -54,6 +66,15 @@ int main(int argc, char** argv) {
 
     gui::QtShell shell;
     gui::MainSession session(shell, std::move(ports));
-    shell.runModal(session.dialog());
-    return 0;
+    app::StartupSteps steps;
+    // The network search needs datagram sockets; without them the program cannot work.
+    steps.initSockets = [] {
+        const int fd = ::socket(AF_INET, SOCK_DGRAM, 0);
+        if (fd < 0) return false;
+        ::close(fd);
+        return true;
+    };
+    steps.runMainDialog = [&] { shell.runModal(session.dialog()); };
+    steps.showMessage = [&](const std::string& text) { shell.message(text); };
+    return app::runStartup(steps, args).exitCode;
 }
