@@ -9,39 +9,6 @@
 
 namespace setrion::gui::test {
 
-// Waits (on a timer, from inside whatever modal loop is running) for a modal window other
-// than `except` to become active, and hands it to `act`, once. Gives up after `boundMs`.
-class ModalDriver {
-public:
-    using Act = std::function<void(QWidget*)>;
-    ModalDriver(Act act, QWidget* except = nullptr, int boundMs = 5000)
-        : m_act(std::move(act)), m_except(except), m_bound(boundMs) {
-        m_clock.start();
-        m_timer.setInterval(10);
-        QObject::connect(&m_timer, &QTimer::timeout, [this] { poll(); });
-        m_timer.start();
-    }
-    bool acted() const { return m_acted; }
-
-private:
-    void poll() {
-        QWidget* w = QApplication::activeModalWidget();
-        if (w != nullptr && w != m_except && w->isVisible()) {
-            m_timer.stop();
-            m_acted = true;
-            m_act(w);
-        } else if (m_clock.elapsed() > m_bound) {
-            m_timer.stop();
-        }
-    }
-    Act m_act;
-    QWidget* m_except;
-    int m_bound;
-    QElapsedTimer m_clock;
-    QTimer m_timer;
-    bool m_acted = false;
-};
-
 // Hands each new modal window, in the order they appear, to the next of `acts`; a window
 // opened from inside an act (a chooser under a dialog) gets the next act too. Stops after the
 // last act or after `boundMs`.
@@ -55,8 +22,9 @@ public:
         QObject::connect(&m_timer, &QTimer::timeout, [this] { poll(); });
         m_timer.start();
     }
-    size_t done() const { return m_next; }
-    bool finished() const { return m_next == m_acts.size(); }
+    // Acts that have run to their end.
+    size_t done() const { return m_done; }
+    bool finished() const { return m_done == m_acts.size(); }
 
 private:
     void poll() {
@@ -74,16 +42,32 @@ private:
         const size_t index = m_next++;
         QPointer<QWidget> target(w);
         QTimer::singleShot(0, w, [this, index, target] {
-            if (target) m_acts[index](target.data());
+            if (!target) return;
+            m_acts[index](target.data());
+            ++m_done;
         });
     }
     std::vector<Act> m_acts;
     std::vector<QPointer<QWidget>> m_seen;  // deleted windows drop out, so addresses may recur
     size_t m_next = 0;
+    size_t m_done = 0;
     QWidget* m_except;
     int m_bound;
     QElapsedTimer m_clock;
     QTimer m_timer;
+};
+
+// Hands the first modal window other than `except` that becomes active to `act`, once.
+// Gives up after `boundMs`.
+class ModalDriver {
+public:
+    using Act = ModalSequence::Act;
+    ModalDriver(Act act, QWidget* except = nullptr, int boundMs = 5000)
+        : m_sequence({std::move(act)}, except, boundMs) {}
+    bool acted() const { return m_sequence.finished(); }
+
+private:
+    ModalSequence m_sequence;
 };
 
 // What a message box showed.
