@@ -75,7 +75,7 @@ void runDownloadFont(CommandContext& ctx, const FontOptions& o) {
             return;
         }
     }
-    auto session = PrinterSession::open(ctx);
+    auto session = PrinterSession::openChecked(ctx);
     if (!session) return;
     PrinterLink* link = session->links().current();
     auto progress = [&ctx](int position) { *ctx.err << "progress: " << position << "%\n"; };

@@ -9,7 +9,7 @@ namespace setrion::cli {
 namespace {
 
 void runProbe(CommandContext& ctx) {
-    auto session = PrinterSession::open(ctx);
+    auto session = PrinterSession::openChecked(ctx);
     if (!session) return;
     auto emulation = session->probe(ctx);
     if (!emulation) return;
@@ -26,7 +26,7 @@ void runGetvar(CommandContext& ctx, const std::string& name) {
         ctx.usageError("getvar: the name does not fit a printer command line");
         return;
     }
-    auto session = PrinterSession::open(ctx);
+    auto session = PrinterSession::openChecked(ctx);
     if (!session || !session->sendLine(ctx, *line)) return;
     auto answer = session->collect(ctx);
     if (!answer) return;
@@ -45,7 +45,7 @@ void runSetvar(CommandContext& ctx, const std::string& name, const std::string& 
             "double quote or control character)");
         return;
     }
-    auto session = PrinterSession::open(ctx);
+    auto session = PrinterSession::openChecked(ctx);
     if (!session || !session->sendLine(ctx, *line)) return;
     if (ctx.options.json) ctx.printJson({{"name", name}, {"value", value}, {"sent", true}});
 }

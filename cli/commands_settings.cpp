@@ -35,7 +35,7 @@ void say(CommandContext& ctx, const std::string& text, nlohmann::json json) {
 }
 
 void runGetEmulation(CommandContext& ctx) {
-    auto session = PrinterSession::open(ctx);
+    auto session = PrinterSession::openChecked(ctx);
     if (!session) return;
     EmulationCode code = EmulationCode::EscPos;
     const EmulationQuery q = getEmulation(session->exchange(), code);
@@ -46,7 +46,7 @@ void runGetEmulation(CommandContext& ctx) {
 }
 
 void runSetEmulation(CommandContext& ctx, const std::string& target) {
-    auto session = PrinterSession::open(ctx);
+    auto session = PrinterSession::openChecked(ctx);
     if (!session) return;
     EmulationCode code = EmulationCode::EscPos;
     switchEmulation(session->exchange(), code, target == "cpcl");
@@ -76,7 +76,7 @@ void runSaveSerialConfig(CommandContext& ctx, const SerialTarget& t) {
         ctx.usageError("Data Bits=7, Parity=NONE is not supported");
         return;
     }
-    auto session = PrinterSession::open(ctx);
+    auto session = PrinterSession::openChecked(ctx);
     if (!session) return;
     EmulationCode code = EmulationCode::EscPos;
     if (!settled(ctx, saveSerialConfiguration(session->exchange(), code, s))) return;
@@ -92,7 +92,7 @@ void runSaveSerialConfig(CommandContext& ctx, const SerialTarget& t) {
 }
 
 void runGetBluetooth(CommandContext& ctx) {
-    auto session = PrinterSession::open(ctx);
+    auto session = PrinterSession::openChecked(ctx);
     if (!session) return;
     EmulationCode code = EmulationCode::EscPos;
     const BluetoothInfo info = getBluetoothInfo(session->exchange(), code);
@@ -115,7 +115,7 @@ void runSetPin(CommandContext& ctx, const std::string& pin) {
         ctx.usageError("The PIN must be 1 to 10 printable characters without double quotes");
         return;
     }
-    auto session = PrinterSession::open(ctx);
+    auto session = PrinterSession::openChecked(ctx);
     if (!session) return;
     EmulationCode code = EmulationCode::EscPos;
     if (!settled(ctx, saveBluetoothPin(session->exchange(), code, pin))) return;
@@ -124,7 +124,7 @@ void runSetPin(CommandContext& ctx, const std::string& pin) {
 }
 
 void runSetDiscoverable(CommandContext& ctx, const std::string& onOff) {
-    auto session = PrinterSession::open(ctx);
+    auto session = PrinterSession::openChecked(ctx);
     if (!session) return;
     EmulationCode code = EmulationCode::EscPos;
     if (!settled(ctx, saveDiscoverable(session->exchange(), code, onOff == "on"))) return;
@@ -141,7 +141,7 @@ void runSetPowerSave(CommandContext& ctx, const std::string& modeName, int minut
         return;
     }
     if (minutes < 0) minutes = 0;
-    auto session = PrinterSession::open(ctx);
+    auto session = PrinterSession::openChecked(ctx);
     if (!session) return;
     EmulationCode code = EmulationCode::EscPos;
     if (!settled(ctx, savePowerSave(session->exchange(), code, mode, minutes))) return;
@@ -155,7 +155,7 @@ void runSetCodePage(CommandContext& ctx, const std::string& name) {
         ctx.usageError("Unknown code page " + name);
         return;
     }
-    auto session = PrinterSession::open(ctx);
+    auto session = PrinterSession::openChecked(ctx);
     if (!session) return;
     saveCodePage(session->exchange(), *index);
     const std::string text = codePageConfirmation(*index);
@@ -163,7 +163,7 @@ void runSetCodePage(CommandContext& ctx, const std::string& name) {
 }
 
 void runPrintCodePage(CommandContext& ctx) {
-    auto session = PrinterSession::open(ctx);
+    auto session = PrinterSession::openChecked(ctx);
     if (!session) return;
     const auto sample = codePageSample();
     if (!session->send(ctx, sample)) return;
@@ -176,7 +176,7 @@ void runSetDensity(CommandContext& ctx, const std::string& level) {
         ctx.usageError("Density must be one of -1, 0, +1, +2, +3");
         return;
     }
-    auto session = PrinterSession::open(ctx);
+    auto session = PrinterSession::openChecked(ctx);
     if (!session) return;
     saveDensity(session->exchange(), *index);
     const std::string text = densityConfirmation(*index);
@@ -184,7 +184,7 @@ void runSetDensity(CommandContext& ctx, const std::string& level) {
 }
 
 void runSetMedia(CommandContext& ctx, const std::string& mode) {
-    auto session = PrinterSession::open(ctx);
+    auto session = PrinterSession::openChecked(ctx);
     if (!session) return;
     EmulationCode code = EmulationCode::EscPos;
     if (!settled(ctx, setMediaSensing(session->exchange(), code, mode == "gap"))) return;

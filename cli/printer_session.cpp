@@ -67,6 +67,10 @@ private:
     PrinterSession& m_s;
 };
 
+std::unique_ptr<PrinterSession> PrinterSession::openChecked(CommandContext& ctx) {
+    return open(ctx, systemClock(), PortCheck{&ctx.spooler()});
+}
+
 std::unique_ptr<PrinterSession> PrinterSession::open(CommandContext& ctx, Clock& clock,
                                                      const PortCheck& check) {
     const GlobalOptions& o = ctx.options;

@@ -41,7 +41,7 @@ struct PortCheck {
 // The helpers print the program's own message on stderr and set the exit code (1 usage,
 // 2 device failure) when they fail, so a command just stops on nullopt / false:
 //
-//     auto session = PrinterSession::open(ctx);
+//     auto session = PrinterSession::openChecked(ctx);
 //     if (!session) return;
 //     auto emulation = session->probe(ctx);
 //     if (!emulation) return;
@@ -54,6 +54,9 @@ public:
     // answer is reported ("EnumPrinters() failed") and the opening goes on.
     static std::unique_ptr<PrinterSession> open(CommandContext& ctx, Clock& clock = systemClock(),
                                                 const PortCheck& check = {});
+    // Opens the port after the print-queue check against the context's spooler, as the
+    // main dialog's Open Port does; every printer and font command opens this way.
+    static std::unique_ptr<PrinterSession> openChecked(CommandContext& ctx);
 
     ~PrinterSession();
     PrinterSession(const PrinterSession&) = delete;

@@ -1,5 +1,5 @@
-// setrion-cli wifi read, write and reset run in-process with a fake spooler: the port is
-// refused before anything is sent when a print queue uses its device.
+// setrion-cli run in-process with a fake spooler: the port is refused before anything is
+// sent when a print queue uses its device.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -62,6 +62,27 @@ TEST(WifiCliDriverCheck, EveryWifiCommandRefusesAPortAQueueUses) {
     }
     EXPECT_TRUE(pty.readFromHost(1, 100).empty());  // not even the command-mode frame
     std::filesystem::remove(file);
+}
+
+TEST(PrinterCliDriverCheck, PrinterAndFontCommandsRefuseAPortAQueueUses) {
+    test::PtyPair pty;
+    const std::string uri = "serial:" + pty.slavePath();
+    FixedSpooler spooler(std::vector<SpoolerQueue>{{"labels", uri, "Generic Label Printer"}});
+    const std::filesystem::path font =
+        std::filesystem::temp_directory_path() / ("setrion-cli-font-" + std::to_string(::getpid()) + ".ttf");
+    std::ofstream(font) << "font bytes";
+    const std::vector<std::vector<std::string>> commands{
+        {"probe"}, {"getvar", "bluetooth.address"}, {"set-density", "+2"},
+        {"download-font", font.string(), "--id", "100"}};
+    for (const auto& command : commands) {
+        std::vector<std::string> args{"--port", pty.slavePath()};
+        args.insert(args.end(), command.begin(), command.end());
+        CliRun r = run(args, spooler);
+        EXPECT_EQ(r.exitCode, kExitDevice) << command.front();
+        EXPECT_EQ(r.err, conflictText(uri)) << command.front();
+    }
+    EXPECT_TRUE(pty.readFromHost(1, 100).empty());
+    std::filesystem::remove(font);
 }
 
 TEST(WifiCliDriverCheck, FailedEnumerationIsReportedAndTheModuleIsStillAsked) {
