@@ -22,7 +22,7 @@ struct MainDialogFixture : ::testing::Test {
     FakePortOpener ports;
     FixedSpooler spooler;
     std::string probeAnswer = "1";
-    std::vector<std::pair<std::string, std::string>> answers;
+    PrinterAnswers answers;
     bool automation = false;
     int wifiDialogsMade = 0;
     // Set before SetUp() runs (e.g. in a derived fixture's constructor) to handle the fonts.
@@ -30,17 +30,8 @@ struct MainDialogFixture : ::testing::Test {
     std::unique_ptr<CQx7SerialSetDlg> dlg;
 
     void SetUp() override {
-        auto responder = [this](ScriptedLink& l, std::span<const uint8_t> data) {
-            const std::string t = text(data);
-            if (t == "\x1C" "EC") {
-                if (!probeAnswer.empty()) l.queueRead(probeAnswer);
-                return;
-            }
-            for (const auto& [prefix, answer] : answers)
-                if (t.rfind(prefix, 0) == 0) l.queueRead(answer);
-        };
-        ports.serialLink.setResponder(responder);
-        ports.usbLink.setResponder(responder);
+        ports.serialLink.setResponder(printerResponder(probeAnswer, answers));
+        ports.usbLink.setResponder(printerResponder(probeAnswer, answers));
         MainDialogServices services;
         services.ports = &ports;
         services.spooler = &spooler;
