@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cstdio>
+#include <system_error>
 #include <vector>
 
 #include "common/hex.h"
@@ -201,6 +202,25 @@ WifiIniWriteResult writeWifiIni(const std::filesystem::path& path, int moduleKin
     result.written = file->saveIfExists(path, &result.error);
     if (result.written) result.error.clear();
     return result;
+}
+
+bool WifiIniFile::exists() const {
+    std::error_code ec;
+    return std::filesystem::is_regular_file(m_path, ec);
+}
+
+bool WifiIniFile::load(WifiSettings& record) const {
+    auto v = loadWifiIni(m_path, record);
+    if (!v) return false;
+    record = v->record;
+    return true;
+}
+
+bool WifiIniFile::write(const KeyValues& values, std::string* error) const {
+    auto file = IniFile::load(m_path);
+    if (!file) return false;
+    for (const auto& [key, value] : values) file->set(kWifiIniSection, key, value);
+    return file->saveIfExists(m_path, error);
 }
 
 }  // namespace setrion::wifi

@@ -5,6 +5,8 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "wifi/settings/ini_file.h"
 #include "wifi/settings/settings_table.h"
@@ -96,5 +98,28 @@ struct WifiIniWriteResult {
 // (all other sections, keys and comments kept byte for byte).
 WifiIniWriteResult writeWifiIni(const std::filesystem::path& path, int moduleKind,
                                 const WifiSettings& entry0, const WifiIniControls& controls);
+
+// One Wi-Fi INI file at a fixed path, for a dialog that keeps its own write steps: the file
+// is looked up at each call, read by readWifiIni and changed key by key in place.
+class WifiIniFile {
+public:
+    using KeyValues = std::vector<std::pair<std::string, std::string>>;
+
+    explicit WifiIniFile(std::filesystem::path path = defaultWifiIniPath())
+        : m_path(std::move(path)) {}
+    const std::filesystem::path& path() const { return m_path; }
+
+    // The file exists now.
+    bool exists() const;
+    // Reads the section's keys into `record` (missing or malformed keys leave their field as
+    // it is); false, with `record` unchanged, when the file is absent or unreadable.
+    bool load(WifiSettings& record) const;
+    // Sets the keys of the section in order, keeping every other line, and replaces the file
+    // atomically; false when it no longer exists or cannot be replaced.
+    bool write(const KeyValues& values, std::string* error = nullptr) const;
+
+private:
+    std::filesystem::path m_path;
+};
 
 }  // namespace setrion::wifi

@@ -154,5 +154,25 @@ TEST(WifiIniWrite, NothingIsWrittenWithoutTheFileOrForACommandModeModule) {
     EXPECT_EQ(defaultWifiIniPath(), std::filesystem::path("./Tessun_WIFI.ini"));
 }
 
+TEST(WifiIniFile, LoadsIntoARecordAndSetsKeysInPlaceWhileTheFileExists) {
+    test::TempDir dir("wifiini");
+    const WifiIniFile ini(dir.path() / kWifiIniFileName);
+    WifiSettings record;
+    EXPECT_FALSE(ini.exists());
+    EXPECT_FALSE(ini.load(record));
+    EXPECT_FALSE(ini.write({{"SSID", "x"}}));
+    EXPECT_TRUE(dir.entries().empty());
+
+    dir.write(kWifiIniFileName, kBefore);
+    ASSERT_TRUE(ini.load(record));
+    EXPECT_EQ(at(record, 0, 2), "V2");
+    EXPECT_EQ(at(record, 257, 4), "0050");
+    ASSERT_TRUE(ini.write({{"SSID", "Shop"}, {"TCPPORT", "9100"}}));
+    EXPECT_EQ(slurp(ini.path()),
+              "; provisioning profile\r\n[Site]\r\nName=Depot 4\r\n[WiFiInfo]\r\n"
+              "Version=V2\r\nSSID=Shop\r\nNote=keep me\r\n"
+              "WPA=0\r\nWPAENC=0\r\nWPAKEY=oldkey\r\nTCPPORT=9100\r\n");
+}
+
 }  // namespace
 }  // namespace setrion::wifi
