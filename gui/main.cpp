@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <filesystem>
 
 #include "app/startup.h"
 
@@ -14,6 +15,7 @@
 #include "gui/icons.h"
 #include "gui/main_session.h"
 #include "gui/qt_shell.h"
+#include "wifi/settings/wifi_ini.h"
 
 int main(int argc, char** argv) {
     using namespace setrion;
@@ -33,7 +35,11 @@ int main(int argc, char** argv) {
                                        "The simulated printer's emulation (default escpos).",
                                        "NAME", "escpos");
     const QCommandLineOption traceOpt("trace", "Write diagnostic trace lines to stderr.");
-    parser.addOptions({map, demo, emulation, traceOpt});
+    const QCommandLineOption wifiIni(
+        "wifi-ini",
+        "The Wi-Fi dialog's INI file (default ./Tessun_WIFI.ini; with --demo the demo's own).",
+        "PATH");
+    parser.addOptions({map, demo, emulation, traceOpt, wifiIni});
     // The embedding/automation switches belong to start-up, not to the option parser.
     std::vector<std::string> args;
     QStringList parsed;
@@ -54,10 +60,23 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "setrion: --demo: %s\n", why.toLocal8Bit().constData());
             return 1;
         }
-        mappings.push_back("COM1=" + sim.linkPath().toStdString());
-        std::fprintf(stderr, "setrion: simulated printer on COM1 (%s)\n",
-                     sim.linkPath().toLocal8Bit().constData());
+        if (const QString more = gui::startDemoWifiPrinters(sim); !more.isEmpty()) {
+            std::fprintf(stderr, "setrion: --demo: %s\n", more.toLocal8Bit().constData());
+            return 1;
+        }
+        for (const QString& port : gui::kDemoPorts) {
+            mappings.push_back((port + "=" + sim.linkPath(port)).toStdString());
+            std::fprintf(stderr, "setrion: %s on %s (%s)\n",
+                         gui::demoPortRole(port).toLocal8Bit().constData(),
+                         port.toLocal8Bit().constData(), sim.linkPath(port).toLocal8Bit().constData());
+        }
     }
+    std::filesystem::path wifiIniPath = wifi::defaultWifiIniPath();
+    if (parser.isSet(wifiIni))
+        wifiIniPath = parser.value(wifiIni).toStdString();
+    else if (parser.isSet(demo))
+        wifiIniPath = gui::demoWifiIniPath(sim).toStdString();
+    wifi::WifiIniFile wifiIniFile(wifiIniPath);
     PortMap ports;
     if (const std::string why = gui::parsePortMappings(mappings, ports); !why.empty()) {
         std::fprintf(stderr, "setrion: %s\n", why.c_str());

@@ -8,6 +8,7 @@
 #include <QFileInfo>
 
 #include "tests/gui/qt_app.h"
+#include "wifi/settings/wifi_ini.h"
 
 namespace setrion::gui {
 namespace {
@@ -41,6 +42,24 @@ TEST(DemoSimulatorTest, StartsAPrinterOnAPtyAndStopsIt) {
     sim.stop();
     EXPECT_FALSE(sim.running());
     EXPECT_FALSE(QFileInfo::exists(link));
+}
+
+TEST(DemoSimulatorTest, DemoStartsTheWifiPrintersAndItsIniFile) {
+    test::app();
+    DemoSimulator sim;
+    ASSERT_EQ(sim.start(kSim), QString());
+    ASSERT_EQ(startDemoWifiPrinters(sim), QString());
+    EXPECT_TRUE(sim.running());
+    for (const QString& port : kDemoPorts) EXPECT_TRUE(QFileInfo(sim.linkPath(port)).isSymLink()) << port.toStdString();
+    EXPECT_EQ(sim.linkPath("COM9"), QString());
+    const auto ini = wifi::loadWifiIni(demoWifiIniPath(sim).toStdString());
+    ASSERT_TRUE(ini);
+    EXPECT_EQ(ini->ssid, "demo-block");
+    EXPECT_EQ(ini->tcpPort, 9100);
+    const QString folder = sim.folder();
+    sim.stop();
+    EXPECT_FALSE(sim.running());
+    EXPECT_FALSE(QFileInfo::exists(folder));
 }
 
 TEST(DemoSimulatorTest, MissingSimulatorIsReported) {
