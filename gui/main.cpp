@@ -76,7 +76,9 @@ int main(int argc, char** argv) {
         wifiIniPath = parser.value(wifiIni).toStdString();
     else if (parser.isSet(demo))
         wifiIniPath = gui::demoWifiIniPath(sim).toStdString();
-    wifi::WifiIniFile wifiIniFile(wifiIniPath);
+    trace("Wi-Fi INI file: " + wifiIniPath.string());
+    if (parser.isSet(demo))
+        std::fprintf(stderr, "setrion: Wi-Fi dialog INI file %s\n", wifiIniPath.c_str());
     PortMap ports;
     if (const std::string why = gui::parsePortMappings(mappings, ports); !why.empty()) {
         std::fprintf(stderr, "setrion: %s\n", why.c_str());
