@@ -10,17 +10,20 @@
 #include "link/usb_link.h"
 #include "ui/fonts/font_download_handler.h"
 #include "ui/main/qx7_serial_set_dlg.h"
+#include "ui/wifi/wifi_ini_access.h"
 
 namespace setrion::gui {
 
 class QtShell;
 
 // Everything the main window needs for its life: the dialog's serial and USB links on the
-// shell's painting clock, the spooler, and the main dialog model itself.
+// shell's painting clock, the spooler, the main dialog model itself, and the second link
+// pair that each Wi-Fi settings dialog started from it uses.
 class MainSession {
 public:
-    // `spooler` null: the system's spooler.
-    MainSession(QtShell& shell, PortMap portMap, std::unique_ptr<Spooler> spooler = nullptr);
+    // `spooler` null: the system's spooler. `wifiIni` null: the Wi-Fi dialog has no INI file.
+    MainSession(QtShell& shell, PortMap portMap, std::unique_ptr<Spooler> spooler = nullptr,
+                ui::WifiIniAccess* wifiIni = nullptr);
     ~MainSession();
     MainSession(const MainSession&) = delete;
     MainSession& operator=(const MainSession&) = delete;
@@ -32,6 +35,11 @@ private:
     SerialLink m_serial;
     UsbLink m_usb;
     StandardPortOpener m_opener;
+    SerialLink m_wifiSerial;
+    UsbLink m_wifiUsb;
+    StandardPortOpener m_wifiOpener;
+    PortMap m_portMap;
+    ui::WifiIniAccess* m_wifiIni;
     ui::FontDownloadHandler m_fonts;
     std::unique_ptr<ui::CQx7SerialSetDlg> m_dialog;
 };

@@ -99,6 +99,10 @@ std::unique_ptr<DialogView> QtShell::open(ui::Dialog& dialog) {
 }
 
 int QtShell::runModal(ui::Dialog& dialog) {
+    // A window that waits for the user shows the ordinary cursor; the caller's busy cursor
+    // comes back when it ends. The window may show its own busy cursor meanwhile.
+    const bool callerBusy = m_busy;
+    if (callerBusy) setWaitCursor(false);
     std::unique_ptr<DialogView> view = open(dialog);
     if (!dialog.ended()) {
         view->setWindowModality(Qt::ApplicationModal);
@@ -112,6 +116,7 @@ int QtShell::runModal(ui::Dialog& dialog) {
     }
     view.reset();
     dialogDestroyed(dialog);  // the window is gone: no more timers for it
+    setWaitCursor(callerBusy);
     return dialog.result();
 }
 

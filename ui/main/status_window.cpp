@@ -37,7 +37,9 @@ void StatusWindow::onInit() {
         shell().setTimer(*this, kTimerId, kTickMs);
         m_timerRunning = true;
     }
-    shell().setWaitCursor(true);
+    // The busy cursor only while the window watches work going on; a result waits for OK
+    // with the ordinary cursor.
+    if (face.timer) shell().setWaitCursor(true);
 }
 
 void StatusWindow::stopTimer() {

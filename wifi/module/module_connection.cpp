@@ -36,6 +36,7 @@ void ModuleConnection::closeModuleLink() {
 OpenPortResult ModuleConnection::openPort(LinkKind kind,
                                           const std::function<bool(LinkKind)>& open) {
     m_portOpen = false;
+    m_infoRead = false;
     if (!openModuleLink(kind, open)) return OpenPortResult::OpenFailed;
     m_clock.sleepMs(kOpenSettleMs);
     if (!enterCommandMode()) {
@@ -43,7 +44,7 @@ OpenPortResult ModuleConnection::openPort(LinkKind kind,
         return OpenPortResult::NoBanner;
     }
     m_portOpen = true;
-    if (m_moduleKind == ModuleKind::CommandMode) readModuleInformation();
+    if (m_moduleKind == ModuleKind::CommandMode) m_infoRead = readModuleInformation();
     return OpenPortResult::Ok;
 }
 

@@ -75,6 +75,8 @@ public:
     ModuleKind moduleKind() const { return m_moduleKind; }
     void setModuleKind(ModuleKind k) { m_moduleKind = k; }
     int moduleGeneration() const { return m_generation; }
+    // The last Open Port read the module information (any bytes arrived for "c 0").
+    bool moduleInformationRead() const { return m_infoRead; }
     const std::vector<uint8_t>& banner() const { return m_banner; }
 
     LinkPair& links() { return m_links; }
@@ -89,6 +91,7 @@ private:
     bool m_portOpen = false;
     ModuleKind m_moduleKind = ModuleKind::CommandMode;
     int m_generation = 1;
+    bool m_infoRead = false;
     std::vector<uint8_t> m_banner;
 };
 

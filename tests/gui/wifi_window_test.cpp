@@ -1,0 +1,176 @@
+// The Wi-Fi settings dialog on the desktop host: started from the main window, against the
+// simulated printer's Wi-Fi module, with screenshots.
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QCursor>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTest>
+#include <fstream>
+#include <nlohmann/json.hpp>
+
+#include "gui/demo_simulator.h"
+#include "gui/dialog_view.h"
+#include "gui/icon_button.h"
+#include "gui/ip_address_edit.h"
+#include "gui/main_session.h"
+#include "gui/qt_shell.h"
+#include "gui/xp_group_box.h"
+#include "tests/gui/modal_driver.h"
+#include "tests/gui/qt_app.h"
+#include "ui/main/main_dialog_ids.h"
+#include "ui/wifi/enterprise_dlg.h"
+#include "ui/wifi/wifi_dialog_ids.h"
+
+namespace setrion::gui {
+namespace {
+
+using namespace ui::wifi_dlg;
+
+class WifiWindowTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { test::app(); }
+
+    void start(const QStringList& simArgs) {
+        ASSERT_EQ(sim.start(SETRION_BINARY_DIR "/sim/setrion-sim", simArgs), QString());
+        session = std::make_unique<MainSession>(shell, PortMap{{"COM1", sim.linkPath().toStdString()}},
+                                                std::make_unique<NullSpooler>());
+        main = shell.open(session->dialog());
+        QApplication::setActiveWindow(main.get());
+    }
+    void TearDown() override {
+        main.reset();
+        session.reset();
+    }
+    nlohmann::json module() {
+        std::ifstream in(sim.statePath().toStdString());
+        nlohmann::json j = nlohmann::json::parse(in, nullptr, false);
+        return j.is_discarded() ? nlohmann::json::object() : j["wifi_module"];
+    }
+    static void click(DialogView* v, int id) {
+        QWidget* w = v->widget(id);
+        ASSERT_TRUE(w->isVisible() && w->isEnabled()) << id;
+        QTest::mouseClick(w, Qt::LeftButton);
+    }
+    static QString text(DialogView* v, int id) { return qobject_cast<QLineEdit*>(v->widget(id))->text(); }
+    static void type(DialogView* v, int id, const QString& t) {
+        auto* e = qobject_cast<QLineEdit*>(v->widget(id));
+        e->selectAll();
+        QTest::keyClicks(e, t);
+    }
+    static void choose(DialogView* v, int id, const QString& item) {
+        auto* cb = qobject_cast<QComboBox*>(v->widget(id));
+        const int i = cb->findText(item);
+        ASSERT_GE(i, 0) << item.toStdString();
+        cb->setCurrentIndex(i);
+        emit cb->activated(i);
+    }
+    // Presses OK in a result window, noting its title.
+    test::ModalSequence::Act okWindow(QStringList& titles) {
+        return [&titles](QWidget* w) {
+            titles << w->windowTitle();
+            if (auto* v = qobject_cast<DialogView*>(w)) QTest::mouseClick(v->widget(ui::kIdOk), Qt::LeftButton);
+        };
+    }
+    void shoot(DialogView* v, const QString& name) { test::saveScreenshot(v->grab().toImage(), name); }
+
+    QtShell shell;
+    DemoSimulator sim;
+    std::unique_ptr<MainSession> session;
+    std::unique_ptr<DialogView> main;
+};
+
+TEST_F(WifiWindowTest, CommandModeModuleReadChangedAndReadAgain) {
+    start({"--module", "command", "--generation", "3"});
+    QStringList titles;
+    bool cursorOffInResult = false;
+    bool commandModeWhileOpen = false;
+    QString ssidAfter;
+    QString wpaKeyAfter;
+    std::vector<test::ModalSequence::Act> acts;
+    acts.push_back([&](QWidget* w) {
+        auto* v = qobject_cast<DialogView*>(w);
+        ASSERT_NE(v, nullptr);
+        EXPECT_EQ(v->windowTitle(), QString("Wi-Fi Settings Dialog"));
+        EXPECT_EQ(qobject_cast<QComboBox*>(v->widget(kPort))->itemText(10), QString("LAN (network search)"));
+        EXPECT_EQ(qobject_cast<IconButton*>(v->widget(kGet))->iconNumber(), 139);
+        EXPECT_EQ(qobject_cast<CXPGroupBox*>(v->widget(kGroupWep))->caption(), QString(" WEP Key "));
+        shoot(v, "wifi_dialog_closed");
+        click(v, kOpenPort);
+        commandModeWhileOpen = module()["command_mode"] == true;
+        click(v, kGet);  // the result window is acted on by the next act
+        EXPECT_EQ(text(v, kSsid).isEmpty(), false);
+        shoot(v, "wifi_dialog_after_get");
+        choose(v, kEncryption, "WPA");
+        choose(v, kWpaAuthentication, "WPA2-PSK");
+        type(v, kSsid, "Workshop");
+        type(v, kWpaKey, "gui-secret-1");
+        shoot(v, "wifi_dialog_wpa");
+        click(v, kSave);
+        click(v, kClosePort);
+        click(v, kOpenPort);
+        click(v, kGet);
+        ssidAfter = text(v, kSsid);
+        wpaKeyAfter = text(v, kWpaKey);
+        choose(v, kEncryption, "WEP64");
+        shoot(v, "wifi_dialog_wep");
+        v->close();  // the close box with the port open
+    });
+    acts.push_back([&](QWidget* w) {
+        cursorOffInResult = QApplication::overrideCursor() == nullptr ||
+                            QApplication::overrideCursor()->shape() != Qt::WaitCursor;
+        okWindow(titles)(w);
+    });
+    acts.push_back(okWindow(titles));
+    acts.push_back(okWindow(titles));
+    test::ModalSequence seq(acts, main.get(), 120000);
+    QTest::mouseClick(main->widget(ui::main_dlg::kStartWifi), Qt::LeftButton);
+    EXPECT_TRUE(seq.finished());
+    EXPECT_TRUE(commandModeWhileOpen);
+    EXPECT_EQ(titles, QStringList({"Read Wi-Fi information", "Save Wi-Fi information",
+                                   "Read Wi-Fi information"}));
+    EXPECT_TRUE(cursorOffInResult);
+    EXPECT_EQ(ssidAfter, QString("Workshop"));
+    EXPECT_EQ(wpaKeyAfter, QString("gui-secret-1"));
+    const nlohmann::json m = module();
+    EXPECT_EQ(m["settings"]["ssid"], "Workshop");
+    EXPECT_EQ(m["settings"]["wpa_mode"], 4);
+    EXPECT_EQ(m["command_mode"], false);  // closing the window left command mode
+    EXPECT_FALSE(shell.waitCursor());
+}
+
+TEST_F(WifiWindowTest, EnterpriseDialogFromASettingsBlockModule) {
+    start({"--module", "block"});
+    QStringList titles;
+    QString enterpriseTitle;
+    std::vector<test::ModalSequence::Act> acts;
+    acts.push_back([&](QWidget* w) {
+        auto* v = qobject_cast<DialogView*>(w);
+        ASSERT_NE(v, nullptr);
+        click(v, kOpenPort);
+        click(v, kGet);
+        choose(v, kEncryption, "802.1x");
+        click(v, kEnterprise);
+        v->close();
+    });
+    acts.push_back(okWindow(titles));
+    acts.push_back([&](QWidget* w) {
+        auto* e = qobject_cast<DialogView*>(w);
+        ASSERT_NE(e, nullptr);
+        enterpriseTitle = e->windowTitle();
+        choose(e, ui::enterprise_dlg::kMethod, "TLS");
+        type(e, ui::enterprise_dlg::kEapId, "technician");
+        shoot(e, "enterprise_dialog");
+        QTest::mouseClick(e->widget(ui::enterprise_dlg::kAccept), Qt::LeftButton);
+    });
+    test::ModalSequence seq(acts, main.get(), 60000);
+    QTest::mouseClick(main->widget(ui::main_dlg::kStartWifi), Qt::LeftButton);
+    EXPECT_TRUE(seq.finished());
+    EXPECT_EQ(titles, QStringList({"Read Wi-Fi information"}));
+    EXPECT_EQ(enterpriseTitle, QString("Enterprise  Settings"));
+}
+
+}  // namespace
+}  // namespace setrion::gui

@@ -1,0 +1,25 @@
+#pragma once
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "wifi/settings/wifi_settings.h"
+
+namespace setrion::ui {
+
+// The Wi-Fi INI file as the Wi-Fi dialog uses it: read once when the dialog starts, written
+// when it goes. The dialog never creates the file.
+class WifiIniAccess {
+public:
+    using KeyValues = std::vector<std::pair<std::string, std::string>>;
+    virtual ~WifiIniAccess() = default;
+    // The file exists now.
+    virtual bool exists() const = 0;
+    // Reads the section's keys into `record` (a record of spaces) by the file's rules: keys
+    // that are missing or malformed leave their field as it is. False when unreadable.
+    virtual bool load(wifi::WifiSettings& record) = 0;
+    // Sets these keys of the section, in order, keeping every other line of the file.
+    virtual bool write(const KeyValues& values) = 0;
+};
+
+}  // namespace setrion::ui

@@ -1,0 +1,514 @@
+// The Wi-Fi dialog's controls, start-up, port handling, closing and INI file.
+#include "ui/wifi/wifi_settings_dlg.h"
+
+#include <cstdio>
+#include <cctype>
+#include <cstdlib>
+
+#include "common/trace.h"
+#include "link/driver_conflict.h"
+#include "wifi/module/key_rules.h"
+#include "wifi/settings/choice_codes.h"
+
+namespace setrion::ui {
+
+using namespace wifi_dlg;
+using wifi::ModuleKind;
+using wifi::WifiSettings;
+namespace field = wifi::field;
+
+namespace {
+// Caption colour of the group boxes (red 16, green 140, blue 231).
+constexpr uint32_t kGroupColour = 0xE78C10;
+
+template <std::size_t N>
+std::vector<std::string> texts(const std::array<std::string_view, N>& list) {
+    return {list.begin(), list.end()};
+}
+
+std::string format(const char* fmt, int value) {
+    char buf[32];
+    std::snprintf(buf, sizeof buf, fmt, value);
+    return buf;
+}
+}  // namespace
+
+CWiFiSettings::CWiFiSettings(Shell& shell, WifiDialogServices services)
+    : Dialog(shell, kTemplateId, "Wi-Fi Settings Dialog", 460, 386),
+      m_services(std::move(services)),
+      m_links{&m_services.ports->serial(), &m_services.ports->usb(), LinkKind::None},
+      m_conn(m_links, shell.clock()),
+      m_table(std::make_unique<wifi::OrvaneInformation>()),
+      m_enterprise(shell) {
+    addControls();
+}
+
+CWiFiSettings::~CWiFiSettings() {
+    if (m_conn.portOpen()) m_conn.closePort();
+    writeIniFile();
+}
+
+void CWiFiSettings::addControls() {
+    auto icon = [this](int id, const char* text, int iconNumber, Rect r) -> Control& {
+        Control& c = add(id, ControlKind::IconButton, text, r);
+        c.iconNumber = iconNumber;
+        return c;
+    };
+    auto group = [this](int id, const char* text, Rect r) -> Control& {
+        Control& c = add(id, ControlKind::GroupBox, text, r);
+        c.colour = kGroupColour;
+        return c;
+    };
+    auto label = [this](int id, const char* text, Rect r) -> Control& {
+        return add(id, ControlKind::Static, text, r);
+    };
+    auto list = [this](int id, Rect r) -> Control& { return add(id, ControlKind::DropList, "", r); };
+    auto edit = [this](int id, Rect r) -> Control& { return add(id, ControlKind::Edit, "", r); };
+
+    group(kGroupOuter, "Port and Wi-Fi Information", {4, 2, 452, 380});
+    group(kGroupPort, "Port Information", {10, 12, 440, 74});
+    label(kPortLabel, "Port : ", {16, 26, 46, 10});
+    list(kPort, {64, 24, 62, 120});
+    label(kBaudLabel, "BaudRate : ", {16, 42, 46, 10});
+    list(kBaud, {64, 40, 62, 90});
+    label(kDataBitsLabel, "Data Bits : ", {16, 58, 46, 10});
+    list(kDataBits, {64, 56, 62, 40});
+    label(kParityLabel, "Parity : ", {132, 26, 52, 10});
+    list(kParity, {186, 24, 62, 50});
+    label(kStopBitsLabel, "Stop Bits : ", {132, 42, 52, 10});
+    list(kStopBits, {186, 40, 62, 40});
+    label(kFlowControlLabel, "Flow Control : ", {132, 58, 52, 10});
+    list(kFlowControl, {186, 56, 62, 40});
+    icon(kOpenPort, "Open Port", 130, {256, 22, 92, 26}).isDefault = true;
+    icon(kClosePort, "Close Port", 135, {352, 22, 92, 26});
+    icon(kWifiSearch, "Wi-Fi Search...", 147, {256, 52, 92, 26});
+    icon(kNetworkSave, "Save...", 133, {352, 52, 92, 26});
+    add(kPrinterList, ControlKind::ListBox, "", {132, 22, 118, 58});
+
+    group(kGroupWifi, "Wi-Fi Information", {10, 88, 440, 290});
+    label(kMacLabel, "MAC address : ", {16, 102, 56, 10});
+    edit(kMacAddress, {74, 100, 92, 12}).readOnly = true;
+    label(kSsidLabel, "SSID : ", {16, 118, 56, 10});
+    edit(kSsid, {74, 116, 92, 12}).textLimit = 32;
+    label(kIpLabel, "IP : ", {16, 134, 56, 10});
+    add(kIp, ControlKind::IpAddress, "", {74, 132, 92, 12});
+    label(kNetMaskLabel, "NetMask : ", {16, 150, 56, 10});
+    add(kNetMask, ControlKind::IpAddress, "", {74, 148, 92, 12});
+    label(kGatewayLabel, "Gateway : ", {16, 166, 56, 10});
+    add(kGateway, ControlKind::IpAddress, "", {74, 164, 92, 12});
+    label(kDnsLabel, "DNS : ", {16, 182, 56, 10});
+    add(kDns, ControlKind::IpAddress, "", {74, 180, 92, 12});
+    label(kTcpPortLabel, "TCP PORT : ", {16, 198, 56, 10});
+    edit(kTcpPort, {74, 196, 50, 12});
+    add(kDhcp, ControlKind::CheckBox, "DHCP Settings", {16, 212, 80, 10});
+
+    label(kModeLabel, "Wi-Fi Mode : ", {172, 102, 72, 10});
+    list(kMode, {246, 100, 64, 60});
+    label(kChannelLabel, "Wi-Fi Channel : ", {172, 118, 72, 10});
+    list(kChannel, {246, 116, 64, 120});
+    label(kEncryptionLabel, "Wi-Fi Encryption : ", {172, 134, 72, 10});
+    list(kEncryption, {246, 132, 64, 80});
+    label(kAuthenticationLabel, "Wi-Fi Authentication : ", {172, 150, 72, 10});
+    list(kAuthentication, {246, 148, 64, 60});
+    label(kUsingKeyIdLabel, "Using KEY ID : ", {172, 166, 72, 10});
+    list(kUsingKeyId, {246, 164, 64, 60});
+    add(k5Ghz, ControlKind::CheckBox, "Using 802.11a 5GHz", {172, 182, 90, 10});
+    add(kLpdEnable, ControlKind::CheckBox, "LPD Enable", {172, 196, 60, 10});
+    label(kLpdQueueLabel, "LPD Queue Name : ", {172, 212, 72, 10});
+    edit(kLpdQueue, {246, 210, 64, 12});
+
+    icon(kGet, "Get Wi-Fi Information", 139, {318, 100, 126, 26});
+    icon(kSave, "Save Wi-Fi Information", 133, {318, 130, 126, 26});
+    icon(kReset, "Reset (Factory Settings)", 146, {318, 160, 126, 26});
+    icon(kExit, "Exit", 132, {318, 190, 126, 26});
+
+    group(kGroupWep, "WEP Key", {16, 228, 212, 144});
+    label(kWepNote, "WEP Key is a write-only.", {22, 240, 150, 10});
+    for (int k = 0; k < 4; ++k) {
+        const int y = 254 + 16 * k;
+        char text[16];
+        std::snprintf(text, sizeof text, "KEY ID %d : ", k + 1);
+        label(kKey1Label + k, text, {22, y + 2, 40, 10});
+        edit(kKeyEdits[k], {64, y, 112, 12});
+        list(kKeyFormats[k], {180, y, 42, 40});
+    }
+    label(kProgressLabel, "Progress : ", {22, 324, 40, 10});
+    add(kProgress, ControlKind::ProgressBar, "", {64, 324, 158, 10});
+
+    group(kGroupWpa, "WPA Authentication", {232, 228, 212, 144});
+    label(kWpaAuthenticationLabel, "WPA Authentication : ", {238, 242, 80, 10});
+    list(kWpaAuthentication, {320, 240, 118, 60});
+    label(kWpaEncryptionLabel, "WPA Encryption : ", {238, 258, 80, 10});
+    list(kWpaEncryption, {320, 256, 118, 60});
+    label(kWpaKeyLabel, "WPA Key : ", {238, 274, 80, 10});
+    edit(kWpaKey, {320, 272, 118, 12}).textLimit = 64;
+    label(kWpaNote, kWpaNoteSerial, {238, 288, 200, 18});
+    icon(kEnterprise, "Enterprise\n\nSettings", 162, {300, 310, 138, 56});
+}
+
+void CWiFiSettings::fillPortLists() {
+    std::vector<std::string> ports;
+    for (int i = 1; i <= 9; ++i) ports.push_back(format("COM%d", i));
+    ports.emplace_back("USB");
+    ports.emplace_back("LAN (network search)");
+    control(kPort).setItems(ports, 0);
+    control(kBaud).setItems({"115200", "57600", "38400", "19200", "9600", "4800", "2400", "1200"}, 3);
+    control(kDataBits).setItems({"7", "8"}, 1);
+    control(kParity).setItems({"NONE", "ODD", "EVEN"}, 0);
+    control(kStopBits).setItems({"1", "2"}, 0);
+    control(kFlowControl).setItems({"DTR/DSR", "Xon/Xoff"}, 0);
+}
+
+void CWiFiSettings::onInit() {
+    fillPortLists();
+    control(kUsingKeyId).setItems(texts(wifi::kKeyIdTexts), 0);
+    for (int id : {kMacAddress, kSsid, kIp, kNetMask, kGateway, kDns, kGet, kSave, kReset, kDhcp,
+                   kTcpPort, kMode, kChannel, kEncryption, kAuthentication, kUsingKeyId,
+                   kWpaAuthentication, kWpaEncryption, kWpaKey, kEnterprise, kNetworkSave})
+        enable(id, false);
+    for (int k = 0; k < 4; ++k) enable({kKeyEdits[k], kKeyFormats[k]}, false);
+    enable({kOpenPort, kExit}, true);
+    enable(kClosePort, false);
+    for (int id : {kWifiSearch, kNetworkSave, kPrinterList, kReset, kDhcp, kLpdEnable, kLpdQueue,
+                   kLpdQueueLabel, k5Ghz})
+        show(id, false);
+    m_keyFormat = {};
+    m_remembered = {};
+    m_eapId.clear();
+    m_eapPassword.clear();
+    m_caCertFile.clear();
+    m_clientCertFile.clear();
+    m_privateKeyFile.clear();
+    m_networkMode = false;
+    wifi::OrvaneInformation::traceSizes();
+    loadIniFile();
+}
+
+CWiFiSettings::EditTarget CWiFiSettings::editTarget() const {
+    if (!m_networkMode) {
+        if (m_conn.moduleKind() == ModuleKind::SettingsBlock) return {TargetKind::Record, 0};
+        return {TargetKind::Controls, 0};
+    }
+    // Network mode: the printer list's entry names the target; without a printer selected
+    // the edit has no target.
+    return {TargetKind::Controls, 0};
+}
+
+const wifi::KeyFormats& CWiFiSettings::formatsOf(const EditTarget& t) const {
+    if (t.kind == TargetKind::Record) return m_table->keyFormats(t.index);
+    return m_keyFormat;
+}
+
+bool CWiFiSettings::acceptsTypedCharacter(int focusedId, int ch) const {
+    const Control* c = find(focusedId);
+    if (c == nullptr) return true;
+    if (c->text.substr(0, 7).size() > 2) return false;
+    if (focusedId >= 1016 && focusedId <= 1067) return (ch >= '0' && ch <= '9') || ch == 8;
+    return true;
+}
+
+void CWiFiSettings::onClicked(int id) {
+    switch (id) {
+        case kOpenPort: openPort(); return;
+        case kClosePort: closePort(); return;
+        case kGet: getInformation(); return;
+        case kSave: saveInformation(); return;
+        case kReset: resetFactory(); return;
+        case kEnterprise: openEnterprise(); return;
+        case k5Ghz: switch5Ghz(); return;
+        default: Dialog::onClicked(id); return;
+    }
+}
+
+void CWiFiSettings::onSelectionChanged(int id) {
+    for (int k = 0; k < 4; ++k)
+        if (id == kKeyFormats[k]) return keyFormatChanged(k);
+    switch (id) {
+        case kPort: portSelectionChanged(); break;
+        case kDataBits:
+        case kParity: checkSerialParameters(id); break;
+        case kMode: modeChanged(); break;
+        case kChannel: channelChanged(); break;
+        case kAuthentication: authenticationChanged(); break;
+        case kEncryption: encryptionChanged(); break;
+        case kUsingKeyId: keyInUseChanged(); break;
+        case kWpaAuthentication: wpaAuthenticationChanged(); break;
+        default: break;
+    }
+}
+
+void CWiFiSettings::onTextChanged(int id) {
+    for (int k = 0; k < 4; ++k)
+        if (id == kKeyEdits[k]) return keyTextChanged(k);
+    switch (id) {
+        case kIp:
+        case kNetMask:
+        case kGateway:
+        case kDns: addressChanged(id); break;
+        case kWpaKey: wpaKeyChanged(); break;
+        default: break;  // SSID, TCP PORT, LPD Queue Name: the controls hold the values
+    }
+}
+
+bool CWiFiSettings::onClosing(int result) {
+    if (result == kExit) return takeBoundValues();
+    closeSequence();
+    return true;
+}
+
+// ---- port handling ------------------------------------------------------------------
+
+void CWiFiSettings::portSelectionChanged() {
+    const int pos = selection(kPort);
+    const int serialLists[] = {kBaud, kDataBits, kParity, kStopBits, kFlowControl};
+    const int serialLabels[] = {kBaudLabel, kDataBitsLabel, kParityLabel, kStopBitsLabel,
+                                kFlowControlLabel};
+    if (pos == kNetworkPortIndex) {
+        m_networkMode = true;
+        for (int id : {kWifiSearch, kNetworkSave, kPrinterList}) show(id, true);
+        for (int id : serialLists) show(id, false);
+        for (int id : serialLabels) show(id, false);
+        enable({kOpenPort, kGet, kSave, kClosePort}, false);
+        for (int id : serialLists) enable(id, false);
+        control(kWpaNote).text = kWpaNoteNetwork;
+        show(kReset, false);
+        show(kDhcp, false);
+        return;
+    }
+    m_networkMode = false;
+    const bool usb = control(kPort).selectedText() == "USB";
+    for (int id : serialLists) {
+        enable(id, !usb);
+        show(id, true);
+    }
+    for (int id : serialLabels) show(id, true);
+    for (int id : {kWifiSearch, kNetworkSave, kPrinterList}) show(id, false);
+    enable(kOpenPort, true);
+    enable({kGet, kSave, kClosePort}, false);
+    show(kReset, false);
+    show(kDhcp, false);
+    control(kWpaNote).text = kWpaNoteSerial;
+}
+
+void CWiFiSettings::checkSerialParameters(int changedList) {
+    if (selection(kDataBits) != 0 || selection(kParity) != 0) return;
+    shell().message("Data Bits=7, Parity=NONE is not supported", "ERROR");
+    control(changedList).selection = 1;
+}
+
+void CWiFiSettings::openPort() {
+    const std::string port = control(kPort).selectedText();
+    SerialSettings settings;
+    settings.baud = std::atoi(control(kBaud).selectedText().c_str());
+    settings.dataBitsIndex = selection(kDataBits);
+    settings.parityIndex = selection(kParity);
+    settings.stopBitsIndex = selection(kStopBits);
+    settings.flowIndex = selection(kFlowControl);
+
+    shell().setWaitCursor(true);
+    Spooler& spooler = m_services.spooler ? *m_services.spooler : m_noSpooler;
+    const PortOpenResult opened = openPrinterPort(port, settings, m_services.portMap, spooler,
+                                                  *m_services.ports, m_services.env);
+    if (opened.status == PortOpenResult::Status::DriverConflict && opened.conflict) {
+        trace(driverConflictTrace(*opened.conflict));
+        shell().setWaitCursor(false);
+        shell().message(driverConflictMessage(*opened.conflict), kDriverConflictCaption);
+        return;
+    }
+    if (!opened.opened()) {
+        shell().setWaitCursor(false);
+        shell().message(wifi::kOpenPortFailedText, wifi::kModuleErrorCaption);
+        return;
+    }
+    // The link is open; the module connection takes it over.
+    const wifi::OpenPortResult result = m_conn.openPort(opened.kind, [](LinkKind) { return true; });
+    shell().setWaitCursor(false);
+    if (result == wifi::OpenPortResult::OpenFailed) {
+        shell().message(wifi::kOpenPortFailedText, wifi::kModuleErrorCaption);
+        return;
+    }
+    if (result == wifi::OpenPortResult::NoBanner) {
+        shell().message(wifi::kIspModeSetFailedText, wifi::kModuleErrorCaption);
+        return;
+    }
+    enable({kOpenPort, kSave, kPort, kBaud, kParity, kDataBits, kStopBits, kExit}, false);
+    enable({kGet, kClosePort}, true);
+    if (m_conn.moduleKind() == ModuleKind::CommandMode && m_conn.moduleInformationRead()) {
+        const int generation = m_conn.moduleGeneration();
+        enable(kReset, generation >= 2);
+        show(kReset, generation >= 2);
+        show(kDhcp, generation == 2);
+    }
+}
+
+void CWiFiSettings::closePort() {
+    for (int id : {kSsid, kIp, kNetMask, kGateway, kDns, kMode, kChannel, kEncryption, kUsingKeyId,
+                   kAuthentication, kSave, kReset, kWpaEncryption})
+        enable(id, false);
+    keyControlRefresh(0, selection(kUsingKeyId));
+    if (m_conn.portOpen()) m_conn.closePort();
+    enable({kOpenPort, kPort, kBaud, kParity, kStopBits, kExit}, true);
+    enable({kGet, kSave, kClosePort, kTcpPort, kReset, kEnterprise}, false);
+    portSelectionChanged();
+}
+
+void CWiFiSettings::closeSequence() {
+    for (int id : {kSsid, kIp, kNetMask, kGateway, kDns, kMode, kChannel, kEncryption, kUsingKeyId,
+                   kAuthentication, kSave, kGet, kReset, kClosePort, kTcpPort})
+        enable(id, false);
+    keyControlRefresh(0, selection(kUsingKeyId));
+    if (m_conn.portOpen()) m_conn.closePort();
+    enable({kOpenPort, kExit}, true);
+}
+
+bool CWiFiSettings::takeBoundValues() {
+    struct Limit {
+        int id;
+        std::size_t max;
+    };
+    for (const Limit& l : {Limit{kSsid, 32}, Limit{kWpaKey, 64}, Limit{kLpdQueue, 34}}) {
+        if (control(l.id).text.size() > l.max) {
+            shell().message("Please enter no more than " + std::to_string(l.max) + " characters.");
+            return false;
+        }
+    }
+    const std::string& port = control(kTcpPort).text;
+    if (!port.empty()) {
+        char* end = nullptr;
+        const long value = std::strtol(port.c_str(), &end, 10);
+        if (*end != '\0' || value < 0 || value > 65535) {
+            shell().message("Please enter an integer between 0 and 65535.");
+            return false;
+        }
+    }
+    return true;
+}
+
+// ---- INI file -----------------------------------------------------------------------
+
+void CWiFiSettings::loadIniFile() {
+    WifiIniAccess* ini = m_services.ini;
+    if (ini == nullptr || !ini->exists()) {
+        m_conn.setModuleKind(ModuleKind::CommandMode);
+        enable(kEnterprise, false);
+        return;
+    }
+    m_table->fillWithSpaces();
+    ini->load(m_table->entry(0));
+    m_conn.setModuleKind(ModuleKind::SettingsBlock);
+    const WifiSettings& r = m_table->entry(0);
+
+    const int mode = r.choice(field::kMode);
+    control(kMode).setItems(texts(wifi::kModeTexts), mode);
+    const int channel = r.channel();
+    if (channel >= 1 && channel <= 14) m_channel = channel;
+    refillChannels(false);
+    control(kAuthentication).setItems(texts(wifi::kAuthenticationTexts), r.choice(field::kAuthentication));
+    control(kUsingKeyId).setItems(texts(wifi::kKeyIdTexts), r.choice(field::kUseKey) - 1);
+    for (int k = 0; k < 4; ++k)
+        control(kKeyFormats[k])
+            .setItems(texts(wifi::kKeyFormatTexts), static_cast<int>(m_table->keyFormats(0)[k]));
+    // The file's WPA value is the position in a list without "None".
+    const int wpa = r.choice(field::kWpa);
+    control(kWpaAuthentication).setItems({"WPA-PSK", "WPA2-PSK"}, wpa == 0 ? 0 : wpa);
+    enable(kWpaEncryption, wpa > 0);
+    control(kWpaEncryption).setItems(texts(wifi::kWpaEncTexts), r.choice(field::kWpaEnc));
+    control(kEncryption)
+        .setItems(texts(wifi::kEncryptionTexts), wpa > 0 ? 3 : r.choice(field::kEncryption));
+
+    show(kDhcp, true);
+    enable(kDhcp, true);
+    control(kDhcp).checked = r.choice(field::kDhcp) == 1;
+    control(kIp).octets = r.address(field::kIp);
+    control(kNetMask).octets = r.address(field::kSubnet);
+    control(kGateway).octets = r.address(field::kGateway);
+    control(kDns).octets = r.address(field::kDns);
+    control(kSsid).text = r.text(field::kSsid);
+    const std::string mac = r.text(field::kMacAddress);
+    if (mac.size() == 12) {
+        std::string shown;
+        for (std::size_t i = 0; i < 12; i += 2) {
+            if (i) shown += ':';
+            shown += mac.substr(i, 2);
+        }
+        control(kMacAddress).text = shown;
+    }
+    for (int k = 0; k < 4; ++k) control(kKeyEdits[k]).text = r.text(field::kKeys[static_cast<std::size_t>(k)]);
+    control(kWpaKey).text = r.text(field::kWpaKey);
+    const std::string port = r.text(field::kTcpPort);
+    if (!port.empty()) control(kTcpPort).text = std::to_string(r.tcpPort());
+    m_eapId = r.text(field::kEapId);
+    m_eapPassword = r.text(field::kEapPassword);
+    m_caCertFile = r.text(field::kCaCertFile);
+    m_clientCertFile = r.text(field::kClientCertFile);
+    m_privateKeyFile = r.text(field::kPrivateKeyFile);
+
+    enable({kSsid, kIp, kNetMask, kGateway, kDns, kMode, kChannel, kEncryption, kAuthentication}, true);
+    enable(kUsingKeyId, selection(kEncryption) > 0);
+    keyControlRefresh(selection(kEncryption), selection(kUsingKeyId));
+    enable(kGet, false);
+    enable({kSave, kMacAddress, kTcpPort}, true);
+    enable(kEnterprise, false);
+}
+
+void CWiFiSettings::writeIniFile() {
+    WifiIniAccess* ini = m_services.ini;
+    if (ini == nullptr || static_cast<int>(m_conn.moduleKind()) < 2 || !ini->exists()) return;
+    WifiIniAccess::KeyValues out;
+    const WifiSettings& r = m_table->entry(0);
+    out.emplace_back("Version", std::string(r.bytes().begin(), r.bytes().begin() + 2));
+    // The MAC edit's six parts joined, upper-cased.
+    {
+        std::vector<std::string> parts(1);
+        for (char c : control(kMacAddress).text) {
+            if (c == ':')
+                parts.emplace_back();
+            else
+                parts.back() += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        }
+        if (parts.size() == 6) {
+            std::string joined;
+            for (const auto& p : parts) joined += p;
+            out.emplace_back("MacAddress", joined);
+        }
+    }
+    out.emplace_back("SSID", control(kSsid).text);
+    out.emplace_back("DHCP", control(kDhcp).checked ? "1" : "0");
+    out.emplace_back("IP", wifi::dottedAddress(control(kIp).octets));
+    out.emplace_back("SUBNET", wifi::dottedAddress(control(kNetMask).octets));
+    out.emplace_back("GATEWAY", wifi::dottedAddress(control(kGateway).octets));
+    out.emplace_back("DNS", wifi::dottedAddress(control(kDns).octets));
+    out.emplace_back("MODE", std::to_string(selection(kMode)));
+    out.emplace_back("CHANNEL", format("%02d", selection(kChannel) + 1));
+    out.emplace_back("ENCRYPTION", std::to_string(selection(kEncryption)));
+    out.emplace_back("AUTHENTICATION", std::to_string(selection(kAuthentication)));
+    out.emplace_back("USEKEY", std::to_string(selection(kUsingKeyId) + 1));
+
+    const int encryption = selection(kEncryption);
+    const int key = selection(kUsingKeyId);
+    bool checked = true;
+    if ((encryption == 1 || encryption == 2) && key >= 0 && key <= 3) {
+        const auto k = static_cast<std::size_t>(key);
+        const std::string& typed = control(kKeyEdits[key]).text;
+        const wifi::KeyFormat f = formatsOf(editTarget())[k];
+        if (auto error = wifi::wepKeyLengthError(encryption, f, typed)) {
+            shell().message(*error, "Error");
+            checked = false;
+        } else {
+            out.emplace_back("KEY" + std::to_string(key + 1),
+                             f == wifi::KeyFormat::Ascii ? wifi::asciiKeyToHex(typed) : typed);
+        }
+    } else if (encryption == 3 && control(kWpaKey).text.size() > 32) {
+        shell().message("WPA Key Length is not long", "Error");
+        checked = false;
+    }
+    if (checked) {
+        out.emplace_back("WPA", std::to_string(selection(kWpaAuthentication)));
+        out.emplace_back("WPAENC", std::to_string(selection(kWpaEncryption)));
+        out.emplace_back("WPAKEY", control(kWpaKey).text);
+        out.emplace_back("TCPPORT", std::to_string(r.tcpPort()));
+    }
+    if (!ini->write(out)) trace("Wi-Fi INI file not written");
+}
+
+}  // namespace setrion::ui
