@@ -15,6 +15,7 @@
 #include "gui/icons.h"
 #include "gui/main_session.h"
 #include "gui/qt_shell.h"
+#include "ui/wifi/wifi_ini_file.h"
 #include "wifi/settings/wifi_ini.h"
 
 int main(int argc, char** argv) {
@@ -79,6 +80,7 @@ int main(int argc, char** argv) {
     trace("Wi-Fi INI file: " + wifiIniPath.string());
     if (parser.isSet(demo))
         std::fprintf(stderr, "setrion: Wi-Fi dialog INI file %s\n", wifiIniPath.c_str());
+    ui::WifiIniFileAccess wifiIniFile(wifiIniPath);
     PortMap ports;
     if (const std::string why = gui::parsePortMappings(mappings, ports); !why.empty()) {
         std::fprintf(stderr, "setrion: %s\n", why.c_str());
@@ -86,7 +88,7 @@ int main(int argc, char** argv) {
     }
 
     gui::QtShell shell;
-    gui::MainSession session(shell, std::move(ports));
+    gui::MainSession session(shell, std::move(ports), nullptr, &wifiIniFile);
     app::StartupSteps steps;
     // The network search needs datagram sockets; without them the program cannot work.
     steps.initSockets = [] {

@@ -1,0 +1,33 @@
+#pragma once
+#include <filesystem>
+#include <string>
+#include <utility>
+
+#include "common/trace.h"
+#include "ui/wifi/wifi_ini_access.h"
+#include "wifi/settings/wifi_ini.h"
+
+namespace setrion::ui {
+
+// The Wi-Fi dialog's INI file on disk (by default ./Tessun_WIFI.ini): read by the INI file's
+// rules, changed key by key in place and replaced atomically, never created.
+class WifiIniFileAccess final : public WifiIniAccess {
+public:
+    explicit WifiIniFileAccess(std::filesystem::path path = wifi::defaultWifiIniPath())
+        : m_file(std::move(path)) {}
+    const std::filesystem::path& path() const { return m_file.path(); }
+
+    bool exists() const override { return m_file.exists(); }
+    bool load(wifi::WifiSettings& record) override { return m_file.load(record); }
+    bool write(const KeyValues& values) override {
+        std::string error;
+        const bool ok = m_file.write(values, &error);
+        if (!error.empty()) trace("Wi-Fi INI file: " + error);
+        return ok;
+    }
+
+private:
+    wifi::WifiIniFile m_file;
+};
+
+}  // namespace setrion::ui
