@@ -266,6 +266,23 @@ TEST_F(HostTest, WaitCursorIsSetAndRestored) {
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
 
+TEST_F(HostTest, AModalWindowWaitsWithTheOrdinaryCursor) {
+    shell.setWaitCursor(true);
+    KindsDialog modal(shell);
+    bool busyWhileWaiting = true;
+    test::ModalDriver d([&](QWidget* w) {
+        busyWhileWaiting = QApplication::overrideCursor() != nullptr &&
+                           QApplication::overrideCursor()->shape() == Qt::WaitCursor;
+        QTest::mouseClick(qobject_cast<DialogView*>(w)->widget(ui::kIdOk), Qt::LeftButton);
+    });
+    shell.runModal(modal);
+    EXPECT_TRUE(d.acted());
+    EXPECT_FALSE(busyWhileWaiting);
+    ASSERT_NE(QApplication::overrideCursor(), nullptr);  // the caller's busy cursor is back
+    EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
+    shell.setWaitCursor(false);
+}
+
 TEST_F(HostTest, MessageBoxShowsCaptionTextIconAndButtons) {
     std::vector<test::ShownBox> seen;
     auto answer = [&](QMessageBox::StandardButton b) {

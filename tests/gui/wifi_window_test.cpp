@@ -7,6 +7,7 @@
 #include <QCursor>
 #include <QLabel>
 #include <QLineEdit>
+#include <QTemporaryDir>
 #include <QTest>
 #include <fstream>
 #include <nlohmann/json.hpp>
@@ -23,6 +24,7 @@
 #include "ui/main/main_dialog_ids.h"
 #include "ui/wifi/enterprise_dlg.h"
 #include "ui/wifi/wifi_dialog_ids.h"
+#include "ui/wifi/wifi_ini_file.h"
 
 namespace setrion::gui {
 namespace {
@@ -36,7 +38,7 @@ protected:
     void start(const QStringList& simArgs) {
         ASSERT_EQ(sim.start(SETRION_BINARY_DIR "/sim/setrion-sim", simArgs), QString());
         session = std::make_unique<MainSession>(shell, PortMap{{"COM1", sim.linkPath().toStdString()}},
-                                                std::make_unique<NullSpooler>());
+                                                std::make_unique<NullSpooler>(), iniAccess.get());
         main = shell.open(session->dialog());
         QApplication::setActiveWindow(main.get());
     }
@@ -78,6 +80,7 @@ protected:
 
     QtShell shell;
     DemoSimulator sim;
+    std::unique_ptr<ui::WifiIniFileAccess> iniAccess;
     std::unique_ptr<MainSession> session;
     std::unique_ptr<DialogView> main;
 };
@@ -141,20 +144,36 @@ TEST_F(WifiWindowTest, CommandModeModuleReadChangedAndReadAgain) {
     EXPECT_FALSE(shell.waitCursor());
 }
 
-TEST_F(WifiWindowTest, EnterpriseDialogFromASettingsBlockModule) {
+TEST_F(WifiWindowTest, SettingsBlockModuleThroughTheIniFile) {
+    QTemporaryDir dir;
+    const std::string iniPath = (dir.path() + "/Tessun_WIFI.ini").toStdString();
+    std::ofstream(iniPath) << "; site profile\r\n[Other]\r\na=1\r\n[WiFiInfo]\r\nVersion=01\r\n"
+                              "SSID=FromIni\r\nTCPPORT=9100\r\n";
+    iniAccess = std::make_unique<ui::WifiIniFileAccess>(iniPath);
     start({"--module", "block"});
     QStringList titles;
-    QString enterpriseTitle;
+    QString ssidAtStart, ssidAfter, enterpriseTitle;
     std::vector<test::ModalSequence::Act> acts;
     acts.push_back([&](QWidget* w) {
         auto* v = qobject_cast<DialogView*>(w);
         ASSERT_NE(v, nullptr);
+        ssidAtStart = text(v, kSsid);
         click(v, kOpenPort);
         click(v, kGet);
+        type(v, kSsid, "BlockNet");
+        choose(v, kEncryption, "WPA");
+        type(v, kWpaKey, "block-secret");
+        click(v, kSave);
+        click(v, kClosePort);
+        click(v, kOpenPort);
+        click(v, kGet);
+        ssidAfter = text(v, kSsid);
         choose(v, kEncryption, "802.1x");
         click(v, kEnterprise);
         v->close();
     });
+    acts.push_back(okWindow(titles));
+    acts.push_back(okWindow(titles));
     acts.push_back(okWindow(titles));
     acts.push_back([&](QWidget* w) {
         auto* e = qobject_cast<DialogView*>(w);
@@ -165,11 +184,23 @@ TEST_F(WifiWindowTest, EnterpriseDialogFromASettingsBlockModule) {
         shoot(e, "enterprise_dialog");
         QTest::mouseClick(e->widget(ui::enterprise_dlg::kAccept), Qt::LeftButton);
     });
-    test::ModalSequence seq(acts, main.get(), 60000);
+    test::ModalSequence seq(acts, main.get(), 120000);
     QTest::mouseClick(main->widget(ui::main_dlg::kStartWifi), Qt::LeftButton);
     EXPECT_TRUE(seq.finished());
-    EXPECT_EQ(titles, QStringList({"Read Wi-Fi information"}));
+    EXPECT_EQ(ssidAtStart, QString("FromIni"));
+    EXPECT_EQ(titles, QStringList({"Read Wi-Fi information", "Save Wi-Fi information",
+                                   "Read Wi-Fi information"}));
+    EXPECT_EQ(ssidAfter, QString("BlockNet"));
     EXPECT_EQ(enterpriseTitle, QString("Enterprise  Settings"));
+    const nlohmann::json m = module();
+    EXPECT_EQ(m["settings"]["ssid"], "BlockNet");
+    EXPECT_EQ(m["settings"]["wpa_key"], "block-secret");
+    // The dialog wrote its values back into the file and kept the rest of it.
+    std::ifstream in(iniPath);
+    const std::string ini((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_NE(ini.find("; site profile\r\n[Other]\r\na=1\r\n"), std::string::npos) << ini;
+    EXPECT_NE(ini.find("SSID=BlockNet"), std::string::npos) << ini;
+    EXPECT_NE(ini.find("ENCRYPTION=4"), std::string::npos) << ini;
 }
 
 }  // namespace
