@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "common/trace.h"
+#include "setrion_version.h"
 
 namespace setrion::cli {
 namespace {
@@ -50,6 +51,8 @@ int runCli(int argc, char** argv, std::ostream& out, std::ostream& err, Spooler*
     CLI::App app{"setrion-cli: configure Qx7 printers and their Wi-Fi module", "setrion-cli"};
     app.require_subcommand(1);
     app.fallthrough();
+    app.set_version_flag("--version", std::string("setrion-cli ") + SETRION_VERSION,
+                         "Print the program's version and exit");
     app.add_option("--port", o.port, "COM1..COM9, USB, or a device path")->capture_default_str();
     app.add_option("--baud", o.baud, "Line speed")
         ->check(CLI::IsMember({1200, 2400, 4800, 9600, 19200, 38400, 57600, 115200}))

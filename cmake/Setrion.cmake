@@ -5,6 +5,12 @@ if(SETRION_WERROR)
   list(APPEND SETRION_WARNINGS -Werror)
 endif()
 
+# setrion_version: the generated header with the project version (SETRION_VERSION).
+configure_file(${PROJECT_SOURCE_DIR}/cmake/version.h.in ${PROJECT_BINARY_DIR}/generated/setrion_version.h
+               @ONLY)
+add_library(setrion_version INTERFACE)
+target_include_directories(setrion_version INTERFACE ${PROJECT_BINARY_DIR}/generated)
+
 # setrion_library(NAME SOURCES ... [DEPS ...])
 function(setrion_library name)
   cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})
@@ -65,6 +71,8 @@ find_package(PkgConfig REQUIRED)
 pkg_check_modules(LIBUSB REQUIRED IMPORTED_TARGET libusb-1.0)
 find_package(Cups)
 find_package(Threads REQUIRED)
+# Manual pages and completion are generated (packaging/helpdoc.py) and tested with Python.
+find_package(Python3 REQUIRED COMPONENTS Interpreter)
 if(SETRION_BENCH)
   find_package(benchmark REQUIRED)
 endif()

@@ -17,12 +17,13 @@
 #include "gui/qt_shell.h"
 #include "ui/wifi/wifi_ini_file.h"
 #include "wifi/settings/wifi_ini.h"
+#include "setrion_version.h"
 
 int main(int argc, char** argv) {
     using namespace setrion;
     QApplication app(argc, argv);
     QApplication::setApplicationName("setrion");
-    QApplication::setApplicationVersion("1.40");
+    QApplication::setApplicationVersion(SETRION_VERSION);
     QApplication::setWindowIcon(gui::windowIcon());
 
     QCommandLineParser parser;

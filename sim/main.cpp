@@ -4,6 +4,7 @@
 #include "sim/pty_printer.h"
 #include "sim/sim_modes.h"
 #include "sim/sim_printer.h"
+#include "setrion_version.h"
 
 namespace setrion::sim {
 namespace {
@@ -24,6 +25,8 @@ ModeRegistrar::ModeRegistrar(const char* name, ModeInstaller installer) {
 int main(int argc, char** argv) {
     using namespace setrion::sim;
     CLI::App app{"setrion-sim: a simulated Qx7 printer", "setrion-sim"};
+    app.set_version_flag("--version", std::string("setrion-sim ") + SETRION_VERSION,
+                         "Print the program's version and exit");
     PtyOptions pty;
     app.add_option("--link", pty.linkPath, "Create this symlink to the printer's pty");
     app.add_option("--record", pty.recordPath, "Write every byte received to this file");
