@@ -150,7 +150,11 @@ std::string IniFile::text() const {
 bool IniFile::saveIfExists(const std::filesystem::path& path, std::string* error) const {
     std::error_code ec;
     if (!std::filesystem::is_regular_file(path, ec)) return false;
-    return writeFileAtomically(path, text(), error);
+    // The replacement keeps the permissions the user gave the file.
+    const auto perms = std::filesystem::status(path, ec).permissions();
+    if (!writeFileAtomically(path, text(), error)) return false;
+    if (!ec) std::filesystem::permissions(path, perms, ec);
+    return true;
 }
 
 }  // namespace setrion::wifi

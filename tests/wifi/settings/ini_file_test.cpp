@@ -64,6 +64,7 @@ TEST(IniFileWrite, ChangesOnlyTheKeyLineAndKeepsEveryOtherByte) {
 TEST(IniFileSave, ReplacesAnExistingFileAndNeverCreatesOne) {
     test::TempDir dir("ini");
     const auto path = dir.write("a.ini", "[WiFiInfo]\nSSID=old\n");
+    std::filesystem::permissions(path, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
     auto f = IniFile::load(path);
     ASSERT_TRUE(f);
     f->set("WiFiInfo", "SSID", "new");
@@ -71,6 +72,8 @@ TEST(IniFileSave, ReplacesAnExistingFileAndNeverCreatesOne) {
     ASSERT_TRUE(f->saveIfExists(path, &error)) << error;
     EXPECT_EQ(IniFile::load(path)->text(), "[WiFiInfo]\nSSID=new\n");
     EXPECT_EQ(dir.entries(), std::vector<std::string>{"a.ini"});
+    EXPECT_EQ(std::filesystem::status(path).permissions() & std::filesystem::perms::all,
+              std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
 
     std::filesystem::remove(path);
     EXPECT_FALSE(f->saveIfExists(path, &error));
