@@ -92,6 +92,14 @@ int runCli(int argc, char** argv, std::ostream& out, std::ostream& err, Spooler*
         out << o1.str();
         err << o2.str();
         return rc == 0 ? kExitOk : kExitUsage;
+    } catch (const std::exception& e) {
+        // The last resort: a command's sessions have closed their ports and sockets while
+        // the exception left them; report it as a failure rather than abort.
+        err << "setrion-cli: " << e.what() << "\n";
+        return kExitDevice;
+    } catch (...) {
+        err << "setrion-cli: unexpected failure\n";
+        return kExitDevice;
     }
     return ctx.exitCode;
 }

@@ -1,6 +1,5 @@
 // `net search` and `net save`: the LAN search and save over the management and
 // text-frame protocols.
-#include <fstream>
 #include <iostream>
 
 #include "cli/cli_app.h"
@@ -8,7 +7,7 @@
 #include "wifi/net/network_save.h"
 #include "wifi/net/network_search.h"
 #include "wifi/net/save_result.h"
-#include "wifi/settings/choice_codes.h"
+#include "wifi/settings/profile.h"
 
 namespace setrion::cli {
 namespace {
@@ -95,72 +94,48 @@ void runSearch(SearchRun& run) {
     run.result = search.run();
 }
 
-template <size_t N>
-std::optional<int> choiceOf(const nlohmann::json& j, const char* key,
-                            const std::array<std::string_view, N>& list, std::string& error) {
-    if (!j.contains(key)) return std::nullopt;
-    if (!j[key].is_string()) {
-        error = std::string(key) + ": expected a text";
-        return std::nullopt;
-    }
-    auto pos = wifi::choiceIndex(list, j[key].get<std::string>());
-    if (!pos) error = std::string(key) + ": not one of the list's texts: " + j[key].get<std::string>();
-    return pos;
-}
-
-// Reads the keys of a `net search` object into an edit for a line of the given kind.
-std::string editFromJson(const nlohmann::json& j, bool module, NetworkEdit& e) {
-    if (!j.is_object()) return "the file must hold one JSON object";
-    std::string error;
-    auto str = [&](const char* key) -> std::optional<std::string> {
-        if (!j.contains(key)) return std::nullopt;
-        if (!j[key].is_string()) {
-            error = std::string(key) + ": expected a text";
-            return std::nullopt;
-        }
-        return j[key].get<std::string>();
+// The edit a validated profile makes on a line of the given kind, or the key the line has
+// no room for.
+std::string editFromPatch(const wifi::SettingsPatch& p, bool module, NetworkEdit& e) {
+    using wifi::WpaEncryption;
+    auto host = [](const std::optional<wifi::Octets>& o) -> std::optional<uint32_t> {
+        if (!o) return std::nullopt;
+        return octetsToHost(*o);
     };
-    auto addr = [&](const char* key) -> std::optional<uint32_t> {
-        auto s = str(key);
-        if (!s) return std::nullopt;
-        auto ip = parseIpv4(*s);
-        if (!ip) error = std::string(key) + ": not an IPv4 address: " + *s;
-        return ip;
-    };
-    auto integer = [&](const char* key, int lo, int hi) -> std::optional<int> {
-        if (!j.contains(key)) return std::nullopt;
-        if (!j[key].is_number_integer() || j[key].get<int>() < lo || j[key].get<int>() > hi) {
-            error = std::string(key) + ": expected a number " + std::to_string(lo) + ".." + std::to_string(hi);
-            return std::nullopt;
-        }
-        return j[key].get<int>();
-    };
-    e.ssid = str("ssid");
-    e.ip = addr("ip");
-    e.netmask = addr("netmask");
-    e.gateway = addr("gateway");
-    e.dns = addr("dns");
-    e.mode = choiceOf(j, "mode", wifi::kModeTexts, error);
-    e.channel = integer("channel", 1, module ? 15 : 196);
-    e.encryption = choiceOf(j, "encryption", wifi::kEncryptionTexts, error);
-    e.authentication = choiceOf(j, "authentication", wifi::kAuthenticationTexts, error);
-    e.keyInUse = integer("key_in_use", 1, 4);
-    if (module) {
-        static constexpr std::array<std::string_view, 3> kAuth{"None", "WPA-PSK", "WPA2-PSK"};
-        static constexpr std::array<std::string_view, 4> kEnc{"None", "TKIP", "AES", "TKIP+AES"};
-        e.wpaAuthentication = choiceOf(j, "wpa_authentication", kAuth, error);
-        e.wpaEncryption = choiceOf(j, "wpa_encryption", kEnc, error);
-    } else {
-        e.wpaAuthentication = choiceOf(j, "wpa_authentication", wifi::kWpaTexts, error);
-        e.wpaEncryption = choiceOf(j, "wpa_encryption", wifi::kWpaEncTexts, error);
-    }
-    e.wpaKey = str("wpa_key");
-    if (auto port = integer("tcp_port", 0, 65535)) e.tcpPort = static_cast<uint16_t>(*port);
-    if (j.contains("dhcp")) {
-        if (!j["dhcp"].is_boolean()) error = "dhcp: expected true or false";
-        else e.dhcp = j["dhcp"].get<bool>();
-    }
-    return error;
+    std::optional<int> channel = p.channel;
+    if (!channel && p.channelText && !p.channelText->empty()) channel = std::stoi(*p.channelText);
+    if (p.channel && p.channelText && !p.channelText->empty() && std::stoi(*p.channelText) != *p.channel)
+        return "channel_text: \"" + *p.channelText + "\" differs from channel " + std::to_string(*p.channel);
+    if (module && channel && *channel > 14) return "channel: a LAN module takes 1-14";
+    if (p.wepKeys) return "wep_keys: a network save keeps the printer's WEP keys";
+    if (p.keyFormats) return "key_formats: a network save keeps the printer's WEP keys";
+    if ((p.lpdEnable && *p.lpdEnable) || (p.lpdQueue && !p.lpdQueue->empty()))
+        return std::string(p.lpdQueue && !p.lpdQueue->empty() ? "lpd_queue" : "lpd_enable") +
+               ": a network save has no LPD settings";
+    int wpaAuth = p.wpaAuthentication ? static_cast<int>(*p.wpaAuthentication) : 0;
+    if (module && wpaAuth > 2)
+        return "wpa_authentication: a LAN module takes \"None\", \"WPA-PSK\" or \"WPA2-PSK\"";
+    if (!module && p.wpaEncryption && *p.wpaEncryption != WpaEncryption::Tkip &&
+        *p.wpaEncryption != WpaEncryption::Aes)
+        return "wpa_encryption: a text-frame printer takes \"TKIP\" or \"AES\"";
+    e.ssid = p.ssid;
+    e.ip = host(p.ip);
+    e.netmask = host(p.netmask);
+    e.gateway = host(p.gateway);
+    e.dns = host(p.dns);
+    e.mode = p.mode;
+    e.channel = channel;
+    e.encryption = p.encryption;
+    e.authentication = p.authentication;
+    e.keyInUse = p.keyInUse;
+    // The module's lists start with "None" (position = code); the text record keeps the code.
+    if (p.wpaAuthentication) e.wpaAuthentication = wpaAuth;
+    if (p.wpaEncryption)
+        e.wpaEncryption = static_cast<int>(*p.wpaEncryption) - (module ? 0 : 1);
+    e.wpaKey = p.wpaKey;
+    e.tcpPort = p.tcpPort;
+    e.dhcp = p.dhcp;
+    return {};
 }
 
 void netSearch(CommandContext& ctx) {
@@ -198,14 +173,10 @@ void netSave(CommandContext& ctx) {
         ctx.usageError("--password: at most 10 characters");
         return;
     }
-    std::ifstream in(g_net.file);
-    if (!in) {
-        ctx.usageError("cannot read " + g_net.file);
-        return;
-    }
-    nlohmann::json j = nlohmann::json::parse(in, nullptr, false);
-    if (j.is_discarded()) {
-        ctx.usageError(g_net.file + ": not valid JSON");
+    // The whole file is validated before any socket opens.
+    wifi::ProfileResult profile = wifi::loadJsonProfile(g_net.file);
+    if (!profile.ok()) {
+        ctx.usageError(profile.error.message);
         return;
     }
     SearchRun run;
@@ -224,7 +195,7 @@ void netSave(CommandContext& ctx) {
     }
     bool module = line->kind == NetworkLine::Kind::Module;
     NetworkEdit edit;
-    if (std::string error = editFromJson(j, module, edit); !error.empty()) {
+    if (std::string error = editFromPatch(*profile.patch, module, edit); !error.empty()) {
         ctx.usageError(g_net.file + ": " + error);
         return;
     }

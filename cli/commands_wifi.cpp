@@ -1,5 +1,4 @@
 // wifi read, wifi write, wifi reset: the Wi-Fi module behind the printer link.
-#include <fstream>
 #include <memory>
 #include <ostream>
 
@@ -11,6 +10,7 @@
 #include "wifi/module/module_connection.h"
 #include "wifi/module/settings_block_exchange.h"
 #include "wifi/settings/choice_codes.h"
+#include "wifi/settings/profile.h"
 #include "wifi/settings/wifi_settings.h"
 
 namespace setrion::cli {
@@ -100,10 +100,10 @@ json blockJson(const ModuleConnection& conn, const WifiSettings& r) {
             {"gateway", dottedAddress(r.address(kGateway))},
             {"dns", dottedAddress(r.address(kDns))},
             {"mode", textAt(kModeTexts, r.choice(kMode))},
-            {"channel", r.channel()},
+            {"channel", r.channelTextNumber() >= 36 ? r.channelTextNumber() : r.channel()},
             {"encryption", textAt(kEncryptionTexts, r.choice(kEncryption))},
             {"authentication", textAt(kAuthenticationTexts, r.choice(kAuthentication))},
-            {"key_in_use", r.choice(kUseKey) + 1},
+            {"key_in_use", r.choice(kUseKey)},  // the record holds '1'..'4'
             {"wpa_authentication", wpa > 0 ? textAt(kWpaTexts, wpa) : "None"},
             {"wpa_encryption", textAt(kWpaEncTexts, r.choice(kWpaEnc))},
             {"wpa_key", r.text(kWpaKey)},
@@ -136,84 +136,91 @@ bool readModule(CommandContext& ctx, ModuleSession& s, json& out, CommandModeSet
     return true;
 }
 
-// Reads a JSON file of settings; nullopt after a usage error.
-std::optional<json> loadSettingsFile(CommandContext& ctx, const std::string& path) {
-    std::ifstream in(path);
-    if (!in) {
-        ctx.usageError("cannot read " + path);
-        return std::nullopt;
-    }
-    json j = json::parse(in, nullptr, false);
-    if (j.is_discarded() || !j.is_object()) {
-        ctx.usageError(path + ": not a JSON object");
-        return std::nullopt;
-    }
-    return j;
+// A profile value the module at hand has no room for; names the key.
+using Refusal = std::optional<std::string>;
+
+std::string channelTextOf(int channel) { return std::to_string(channel); }
+
+// The channel a profile asks for: `channel`, else a number in `channel_text`.
+std::optional<int> profileChannel(const SettingsPatch& p, Refusal& refusal) {
+    std::optional<int> fromText;
+    if (p.channelText && !p.channelText->empty()) fromText = std::stoi(*p.channelText);
+    if (p.channel && fromText && *p.channel != *fromText)
+        refusal = "channel_text: \"" + *p.channelText + "\" differs from channel " +
+                  std::to_string(*p.channel);
+    return p.channel ? p.channel : fromText;
 }
 
-template <size_t N>
-bool pickChoice(CommandContext& ctx, const json& j, const char* key,
-                const std::array<std::string_view, N>& list, int& target) {
-    if (!j.contains(key)) return true;
-    auto idx = j[key].is_string() ? choiceIndex(list, j[key].get<std::string>()) : std::nullopt;
-    if (!idx) {
-        ctx.usageError(std::string(key) + ": not one of the list's texts");
-        return false;
-    }
-    target = *idx;
-    return true;
+void applyCommonPatch(const SettingsPatch& p, std::string& ssid, bool& dhcp, Octets& ip,
+                      Octets& mask, Octets& gw, Octets& dns, int& mode, int& encryption,
+                      int& authentication, int& keyInUse, std::string& wpaKey,
+                      std::array<std::string, 4>& keyTexts, KeyFormats& formats) {
+    if (p.ssid) ssid = *p.ssid;
+    if (p.dhcp) dhcp = *p.dhcp;
+    if (p.ip) ip = *p.ip;
+    if (p.netmask) mask = *p.netmask;
+    if (p.gateway) gw = *p.gateway;
+    if (p.dns) dns = *p.dns;
+    if (p.mode) mode = *p.mode;
+    if (p.encryption) encryption = *p.encryption;
+    if (p.authentication) authentication = *p.authentication;
+    if (p.keyInUse) keyInUse = *p.keyInUse - 1;
+    if (p.wpaKey) wpaKey = *p.wpaKey;
+    if (p.wepKeys) keyTexts = *p.wepKeys;
+    if (p.keyFormats) formats = *p.keyFormats;
 }
 
-bool pickAddress(CommandContext& ctx, const json& j, const char* key, Octets& target) {
-    if (!j.contains(key)) return true;
-    auto a = j[key].is_string() ? parseDottedAddress(j[key].get<std::string>()) : std::nullopt;
-    if (!a) {
-        ctx.usageError(std::string(key) + ": not a dotted IPv4 address");
-        return false;
-    }
-    target = *a;
-    return true;
+// LPD keys on a module without LPD settings: only their "nothing" values are taken.
+Refusal noLpdRefusal(const SettingsPatch& p, const char* module) {
+    if ((p.lpdEnable && *p.lpdEnable) || (p.lpdQueue && !p.lpdQueue->empty()))
+        return std::string(p.lpdQueue && !p.lpdQueue->empty() ? "lpd_queue" : "lpd_enable") +
+               ": " + module + " has no LPD settings";
+    return std::nullopt;
 }
 
-bool pickKeys(CommandContext& ctx, const json& j, std::array<std::string, 4>& keys,
-              KeyFormats& formats) {
-    if (j.contains("wep_keys")) {
-        if (!j["wep_keys"].is_array() || j["wep_keys"].size() != 4) {
-            ctx.usageError("wep_keys: four strings");
-            return false;
-        }
-        for (size_t i = 0; i < 4; ++i) keys[i] = j["wep_keys"][i].get<std::string>();
-    }
-    if (j.contains("key_formats")) {
-        if (!j["key_formats"].is_array() || j["key_formats"].size() != 4) {
-            ctx.usageError("key_formats: four of \"HEX\" or \"ASCII\"");
-            return false;
-        }
-        for (size_t i = 0; i < 4; ++i)
-            formats[i] = j["key_formats"][i] == "ASCII" ? KeyFormat::Ascii : KeyFormat::Hex;
-    }
-    return true;
+Refusal applyToCommandMode(const SettingsPatch& p, CommandModeWriteInput& in) {
+    Refusal refusal;
+    auto channel = profileChannel(p, refusal);
+    if (refusal) return refusal;
+    if (channel && *channel > 14) return "channel: a command-mode module takes 1-14";
+    if (p.wpaAuthentication && static_cast<int>(*p.wpaAuthentication) > 2)
+        return "wpa_authentication: a command-mode module takes \"None Use\", \"WPA-PSK\" or "
+               "\"WPA2-PSK\"";
+    if (auto r = noLpdRefusal(p, "a command-mode module")) return r;
+    applyCommonPatch(p, in.ssid, in.dhcp, in.ip, in.netmask, in.gateway, in.dns, in.mode,
+                     in.encryption, in.authentication, in.keyInUse, in.wpaKey, in.keyTexts,
+                     in.keyFormats);
+    if (channel) in.channelSelection = *channel - 1;
+    if (p.wpaAuthentication) in.wpaAuthentication = static_cast<int>(*p.wpaAuthentication);
+    if (p.wpaEncryption) in.wpaEncryption = static_cast<int>(*p.wpaEncryption);
+    if (p.tcpPort) in.tcpPort = *p.tcpPort;
+    return std::nullopt;
 }
 
-bool applyCommon(CommandContext& ctx, const json& j, std::string& ssid, bool& dhcp, Octets& ip,
-                 Octets& mask, Octets& gw, Octets& dns, int& mode, int& encryption,
-                 int& authentication, int& keyInUse, std::string& wpaKey) {
-    if (j.contains("ssid")) ssid = j["ssid"].get<std::string>();
-    if (j.contains("dhcp")) dhcp = j["dhcp"].get<bool>();
-    if (j.contains("wpa_key")) wpaKey = j["wpa_key"].get<std::string>();
-    if (j.contains("key_in_use")) {
-        int k = j["key_in_use"].get<int>();
-        if (k < 1 || k > 4) {
-            ctx.usageError("key_in_use: 1 to 4");
-            return false;
-        }
-        keyInUse = k - 1;
+Refusal applyToBlock(const SettingsPatch& p, bool lpd, BlockWriteInput& in) {
+    Refusal refusal;
+    auto channel = profileChannel(p, refusal);
+    if (refusal) return refusal;
+    if (channel && *channel > 14 && !lpd) return "channel: this module has no 5 GHz channels";
+    if (p.wpaEncryption &&
+        *p.wpaEncryption != WpaEncryption::Tkip && *p.wpaEncryption != WpaEncryption::Aes)
+        return "wpa_encryption: a settings-block module takes \"TKIP\" or \"AES\"";
+    if (!lpd)
+        if (auto r = noLpdRefusal(p, "this module")) return r;
+    applyCommonPatch(p, in.ssid, in.dhcp, in.ip, in.netmask, in.gateway, in.dns, in.mode,
+                     in.encryption, in.authentication, in.keyInUse, in.wpaKey, in.keyTexts,
+                     in.keyFormats);
+    if (channel) {
+        in.channel = *channel;
+        in.channelText = channelTextOf(*channel);
     }
-    return pickAddress(ctx, j, "ip", ip) && pickAddress(ctx, j, "netmask", mask) &&
-           pickAddress(ctx, j, "gateway", gw) && pickAddress(ctx, j, "dns", dns) &&
-           pickChoice(ctx, j, "mode", kModeTexts, mode) &&
-           pickChoice(ctx, j, "encryption", kEncryptionTexts, encryption) &&
-           pickChoice(ctx, j, "authentication", kAuthenticationTexts, authentication);
+    // The record's WPA list has no "None" entry: position = code - 1, so "None" is -1.
+    if (p.wpaAuthentication) in.wpaAuthentication = static_cast<int>(*p.wpaAuthentication) - 1;
+    if (p.wpaEncryption) in.wpaEncryption = static_cast<int>(*p.wpaEncryption) - 1;
+    if (p.tcpPort) in.tcpPort = *p.tcpPort;
+    if (p.lpdEnable) in.lpdEnable = *p.lpdEnable;
+    if (p.lpdQueue) in.lpdQueue = *p.lpdQueue;
+    return std::nullopt;
 }
 
 void runRead(CommandContext& ctx) {
@@ -227,9 +234,13 @@ void runRead(CommandContext& ctx) {
 }
 
 void runWrite(CommandContext& ctx, const std::string& path) {
-    auto file = loadSettingsFile(ctx, path);
-    if (!file) return;
-    const json& j = *file;
+    // The whole file is validated before the port opens.
+    ProfileResult profile = loadJsonProfile(path);
+    if (!profile.ok()) {
+        ctx.usageError(profile.error.message);
+        return;
+    }
+    const SettingsPatch& patch = *profile.patch;
     auto s = openModule(ctx);
     if (!s) return;
     json current;
@@ -254,14 +265,10 @@ void runWrite(CommandContext& ctx, const std::string& path) {
         const WepKeyStore& keys = in.encryption == 2 ? cmd.wep104 : cmd.wep40;
         for (size_t i = 0; i < 4; ++i) in.keyTexts[i] = keys.hex[i];
         in.keyFormats = {KeyFormat::Hex, KeyFormat::Hex, KeyFormat::Hex, KeyFormat::Hex};
-        if (!applyCommon(ctx, j, in.ssid, in.dhcp, in.ip, in.netmask, in.gateway, in.dns, in.mode,
-                         in.encryption, in.authentication, in.keyInUse, in.wpaKey) ||
-            !pickChoice(ctx, j, "wpa_authentication", kCmdWpaAuthTexts, in.wpaAuthentication) ||
-            !pickChoice(ctx, j, "wpa_encryption", kCmdWpaEncTexts, in.wpaEncryption) ||
-            !pickKeys(ctx, j, in.keyTexts, in.keyFormats))
+        if (Refusal r = applyToCommandMode(patch, in)) {
+            ctx.usageError(path + ": " + *r);
             return;
-        if (j.contains("channel")) in.channelSelection = j["channel"].get<int>() - 1;
-        if (j.contains("tcp_port")) in.tcpPort = j["tcp_port"].get<long>();
+        }
         if (failed(ctx, writeCommandModeSettings(*s->conn, in, cmd))) return;
         ctx.outStream() << kSaveCompletedText << "\n";
         return;
@@ -277,28 +284,20 @@ void runWrite(CommandContext& ctx, const std::string& path) {
     in.channel = record.channel();
     in.encryption = record.choice(kEncryption);
     in.authentication = record.choice(kAuthentication);
-    in.keyInUse = record.choice(kUseKey);
-    in.wpaAuthentication = std::max(0, record.choice(kWpa) - 1);
+    in.keyInUse = record.choice(kUseKey) - 1;
+    // A record without WPA (code 0) keeps code 0 when written back.
+    in.wpaAuthentication = record.choice(kWpa) - 1;
     in.wpaEncryption = record.choice(kWpaEnc);
     in.tcpPort = record.tcpPort();
     in.lpdEnable = record.choice(kLpdEnable) == 1;
     in.lpdQueue = record.text(kLpdQueue);
     in.channelText = record.text(kChannelText);
     in.keyFormats = {KeyFormat::Hex, KeyFormat::Hex, KeyFormat::Hex, KeyFormat::Hex};
-    int wpaCode = in.wpaAuthentication + 1;
-    if (!applyCommon(ctx, j, in.ssid, in.dhcp, in.ip, in.netmask, in.gateway, in.dns, in.mode,
-                     in.encryption, in.authentication, in.keyInUse, in.wpaKey) ||
-        !pickChoice(ctx, j, "wpa_authentication", kWpaTexts, wpaCode) ||
-        !pickChoice(ctx, j, "wpa_encryption", kWpaEncTexts, in.wpaEncryption) ||
-        !pickKeys(ctx, j, in.keyTexts, in.keyFormats))
-        return;
-    in.wpaAuthentication = std::max(0, wpaCode - 1);
-    if (j.contains("channel")) in.channel = j["channel"].get<int>();
-    if (j.contains("tcp_port")) in.tcpPort = static_cast<uint16_t>(j["tcp_port"].get<int>());
-    if (j.contains("lpd_enable")) in.lpdEnable = j["lpd_enable"].get<bool>();
-    if (j.contains("lpd_queue")) in.lpdQueue = j["lpd_queue"].get<std::string>();
-    if (j.contains("channel_text")) in.channelText = j["channel_text"].get<std::string>();
     bool lpd = record.hasLpdSupport();
+    if (Refusal r = applyToBlock(patch, lpd, in)) {
+        ctx.usageError(path + ": " + *r);
+        return;
+    }
     if (auto bad = validateBlockWrite(in, lpd)) {
         ctx.deviceFailure(bad->message);
         return;

@@ -1,5 +1,17 @@
+#include <exception>
 #include <iostream>
 
 #include "cli/cli_app.h"
 
-int main(int argc, char** argv) { return setrion::cli::runCli(argc, argv, std::cout, std::cerr); }
+int main(int argc, char** argv) {
+    // runCli catches what its commands throw; this catches what escapes building the
+    // command line itself, so no exception ever ends the program with an abort.
+    try {
+        return setrion::cli::runCli(argc, argv, std::cout, std::cerr);
+    } catch (const std::exception& e) {
+        std::cerr << "setrion-cli: " << e.what() << "\n";
+    } catch (...) {
+        std::cerr << "setrion-cli: unexpected failure\n";
+    }
+    return setrion::cli::kExitDevice;
+}

@@ -73,8 +73,10 @@ TEST(WifiEndToEnd, BadInputAndSilentModule) {
                                                   {"wpa_authentication", "WPA-PSK"},
                                                   {"wpa_key", std::string(65, 'k')}})},
                 60000);
-    EXPECT_EQ(tooLong.exitCode, 2);
-    EXPECT_EQ(tooLong.err, "WPA Key Length is too long\n");
+    // Refused by the file's validation, before the port opens.
+    EXPECT_EQ(tooLong.exitCode, 1);
+    EXPECT_NE(tooLong.err.find("wpa_key: expected a text of at most 64 bytes"), std::string::npos)
+        << tooLong.err;
 
     ProcessResult badChoice = sim.cli({"wifi", "write", writeFile(sim, {{"mode", "mesh"}})});
     EXPECT_EQ(badChoice.exitCode, 1);
@@ -109,4 +111,39 @@ TEST(WifiEndToEnd, ResetIsRefusedWhereTheModuleOffersNone) {
     EXPECT_EQ(block.stateWhen([](const json& j) { return j.contains("wifi_module"); })
                   ["wifi_module"]["factory_resets"],
               0);
+}
+
+TEST(WifiEndToEnd, HostileSettingsFilesAreRefusedBeforeThePortOpens) {
+    SimProcess sim({"--module", "command"});
+    ASSERT_TRUE(sim.running());
+    json before = sim.stateWhen([](const json& j) { return j.contains("wifi_module"); });
+    struct Case {
+        std::string content;
+        std::string key;
+    };
+    const Case cases[] = {
+        {R"({"ssid":5})", "ssid"},           {R"({"ssid":null})", "ssid"},
+        {R"({"dhcp":"yes"})", "dhcp"},       {R"({"key_in_use":"1"})", "key_in_use"},
+        {R"({"channel":"x"})", "channel"},   {R"({"channel":99999999999999999999})", "channel"},
+        {R"({"channel":-5})", "channel"},    {R"({"tcp_port":"9100"})", "tcp_port"},
+        {R"({"tcp_port":70000})", "tcp_port"}, {R"({"wpa_key":7})", "wpa_key"},
+        {R"({"wep_keys":[1,2,3,4]})", "wep_keys"}, {R"({"ssid":{"nested":1}})", "ssid"},
+        {R"({"ssid":"a","ssid":"b"})", "ssid"}, {R"({"netmask":"255.0.255.0"})", "netmask"},
+        {"", "d.json"},  // a directory given as the file
+    };
+    std::filesystem::create_directory(sim.dir() / "d.json");
+    for (const Case& c : cases) {
+        std::string path = (sim.dir() / "d.json").string();
+        if (!c.content.empty()) {
+            path = (sim.dir() / "hostile.json").string();
+            std::ofstream(path) << c.content;
+        }
+        ProcessResult r = sim.cli({"wifi", "write", path});
+        EXPECT_EQ(r.exitCode, 1) << c.content << r.err;
+        EXPECT_NE(r.err.find(c.key), std::string::npos) << c.content << r.err;
+    }
+    // Nothing reached the printer: its module never entered command mode.
+    EXPECT_EQ(sim.recorded(), "");
+    json after = sim.stateWhen([](const json& j) { return j.contains("wifi_module"); });
+    EXPECT_EQ(after["wifi_module"], before["wifi_module"]);
 }

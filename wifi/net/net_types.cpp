@@ -1,9 +1,9 @@
 #include "wifi/net/net_types.h"
 
-#include <charconv>
 #include <cstdio>
 
 #include "common/hex.h"
+#include "wifi/settings/wifi_settings.h"
 
 namespace setrion::net {
 
@@ -50,21 +50,9 @@ std::string formatIpv4(const Ipv4Octets& o) {
 }
 
 std::optional<uint32_t> parseIpv4(std::string_view text) {
-    uint32_t ip = 0;
-    for (int part = 0; part < 4; ++part) {
-        if (part > 0) {
-            if (text.empty() || text.front() != '.') return std::nullopt;
-            text.remove_prefix(1);
-        }
-        unsigned v = 0;
-        auto [ptr, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
-        size_t used = static_cast<size_t>(ptr - text.data());
-        if (ec != std::errc{} || used == 0 || used > 3 || v > 255) return std::nullopt;
-        ip = (ip << 8) | v;
-        text.remove_prefix(used);
-    }
-    if (!text.empty()) return std::nullopt;
-    return ip;
+    auto octets = wifi::parseDottedAddress(text);
+    if (!octets) return std::nullopt;
+    return octetsToHost(*octets);
 }
 
 }  // namespace setrion::net

@@ -28,7 +28,7 @@ Ipv4Octets hostToOctets(uint32_t ip);
 // "192.168.1.20"
 std::string formatIpv4(uint32_t hostOrder);
 std::string formatIpv4(const Ipv4Octets& o);
-// Strict dotted-quad parser: four decimal numbers 0..255.
+// Strict dotted-quad parser: the settings' one address rule (wifi::parseDottedAddress).
 std::optional<uint32_t> parseIpv4(std::string_view text);
 
 }  // namespace setrion::net

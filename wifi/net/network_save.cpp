@@ -126,7 +126,16 @@ std::string applyTextEdit(wifi::WifiSettings& r, const NetworkEdit& e) {
         r.setChoice(f::kMode, *e.mode);
         trace(*e.mode == 0 ? "*****Ad-hoc" : *e.mode == 1 ? "*****Infrastructure" : "Unknown Setting");
     }
-    if (e.channel) r.setChannel(*e.channel);
+    if (e.channel) {
+        // A 5 GHz channel lives only in CHANNELTEXT, which a printer without 5 GHz lacks.
+        if (*e.channel > 14 && !r.hasLpdSupport()) return "This printer has no 5 GHz channels";
+        if (*e.channel <= 14) r.setChannel(*e.channel);
+        if (r.hasLpdSupport()) {
+            std::string text = std::to_string(*e.channel);
+            text.resize(wifi::field::kChannelText.length, ' ');
+            r.overwriteStart(wifi::field::kChannelText, text);
+        }
+    }
     if (e.encryption) r.setChoice(f::kEncryption, *e.encryption);
     if (e.authentication) r.setChoice(f::kAuthentication, *e.authentication);
     if (e.keyInUse) r.setChoice(f::kUseKey, *e.keyInUse);
@@ -134,6 +143,10 @@ std::string applyTextEdit(wifi::WifiSettings& r, const NetworkEdit& e) {
     if (e.wpaEncryption) r.setChoice(f::kWpaEnc, *e.wpaEncryption);
     if (e.wpaKey && !r.setText(f::kWpaKey, *e.wpaKey)) return "WPA Key Length is too long";
     if (e.tcpPort) r.setTcpPort(*e.tcpPort);
+    // The module path's address rule holds for text printers too.
+    if ((e.ip || e.netmask) &&
+        !ipAddressUsable(octetsToHost(r.address(f::kIp)), octetsToHost(r.address(f::kSubnet))))
+        return "Wrong Local IP address.";
     return {};
 }
 
@@ -186,7 +199,7 @@ TextSaveResult saveTextRecord(const NetConfig& config, Clock& clock, const wifi:
 
     if (!writeFileAtomically(resultFile, std::span<const uint8_t>(record.bytes()))) {
         out.confirmed = false;
-        out.message = ".\\result.out is not created !";
+        out.message = resultFile.string() + " is not created !";
         return out;
     }
     std::ifstream in(resultFile, std::ios::binary);
@@ -195,7 +208,7 @@ TextSaveResult saveTextRecord(const NetConfig& config, Clock& clock, const wifi:
     if (!in.good() && !in.eof()) readBack.reset();
     if (!readBack) {
         out.confirmed = false;
-        out.message = ".\\result.out is not opened !";
+        out.message = resultFile.string() + " is not opened !";
         return out;
     }
     out.sent = *readBack;

@@ -168,7 +168,8 @@ std::optional<Octets> parseDottedAddress(std::string_view text) {
             end = text.size();
         }
         std::string_view part = text.substr(pos, end - pos);
-        if (part.empty() || part.size() > 3) return std::nullopt;
+        if (part.empty() || part.size() > 3 || (part.size() > 1 && part[0] == '0'))
+            return std::nullopt;
         unsigned v = 0;
         auto [p, ec] = std::from_chars(part.data(), part.data() + part.size(), v);
         if (ec != std::errc() || p != part.data() + part.size() || v > 255) return std::nullopt;
@@ -176,6 +177,12 @@ std::optional<Octets> parseDottedAddress(std::string_view text) {
         pos = end + 1;
     }
     return out;
+}
+
+bool isContiguousMask(const Octets& m) {
+    uint32_t v = (uint32_t{m[0]} << 24) | (uint32_t{m[1]} << 16) | (uint32_t{m[2]} << 8) | m[3];
+    uint32_t inverted = ~v;
+    return (inverted & (inverted + 1)) == 0;
 }
 
 std::string asciiKeyToHex(std::string_view ascii) {

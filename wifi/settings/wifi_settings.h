@@ -128,9 +128,13 @@ std::string encodeAddress(const Octets& octets);
 // Four pairs, each parsed as a base-16 number the way strtol would (leading blanks
 // skipped, parsing stops at the first non-digit).
 Octets decodeAddress(std::string_view eightChars);
-// Dotted decimal form for display, and its parser (exactly four numbers 0-255).
+// Dotted decimal form for display, and its parser: exactly four decimal numbers 0-255
+// without leading zeros ("01.2.3.4" is refused: some readers take it as octal). This is
+// the one address rule for every address a user types or a settings file holds.
 std::string dottedAddress(const Octets& octets);
 std::optional<Octets> parseDottedAddress(std::string_view text);
+// A netmask: its one bits are contiguous from the top (0.0.0.0 and 255.255.255.255 count).
+bool isContiguousMask(const Octets& mask);
 
 // A WEP key typed as ASCII as upper-case hexadecimal text, high nibble first ("abc" ->
 // "616263").
