@@ -11,9 +11,11 @@
 #include "app/startup.h"
 
 #include "common/trace.h"
+#include "gui/demo_lan.h"
 #include "gui/demo_simulator.h"
 #include "gui/icons.h"
 #include "gui/main_session.h"
+#include "gui/net_options.h"
 #include "gui/qt_shell.h"
 #include "ui/wifi/wifi_ini_file.h"
 #include "wifi/settings/wifi_ini.h"
@@ -42,6 +44,8 @@ int main(int argc, char** argv) {
         "The Wi-Fi dialog's INI file (default ./Tessun_WIFI.ini; with --demo the demo's own).",
         "PATH");
     parser.addOptions({map, demo, emulation, traceOpt, wifiIni});
+    const gui::NetOptions netOptions;
+    netOptions.addTo(parser);
     // The embedding/automation switches belong to start-up, not to the option parser.
     std::vector<std::string> args;
     QStringList parsed;
@@ -52,9 +56,15 @@ int main(int argc, char** argv) {
     parser.process(parsed);
     if (parser.isSet(traceOpt)) setTraceEnabled(true);
 
+    net::NetConfig netConfig;
+    if (const QString why = netOptions.read(parser, netConfig); !why.isEmpty()) {
+        std::fprintf(stderr, "setrion: %s\n", why.toLocal8Bit().constData());
+        return 1;
+    }
     std::vector<std::string> mappings;
     for (const QString& m : parser.values(map)) mappings.push_back(m.toStdString());
     gui::DemoSimulator sim;
+    gui::DemoLan lan;
     if (parser.isSet(demo)) {
         const QString why = sim.start(gui::DemoSimulator::findSimulator(QApplication::applicationDirPath()),
                                       {"--emulation", parser.value(emulation)});
@@ -72,6 +82,15 @@ int main(int argc, char** argv) {
                          gui::demoPortRole(port).toLocal8Bit().constData(),
                          port.toLocal8Bit().constData(), sim.linkPath(port).toLocal8Bit().constData());
         }
+        // The Wi-Fi dialog's "LAN (network search)" finds the simulated LAN on loopback.
+        if (const QString lanWhy = lan.start(gui::DemoSimulator::findSimulator(QApplication::applicationDirPath()));
+            !lanWhy.isEmpty()) {
+            std::fprintf(stderr, "setrion: --demo: %s\n", lanWhy.toLocal8Bit().constData());
+            return 1;
+        }
+        netConfig = lan.config();
+        std::fprintf(stderr, "setrion: simulated LAN on 127.255.255.255 (management port %u, text port %u)\n",
+                     netConfig.mgmtPort, netConfig.textPort);
     }
     std::filesystem::path wifiIniPath = wifi::defaultWifiIniPath();
     if (parser.isSet(wifiIni))
@@ -90,6 +109,7 @@ int main(int argc, char** argv) {
 
     gui::QtShell shell;
     gui::MainSession session(shell, std::move(ports), nullptr, &wifiIniFile);
+    session.setNetConfig(netConfig);
     app::StartupSteps steps;
     // The network search needs datagram sockets; without them the program cannot work.
     steps.initSockets = [] {

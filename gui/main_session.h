@@ -11,6 +11,7 @@
 #include "ui/fonts/font_download_handler.h"
 #include "ui/main/qx7_serial_set_dlg.h"
 #include "ui/wifi/wifi_ini_access.h"
+#include "wifi/net/net_config.h"
 
 namespace setrion::gui {
 
@@ -29,6 +30,9 @@ public:
     MainSession& operator=(const MainSession&) = delete;
 
     ui::CQx7SerialSetDlg& dialog() { return *m_dialog; }
+    // Where the Wi-Fi dialog's network mode searches and saves.
+    void setNetConfig(const net::NetConfig& config) { m_netConfig = config; }
+    const net::NetConfig& netConfig() const { return m_netConfig; }
 
 private:
     std::unique_ptr<Spooler> m_spooler;
@@ -42,6 +46,7 @@ private:
     ui::WifiIniAccess* m_wifiIni;
     ui::FontDownloadHandler m_fonts;
     std::unique_ptr<ui::CQx7SerialSetDlg> m_dialog;
+    net::NetConfig m_netConfig;
 };
 
 // Reads "COMn=PATH" mappings into a map; returns an error text, empty when all are good.

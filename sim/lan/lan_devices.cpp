@@ -137,6 +137,20 @@ SimModule makeModule(size_t i) {
     return m;
 }
 
+void varyModule(SimModule& m, size_t i) {
+    if (i % 3 == 1) {
+        m.versionV2 = 1;
+        m.versionV3 = 3;
+        m.put(9, 0, le32(1u | (11u << 4) | (1u << 8) | (1u << 14)));  // infrastructure, 11, WEP64, open
+        m.put(9, 2, text("ABCDE12345abcde67890", 20));
+    } else if (i % 3 == 2) {
+        m.versionV2 = 2;
+        m.versionV3 = 0x10;
+        m.put(9, 0, le32(1u | (1u << 4) | (2u << 16) | (1u << 19)));  // infrastructure, 1, WPA-PSK, TKIP
+        m.put(5, 0, le32(1u << 3));                                    // DHCP
+    }
+}
+
 SimTextPrinter makeTextPrinter(size_t j) {
     namespace f = wifi::field;
     SimTextPrinter p;
@@ -178,8 +192,8 @@ Datagram LanDevices::replyOf(const SimModule& m, uint8_t flags, uint8_t command,
     h.mac = m.mac;
     h.productCode = static_cast<uint8_t>(m.productCode);
     h.versionV1 = 1;
-    h.versionV2 = 1;
-    h.versionV3 = 6;
+    h.versionV2 = m.versionV2;
+    h.versionV3 = m.versionV3;
     auto payload = m.payload();
     h.payloadCheck = crc16(payload);
     applyPayloadCipher(m_key, h.payloadCheck, payload);

@@ -27,6 +27,8 @@ struct SimModule {
     std::vector<SimItem> items;
     bool answerWrites = true;
     uint8_t productCode = 0x15;
+    uint8_t versionV2 = 1;  // firmware version in the reply header: generation 2
+    uint8_t versionV3 = 6;
 
     std::vector<uint8_t> payload() const;
     const SimItem* find(uint8_t type, uint8_t index) const;
@@ -42,6 +44,10 @@ struct SimTextPrinter {
 // Module i (0-based): MAC 02:00:00:00:00:(i+1), a Wi-Fi module; module 1 has the
 // password "secret", module 2 carries an item type the program does not model.
 SimModule makeModule(size_t i);
+// A fleet of mixed modules: module i keeps makeModule(i) when i % 3 == 0; i % 3 == 1 is a
+// generation-1 module with WEP64 and open authentication on channel 11; i % 3 == 2 is a
+// generation-3 module with WPA-PSK/TKIP on channel 1 and DHCP on.
+void varyModule(SimModule& m, size_t i);
 // Printer j: MAC text 0200000000A(j+1).
 SimTextPrinter makeTextPrinter(size_t j);
 

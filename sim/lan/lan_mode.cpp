@@ -29,6 +29,7 @@ struct LanOptions {
     std::vector<std::string> silentWrites;
     std::string statePath;
     unsigned maxSeconds = 3600;
+    bool mixed = false;
 };
 
 LanOptions g_options;
@@ -60,6 +61,8 @@ int runLan() {
         key = *parsed;
     }
     LanDevices devices(g_options.modules, g_options.printers, key);
+    if (g_options.mixed)
+        for (size_t i = 0; i < devices.modules().size(); ++i) varyModule(devices.modules()[i], i);
     for (const auto& text : g_options.silentWrites) {
         auto mac = net::parseMac(text);
         if (!mac) {
@@ -127,6 +130,8 @@ void installLan(CLI::App& app, int& exitCode) {
     lan->add_option("--silent-writes", g_options.silentWrites,
                     "This module answers searches but not writes (repeatable)");
     lan->add_option("--state", g_options.statePath, "Keep the devices' state as JSON in this file");
+    lan->add_flag("--mixed", g_options.mixed,
+                  "Modules of generations 1 to 3 with WPA2-PSK, WEP64 and WPA-PSK in turn");
     lan->add_option("--max-seconds", g_options.maxSeconds, "Stop after this long")->capture_default_str();
     lan->callback([&exitCode] { exitCode = runLan(); });
 }

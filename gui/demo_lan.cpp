@@ -1,0 +1,92 @@
+#include "gui/demo_lan.h"
+
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <array>
+
+namespace setrion::gui {
+namespace {
+
+// Four distinct UDP ports free on this machine now (bound at once, then released).
+bool freePorts(std::array<uint16_t, 4>& ports) {
+    std::array<int, 4> fds{-1, -1, -1, -1};
+    bool ok = true;
+    for (size_t i = 0; i < fds.size() && ok; ++i) {
+        fds[i] = ::socket(AF_INET, SOCK_DGRAM, 0);
+        sockaddr_in a{};
+        a.sin_family = AF_INET;
+        a.sin_addr.s_addr = htonl(INADDR_ANY);
+        socklen_t len = sizeof a;
+        ok = fds[i] >= 0 && ::bind(fds[i], reinterpret_cast<sockaddr*>(&a), sizeof a) == 0 &&
+             ::getsockname(fds[i], reinterpret_cast<sockaddr*>(&a), &len) == 0;
+        if (ok) ports[i] = ntohs(a.sin_port);
+    }
+    for (int fd : fds)
+        if (fd >= 0) ::close(fd);
+    return ok;
+}
+
+}  // namespace
+
+QString DemoLan::start(const QString& simulatorPath, int modules, int textPrinters) {
+    stop();
+    if (simulatorPath.isEmpty()) return "setrion-sim was not found";
+    std::array<uint16_t, 4> ports{};
+    if (!freePorts(ports)) return "no free UDP ports for the simulated LAN";
+    m_dir = std::make_unique<QTemporaryDir>(QDir::tempPath() + "/setrion-lan-XXXXXX");
+    if (!m_dir->isValid()) return "cannot create a temporary folder: " + m_dir->errorString();
+    m_state = m_dir->filePath("lan.json");
+    m_config = net::NetConfig{};
+    m_config.broadcast = kLoopbackBroadcast;
+    m_config.mgmtPort = ports[0];
+    m_config.mgmtLocalPort = ports[1];
+    m_config.textPort = ports[2];
+    m_config.textLocalPort = ports[3];
+    m_process = std::make_unique<QProcess>();
+    m_process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    m_process->start(simulatorPath,
+                     {"lan", "--mixed", "--modules", QString::number(modules), "--text-printers",
+                      QString::number(textPrinters), "--mgmt-port", QString::number(ports[0]),
+                      "--text-port", QString::number(ports[2]), "--state", m_state});
+    if (!m_process->waitForStarted(kStartTimeoutMs)) {
+        const QString why = m_process->errorString();
+        stop();
+        return "cannot start " + simulatorPath + " lan: " + why;
+    }
+    QElapsedTimer waited;
+    waited.start();
+    QByteArray out;
+    while (!out.contains("lan ready")) {
+        const qint64 left = kStartTimeoutMs - waited.elapsed();
+        if (m_process->state() != QProcess::Running || left <= 0) {
+            stop();
+            return "setrion-sim lan did not become ready";
+        }
+        m_process->waitForReadyRead(static_cast<int>(left));
+        out += m_process->readAllStandardOutput();
+    }
+    return {};
+}
+
+bool DemoLan::running() const { return m_process && m_process->state() == QProcess::Running; }
+
+void DemoLan::stop() {
+    if (m_process) {
+        if (m_process->state() != QProcess::NotRunning) {
+            m_process->terminate();
+            if (!m_process->waitForFinished(kStopTimeoutMs)) {
+                m_process->kill();
+                m_process->waitForFinished(kStopTimeoutMs);
+            }
+        }
+        m_process.reset();
+    }
+    m_dir.reset();
+    m_state.clear();
+}
+
+}  // namespace setrion::gui
