@@ -30,6 +30,7 @@ MainSession::MainSession(QtShell& shell, PortMap portMap, std::unique_ptr<Spoole
         w.spooler = m_spooler.get();
         w.portMap = m_portMap;
         w.ini = m_wifiIni;
+        w.net = m_netConfig;
         return std::make_unique<ui::CWiFiSettings>(s, std::move(w));
     };
     m_dialog = std::make_unique<ui::CQx7SerialSetDlg>(shell, std::move(services));

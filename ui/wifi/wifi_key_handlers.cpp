@@ -15,6 +15,7 @@ void CWiFiSettings::keyFormatChanged(int slot) {
     const int pos = selection(kKeyFormats[slot]);
     const KeyFormat format = pos == 1 ? KeyFormat::Ascii : KeyFormat::Hex;
     const EditTarget t = editTarget();
+    if (t.kind == TargetKind::Discovered) return m_net->onKeyFormatChanged(slot);
     if (t.kind == TargetKind::Controls) {
         if (m_networkMode) return;
         m_keyFormat[k] = format;

@@ -31,6 +31,36 @@ std::string format(const char* fmt, int value) {
     std::snprintf(buf, sizeof buf, fmt, value);
     return buf;
 }
+WifiNetworkControls networkControls() {
+    WifiNetworkControls ids;
+    ids.search = kWifiSearch;
+    ids.save = kNetworkSave;
+    ids.printerList = kPrinterList;
+    ids.mac = kMacAddress;
+    ids.ssid = kSsid;
+    ids.ip = kIp;
+    ids.netmask = kNetMask;
+    ids.gateway = kGateway;
+    ids.dns = kDns;
+    ids.mode = kMode;
+    ids.channel = kChannel;
+    ids.encryption = kEncryption;
+    ids.authentication = kAuthentication;
+    ids.keyInUse = kUsingKeyId;
+    for (std::size_t k = 0; k < 4; ++k) {
+        ids.keys[k] = kKeyEdits[k];
+        ids.keyFormats[k] = kKeyFormats[k];
+    }
+    ids.wpaAuthentication = kWpaAuthentication;
+    ids.wpaEncryption = kWpaEncryption;
+    ids.wpaKey = kWpaKey;
+    ids.tcpPort = kTcpPort;
+    ids.dhcp = kDhcp;
+    ids.reset = kReset;
+    ids.getInfo = kGet;
+    ids.saveInfo = kSave;
+    return ids;
+}
 }  // namespace
 
 CWiFiSettings::CWiFiSettings(Shell& shell, WifiDialogServices services)
@@ -41,6 +71,9 @@ CWiFiSettings::CWiFiSettings(Shell& shell, WifiDialogServices services)
       m_table(std::make_unique<wifi::OrvaneInformation>()),
       m_enterprise(shell) {
     addControls();
+    WifiNetworkHost& host = *this;
+    m_net = std::make_unique<WifiNetworkMode>(*this, networkControls(), host, *m_table, m_services.net);
+    if (m_services.netOpener) m_net->setSocketOpener(m_services.netOpener);
 }
 
 CWiFiSettings::~CWiFiSettings() {
@@ -191,8 +224,19 @@ CWiFiSettings::EditTarget CWiFiSettings::editTarget() const {
     }
     // Network mode: the printer list's entry names the target; without a printer selected
     // the edit has no target.
-    return {TargetKind::Controls, 0};
+    const auto line = m_net->selectedLine();
+    if (!line) return {TargetKind::Controls, 0};
+    if (line->kind == 0) return {TargetKind::Record, WifiNetworkMode::textRecordEntry(line->index)};
+    return {TargetKind::Discovered, line->index};
 }
+
+void CWiFiSettings::runKeyFormatHandlers() {
+    for (int k = 0; k < 4; ++k) keyFormatChanged(k);
+}
+
+void CWiFiSettings::onTimer(int timerId) { m_net->onTimer(timerId); }
+
+void CWiFiSettings::onSocketReadable(int fd) { m_net->onSocketReadable(fd); }
 
 const wifi::KeyFormats& CWiFiSettings::formatsOf(const EditTarget& t) const {
     if (t.kind == TargetKind::Record) return m_table->keyFormats(t.index);
@@ -216,6 +260,8 @@ void CWiFiSettings::onClicked(int id) {
         case kReset: resetFactory(); return;
         case kEnterprise: openEnterprise(); return;
         case k5Ghz: switch5Ghz(); return;
+        case kWifiSearch: m_net->onWifiSearch(); return;
+        case kNetworkSave: m_net->onSave(); return;
         default: Dialog::onClicked(id); return;
     }
 }
@@ -225,6 +271,7 @@ void CWiFiSettings::onSelectionChanged(int id) {
         if (id == kKeyFormats[k]) return keyFormatChanged(k);
     switch (id) {
         case kPort: portSelectionChanged(); break;
+        case kPrinterList: m_net->onPrinterSelected(); break;
         case kDataBits:
         case kParity: checkSerialParameters(id); break;
         case kMode: modeChanged(); break;

@@ -10,6 +10,7 @@
 #include "ui/wifi/enterprise_dlg.h"
 #include "ui/wifi/wifi_dialog_ids.h"
 #include "ui/wifi/wifi_ini_access.h"
+#include "ui/wifi/wifi_network_mode.h"
 #include "wifi/module/command_mode_read.h"
 #include "wifi/module/module_connection.h"
 #include "wifi/settings/settings_table.h"
@@ -26,6 +27,10 @@ struct WifiDialogServices {
     EnvLookup env;  // null: the process environment
     // The INI file read at start and written at the end. Null: there is none.
     WifiIniAccess* ini = nullptr;
+    // Network mode: where the LAN search and save go, and how their sockets are opened
+    // (null: the system's sockets).
+    net::NetConfig net;
+    net::SocketOpener netOpener;
 };
 
 // The Wi-Fi settings dialog: one settings record in controls, and the buttons that move
@@ -35,7 +40,7 @@ struct WifiDialogServices {
 // Every edit handler first asks editTarget() where the change goes: the record of a table
 // entry, a printer found on the LAN, or (command-mode module on the serial path) nowhere but
 // the controls.
-class CWiFiSettings : public Dialog {
+class CWiFiSettings : public Dialog, private WifiNetworkHost {
 public:
     static constexpr int kTemplateId = 134;
 
@@ -61,6 +66,7 @@ public:
     wifi::ModuleConnection& connection() { return m_conn; }
     EnterpriseDlg& enterprise() { return m_enterprise; }
     const wifi::KeyFormats& keyFormats() const { return m_keyFormat; }
+    WifiNetworkMode& network() { return *m_net; }
 
     // A character typed to the dialog window itself while control `focusedId` has the focus:
     // whether it passes to the default handling.
@@ -72,6 +78,13 @@ protected:
     void onSelectionChanged(int id) override;
     void onTextChanged(int id) override;
     bool onClosing(int result) override;
+    void onTimer(int timerId) override;
+    void onSocketReadable(int fd) override;
+
+    // ---- what network mode reuses (WifiNetworkHost) ------------------------------------
+    bool readControls() override { return takeBoundValues(); }
+    void runKeyFormatHandlers() override;
+    void keyControlRefresh(int encryption, int keyInUse) override;
 
     // ---- layout and enabling (wifi_settings_dlg.cpp) ----------------------------------
     void addControls();
@@ -92,8 +105,9 @@ protected:
     void addressChanged(int id);
     void encryptionChanged();
     void keyInUseChanged();
-    void keyControlRefresh(int encryption, int keyInUse);
-    void fillFromRecord();
+    // Fills the controls from a table entry: 0 after a serial read, a text printer's entry
+    // in network mode.
+    void fillFromRecord(std::size_t entry = 0) override;
     void switch5Ghz();
     void refillChannels(bool fiveGhz);
     void refillWpaAuthentication(const wifi::WifiSettings& record);
@@ -150,6 +164,7 @@ protected:
     bool m_lpdSupport = false;
     int m_channel = 1;      // the 2.4 GHz channel number
     int m_current5Ghz = 0;  // the 5 GHz channel number, 0 for none
+    std::unique_ptr<WifiNetworkMode> m_net;
 };
 
 }  // namespace setrion::ui

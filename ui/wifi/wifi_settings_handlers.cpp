@@ -39,6 +39,7 @@ void CWiFiSettings::refillChannels(bool fiveGhz) {
 
 void CWiFiSettings::modeChanged() {
     const EditTarget t = editTarget();
+    if (t.kind == TargetKind::Discovered) return m_net->onModeChanged();
     const int pos = selection(kMode);
     if (t.kind == TargetKind::Record) {
         editRecord(t.index, [&](WifiSettings& r) { r.setChoice(field::kMode, pos); });
@@ -58,6 +59,7 @@ void CWiFiSettings::modeChanged() {
 
 void CWiFiSettings::channelChanged() {
     const EditTarget t = editTarget();
+    if (t.kind == TargetKind::Discovered) return m_net->onChannelChanged();
     const int pos = selection(kChannel);
     if (pos < 0) return;
     if (control(k5Ghz).checked && control(k5Ghz).visible) {
@@ -77,6 +79,7 @@ void CWiFiSettings::channelChanged() {
 
 void CWiFiSettings::authenticationChanged() {
     const EditTarget t = editTarget();
+    if (t.kind == TargetKind::Discovered) return m_net->onAuthenticationChanged();
     const int pos = selection(kAuthentication);
     if (t.kind == TargetKind::Record)
         editRecord(t.index, [&](WifiSettings& r) { r.setChoice(field::kAuthentication, pos); });
@@ -84,6 +87,7 @@ void CWiFiSettings::authenticationChanged() {
 
 void CWiFiSettings::addressChanged(int id) {
     const EditTarget t = editTarget();
+    if (m_networkMode && t.kind != TargetKind::Record) return m_net->onAddressChanged(id);
     if (t.kind != TargetKind::Record) return;
     const wifi::RecordField f = id == kIp        ? field::kIp
                                 : id == kNetMask ? field::kSubnet
@@ -107,6 +111,7 @@ void CWiFiSettings::setKeyLimits(int encryption, const wifi::KeyFormats& formats
 
 void CWiFiSettings::encryptionChanged() {
     const EditTarget t = editTarget();
+    if (t.kind == TargetKind::Discovered) return m_net->onEncryptionChanged();
     const int pos = selection(kEncryption);
     if (t.kind == TargetKind::Controls && !m_networkMode) {
         if (pos <= 0) {
@@ -158,6 +163,7 @@ void CWiFiSettings::encryptionChanged() {
 
 void CWiFiSettings::keyInUseChanged() {
     const EditTarget t = editTarget();
+    if (t.kind == TargetKind::Discovered) return m_net->onKeyInUseChanged();
     const int pos = selection(kUsingKeyId);
     const int encryption = selection(kEncryption);
     if (t.kind == TargetKind::Controls && !m_networkMode) {
@@ -222,7 +228,7 @@ void CWiFiSettings::refillWpaAuthentication(const WifiSettings& record) {
     control(kWpaAuthentication).setItems(std::move(items));
 }
 
-void CWiFiSettings::fillFromRecord() {
+void CWiFiSettings::fillFromRecord(std::size_t entry) {
     if (!takeBoundValues()) return;
     control(kMode).setItems(texts(wifi::kModeTexts));
     control(kAuthentication).setItems(texts(wifi::kAuthenticationTexts));
@@ -235,7 +241,7 @@ void CWiFiSettings::fillFromRecord() {
     control(kUsingKeyId).setItems(texts(wifi::kKeyIdTexts));
     control(kWpaEncryption).setItems(texts(wifi::kWpaEncTexts));
 
-    m_table->loadEntry(0);
+    m_table->loadEntry(entry);
     const WifiSettings& r = m_table->usingOrvane();
     refillWpaAuthentication(r);
 
@@ -280,7 +286,7 @@ void CWiFiSettings::fillFromRecord() {
     control(kChannel).selection = m_channel - 1;
     control(kAuthentication).selection = r.choice(field::kAuthentication);
     for (int k = 0; k < 4; ++k)
-        control(kKeyFormats[k]).selection = static_cast<int>(m_table->keyFormats(0)[static_cast<std::size_t>(k)]);
+        control(kKeyFormats[k]).selection = static_cast<int>(m_table->keyFormats(entry)[static_cast<std::size_t>(k)]);
     control(kUsingKeyId).selection = keyInUse >= 0 && keyInUse < 4 ? keyInUse : -1;
     control(kSsid).textLimit = 32;
     enable(kUsingKeyId, encryption == 1 || encryption == 2);
