@@ -10,6 +10,7 @@
 #include "wifi/module/module_connection.h"
 #include "wifi/module/settings_block_exchange.h"
 #include "wifi/settings/choice_codes.h"
+#include "wifi/settings/ini_profile.h"
 #include "wifi/settings/profile.h"
 #include "wifi/settings/wifi_settings.h"
 
@@ -235,7 +236,7 @@ void runRead(CommandContext& ctx) {
 
 void runWrite(CommandContext& ctx, const std::string& path) {
     // The whole file is validated before the port opens.
-    ProfileResult profile = loadJsonProfile(path);
+    ProfileResult profile = isIniProfilePath(path) ? loadIniProfile(path) : loadJsonProfile(path);
     if (!profile.ok()) {
         ctx.usageError(profile.error.message);
         return;
@@ -336,8 +337,12 @@ void installWifiCommands(CLI::App& app, CommandContext& ctx) {
     wifi->require_subcommand(1);
     wifi->add_subcommand("read", "Read the module's settings")->callback([&ctx] { runRead(ctx); });
     auto file = std::make_shared<std::string>();
-    auto* write = wifi->add_subcommand("write", "Apply the settings of a JSON file and store them");
-    write->add_option("FILE", *file, "JSON object with the keys of wifi read --json")->required();
+    auto* write = wifi->add_subcommand(
+        "write", "Apply the settings of a JSON or Wi-Fi INI (.ini) file and store them");
+    write->add_option("FILE", *file,
+                      "JSON object with the keys of wifi read --json, or a Wi-Fi INI file "
+                      "(section WiFiInfo) read as the Wi-Fi dialog reads it")
+        ->required();
     write->callback([&ctx, file] { runWrite(ctx, *file); });
     wifi->add_subcommand("reset", "Return the module to its factory settings")
         ->callback([&ctx] { runReset(ctx); });

@@ -1,5 +1,7 @@
 #include "wifi/settings/wifi_ini.h"
 
+#include "wifi/settings/ini_profile.h"
+
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -172,6 +174,32 @@ TEST(WifiIniFile, LoadsIntoARecordAndSetsKeysInPlaceWhileTheFileExists) {
               "; provisioning profile\r\n[Site]\r\nName=Depot 4\r\n[WiFiInfo]\r\n"
               "Version=V2\r\nSSID=Shop\r\nNote=keep me\r\n"
               "WPA=0\r\nWPAENC=0\r\nWPAKEY=oldkey\r\nTCPPORT=9100\r\n");
+}
+
+TEST(WifiIniProfile, EncryptionAndWpaFollowTheDialogsLoad) {
+    using A = WpaAuthentication;
+    struct Case { const char* keys; std::optional<int> encryption; std::optional<A> wpa; };
+    const Case cases[] = {
+        {"ENCRYPTION=1\nWPA=0\n", 1, A::None},
+        {"ENCRYPTION=3\nWPA=0\n", 3, A::WpaPsk},
+        {"ENCRYPTION=0\nWPA=1\n", 3, A::Wpa2Psk},   // WPA not 0 shows "WPA"
+        {"WPA=2\n", 3, std::nullopt},                // no third entry: nothing selected
+        {"WPA=0\n", std::nullopt, std::nullopt},
+        {"", std::nullopt, std::nullopt},
+    };
+    for (const auto& c : cases) {
+        const auto p = wifiIniPatch(readWifiIni(IniFile::parse(std::string("[WiFiInfo]\n") + c.keys)));
+        EXPECT_EQ(p.encryption, c.encryption) << c.keys;
+        EXPECT_EQ(p.wpaAuthentication, c.wpa) << c.keys;
+    }
+    const auto p = wifiIniPatch(readWifiIni(IniFile::parse(
+        "[WiFiInfo]\nMacAddress=0011aabbccdd\nWPAENC=1\nKEY2=0a1b2c3d4e\nTCPPORT=9100\n")));
+    EXPECT_EQ(p.wpaEncryption, WpaEncryption::Aes);
+    EXPECT_EQ(p.wepKeys, (std::array<std::string, 4>{"", "0a1b2c3d4e", "", ""}));
+    EXPECT_EQ(p.tcpPort, 9100);
+    EXPECT_FALSE(p.ssid);
+    EXPECT_TRUE(isIniProfilePath("site/Profile.INI"));
+    EXPECT_FALSE(isIniProfilePath("profile.json"));
 }
 
 }  // namespace

@@ -1,0 +1,67 @@
+// setrion-cli wifi write with a Wi-Fi INI file: the dialog's reading rules, then the module.
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "tests/support/sim_process.h"
+
+using namespace setrion::test;
+using nlohmann::json;
+
+namespace {
+
+constexpr const char* kProfile =
+    "[Other]\r\nSSID=not-this\r\n"
+    "[WiFiInfo]\r\n"
+    "MacAddress=0011aabbccdd\r\n"
+    "SSID=Depot\r\n"
+    "IP=10.0.0\r\n"
+    "SUBNET=255.255.0.0\r\n"
+    "CHANNEL=3\r\n"
+    "ENCRYPTION=0\r\n"
+    "WPA=1\r\n"
+    "WPAENC=1\r\n"
+    "WPAKEY=depot-passphrase\r\n"
+    "TCPPORT=8080\r\n";
+
+json readJson(const SimProcess& sim) {
+    ProcessResult r = sim.cli({"--json", "wifi", "read"}, 60000);
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    return json::parse(r.out, nullptr, false);
+}
+
+}  // namespace
+
+TEST(WifiIniEndToEnd, ProfileIniIsAppliedWithTheDialogsRules) {
+    for (const char* kind : {"block", "command"}) {
+        SimProcess sim({"--module", kind, "--generation", "3"});
+        ASSERT_TRUE(sim.running());
+        const json before = readJson(sim);
+        const std::string path = (sim.dir() / "profile.ini").string();
+        std::ofstream(path, std::ios::binary) << kProfile;
+
+        ProcessResult w = sim.cli({"wifi", "write", path}, 90000);
+        ASSERT_EQ(w.exitCode, 0) << kind << ": " << w.err;
+        const json after = readJson(sim);
+        EXPECT_EQ(after["ssid"], "Depot") << kind;
+        EXPECT_EQ(after["netmask"], "255.255.0.0") << kind;
+        // WPA 1 shows "WPA" encryption with the list's second entry, whatever ENCRYPTION says.
+        EXPECT_EQ(after["encryption"], "WPA") << kind;
+        EXPECT_EQ(after["wpa_authentication"], "WPA2-PSK") << kind;
+        EXPECT_EQ(after["wpa_encryption"], "AES") << kind;
+        EXPECT_EQ(after["tcp_port"], 8080) << kind;
+        // Ignored: a three-part IP, a one-character CHANNEL, the MAC of another module.
+        for (const char* key : {"ip", "channel", "mac"}) EXPECT_EQ(after[key], before[key]) << kind << " " << key;
+    }
+}
+
+TEST(WifiIniEndToEnd, InvalidValuesAreRefusedBeforeThePortOpens) {
+    SimProcess sim({"--module", "block"});
+    ASSERT_TRUE(sim.running());
+    const std::string path = (sim.dir() / "bad.INI").string();
+    std::ofstream(path, std::ios::binary) << "[WiFiInfo]\nTCPPORT=0\n";
+    ProcessResult w = sim.cli({"wifi", "write", path});
+    EXPECT_EQ(w.exitCode, 1);
+    EXPECT_NE(w.err.find("tcp_port"), std::string::npos) << w.err;
+    EXPECT_EQ(sim.recorded(), "");
+}

@@ -1,0 +1,65 @@
+#include "wifi/settings/ini_profile.h"
+
+namespace setrion::wifi {
+
+SettingsPatch wifiIniPatch(const WifiIniValues& v) {
+    SettingsPatch p;
+    if (!v.ssid.empty()) p.ssid = v.ssid;
+    p.dhcp = v.dhcp;
+    p.ip = v.ip;
+    p.netmask = v.subnet;
+    p.gateway = v.gateway;
+    p.dns = v.dns;
+    p.mode = v.mode;
+    p.channel = v.channel;
+    p.authentication = v.authentication;
+    p.keyInUse = v.useKey;
+    if (!v.wpaKey.empty()) p.wpaKey = v.wpaKey;
+    if (v.tcpPort) p.tcpPort = *v.tcpPort;
+
+    // The dialog shows "WPA" for any WPA value but 0, else ENCRYPTION.
+    const std::optional<int> encryption = (v.wpa && *v.wpa != 0) ? 3 : v.encryption;
+    if (encryption) {
+        p.encryption = encryption;
+        if (*encryption != 3)
+            p.wpaAuthentication = WpaAuthentication::None;
+        else if (v.wpa && *v.wpa <= 1)
+            p.wpaAuthentication = static_cast<WpaAuthentication>(*v.wpa + 1);
+    }
+    if (v.wpaEnc) p.wpaEncryption = *v.wpaEnc == 0 ? WpaEncryption::Tkip : WpaEncryption::Aes;
+
+    bool anyKey = false;
+    for (const auto& k : v.keys) anyKey = anyKey || !k.empty();
+    if (anyKey) {
+        p.wepKeys = v.keys;
+        p.keyFormats = KeyFormats{KeyFormat::Hex, KeyFormat::Hex, KeyFormat::Hex, KeyFormat::Hex};
+    }
+    return p;
+}
+
+ProfileResult loadIniProfile(const std::filesystem::path& path) {
+    ProfileResult r;
+    std::string error;
+    auto text = readRegularFile(path, kMaxProfileBytes, &error);
+    if (!text) {
+        r.error = {"", error};
+        return r;
+    }
+    SettingsPatch patch = wifiIniPatch(readWifiIni(IniFile::parse(*text)));
+    if (auto e = validatePatch(patch)) {
+        r.error = *e;
+        r.error.message = path.string() + ": " + r.error.message;
+        return r;
+    }
+    r.patch = std::move(patch);
+    return r;
+}
+
+bool isIniProfilePath(std::string_view path) {
+    if (path.size() < 4) return false;
+    std::string_view ext = path.substr(path.size() - 4);
+    auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; };
+    return ext[0] == '.' && lower(ext[1]) == 'i' && lower(ext[2]) == 'n' && lower(ext[3]) == 'i';
+}
+
+}  // namespace setrion::wifi
