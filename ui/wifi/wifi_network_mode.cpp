@@ -105,9 +105,13 @@ bool WifiNetworkMode::openTextSocket(net::CUdpSock::Mode mode, std::span<const u
         for (uint32_t b : net::interfaceBroadcasts()) extra.push_back({b, m_ctx.config.textPort});
         m_sock->setExtraPeers(std::move(extra));
     }
+    return true;
+}
+
+void WifiNetworkMode::watchTextSocket() {
+    if (!m_sock || !m_sock->isOpen() || m_watchedFd >= 0) return;
     m_watchedFd = m_sock->fd();
     if (m_watchedFd >= 0) shell().watchSocket(m_dialog, m_watchedFd);
-    return true;
 }
 
 void WifiNetworkMode::showMessage(const std::string& text) { shell().message(text); }
@@ -206,6 +210,8 @@ void WifiNetworkMode::runManagementSearch() {
     shell().setWaitCursor(false);
     c(m_ids.search).iconNumber = 154;
     m_searchDone = true;
+    // Text answers queued meanwhile are handled from now on, after the module lines.
+    watchTextSocket();
 }
 
 void WifiNetworkMode::addTextPrinter(std::span<const uint8_t> frame) {

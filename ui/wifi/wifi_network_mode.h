@@ -129,6 +129,7 @@ private:
     Shell& shell() { return m_dialog.shell(); }
     void discardTextSocket();
     bool openTextSocket(net::CUdpSock::Mode mode, std::span<const uint8_t> frame);
+    void watchTextSocket();
     void runManagementSearch();
     size_t addLine(const std::string& text, DeviceLine entry);
     void fillFromModule(const net::DiscoveredPrinter& r, size_t line, bool fromSearch);

@@ -220,6 +220,7 @@ void WifiNetworkMode::saveTextRecord(size_t index) {
     m_saveConfirmed = false;
     m_sock->sendPending();
     if (!m_sock->isOpen()) return;  // the send failed and was reported: nothing went out
+    watchTextSocket();
 
     StatusWindow saving(shell(), StatusWindow::Kind::Saving, this);
     shell().runModal(saving);
