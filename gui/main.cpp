@@ -26,6 +26,8 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName("setrion");
     QApplication::setApplicationVersion(SETRION_VERSION);
+    // Lets the desktop match the window to the installed menu entry and its icon.
+    QApplication::setDesktopFileName("org.setrion.Setrion");
     QApplication::setWindowIcon(gui::windowIcon());
 
     QCommandLineParser parser;
