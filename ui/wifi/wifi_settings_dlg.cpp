@@ -356,6 +356,11 @@ void CWiFiSettings::openPort() {
     Spooler& spooler = m_services.spooler ? *m_services.spooler : m_noSpooler;
     const PortOpenResult opened = openPrinterPort(port, settings, m_services.portMap, spooler,
                                                   *m_services.ports, m_services.env);
+    if (opened.enumerationFailed) {
+        shell().setWaitCursor(false);
+        shell().message(kEnumerationFailedText, kEnumerationFailedCaption);
+        shell().setWaitCursor(true);
+    }
     if (opened.status == PortOpenResult::Status::DriverConflict && opened.conflict) {
         trace(driverConflictTrace(*opened.conflict));
         shell().setWaitCursor(false);

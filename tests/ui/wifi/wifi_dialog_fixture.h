@@ -87,6 +87,7 @@ struct WifiDialogFixture : ::testing::Test {
     BlockModule block;
     MemoryIni ini;
     bool withIni = false;
+    Spooler* spooler = nullptr;
     std::unique_ptr<CWiFiSettings> dlg;
 
     void make() {
@@ -94,6 +95,7 @@ struct WifiDialogFixture : ::testing::Test {
         s.ports = &ports;
         s.env = noEnv;
         s.ini = withIni ? &ini : nullptr;
+        s.spooler = spooler;
         dlg = std::make_unique<CWiFiSettings>(shell, std::move(s));
         dlg->init();
     }

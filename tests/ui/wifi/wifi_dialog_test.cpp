@@ -162,6 +162,21 @@ TEST_F(WifiDialogTest, OpenPortFailuresShowTheirMessages) {
     dlg->click(kOpenPort);
     EXPECT_EQ(lastText(), "Open Port Failed !!!");
     EXPECT_FALSE(shell.waitCursor());
+
+    FixedSpooler queues(std::vector<SpoolerQueue>{{"Labels", "serial:/dev/ttyS0", "qx7"}});
+    spooler = &queues;
+    std::vector<std::string> traces;
+    auto old = setTraceSink([&](std::string_view l) { traces.emplace_back(l); });
+    make();
+    dlg->click(kOpenPort);
+    setTraceSink(old);
+    EXPECT_EQ(lastText(),
+              "The port(serial:/dev/ttyS0) is already occupied in windows printer driver(Labels).\n\n"
+              "So, please change your printer driver port from serial:/dev/ttyS0 to other port\n\n"
+              "and execute again.");
+    EXPECT_EQ(lastCaption(), "ERROR");
+    EXPECT_EQ(traces.back(), "PrinterName = Labels PortName=serial:/dev/ttyS0 DriverName=qx7");
+    spooler = nullptr;
 }
 
 TEST_F(WifiDialogTest, GetShowsTheModuleAndSaveWritesTheEdits) {
