@@ -298,6 +298,8 @@ void DialogView::renderControl(Binding& b, const ui::Control& c) {
                                     static_cast<int>((ref >> 16) & 0xFF));
                 if (g->captionTextColour() != colour) g->setCaptionTextColour(colour);
             }
+            if (g->isBold() != c.bold) g->setBold(c.bold);
+            if (g->alignment() != c.alignment) g->setAlignment(c.alignment);
             break;
         }
         case ControlKind::IpAddress:

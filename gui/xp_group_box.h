@@ -46,6 +46,7 @@ public:
     QString caption() const { return m_caption; }
     const QFont& boxFont() const { return m_font; }
     int alignment() const { return m_alignment; }
+    bool isBold() const { return m_font.weight() >= QFont::Bold; }
     int boxStyle() const { return m_style; }
     QColor borderColour() const { return m_border; }
     QColor captionTextColour() const { return m_textColour; }

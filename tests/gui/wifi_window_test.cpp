@@ -100,6 +100,12 @@ TEST_F(WifiWindowTest, CommandModeModuleReadChangedAndReadAgain) {
         EXPECT_EQ(qobject_cast<QComboBox*>(v->widget(kPort))->itemText(10), QString("LAN (network search)"));
         EXPECT_EQ(qobject_cast<IconButton*>(v->widget(kGet))->iconNumber(), 139);
         EXPECT_EQ(qobject_cast<CXPGroupBox*>(v->widget(kGroupWep))->caption(), QString(" WEP Key "));
+        for (int id : {kGroupOuter, kGroupPort, kGroupWifi, kGroupWpa}) {
+            auto* g = qobject_cast<CXPGroupBox*>(v->widget(id));
+            EXPECT_TRUE(g->isBold()) << id;
+            EXPECT_EQ(g->captionTextColour(), QColor(16, 140, 231)) << id;
+            EXPECT_EQ(g->alignment(), id == kGroupOuter ? 0 : 1) << id;
+        }
         shoot(v, "wifi_dialog_closed");
         click(v, kOpenPort);
         commandModeWhileOpen = module()["command_mode"] == true;

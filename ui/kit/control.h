@@ -69,8 +69,11 @@ struct Control {
     int iconNumber = 0;
     bool isDefault = false;
 
-    // GroupBox: an optional caption colour as 0x00BBGGRR.
+    // GroupBox: an optional caption colour as 0x00BBGGRR, a bold caption, and the caption's
+    // alignment (0 left, 1 centred, 2 right).
     std::optional<uint32_t> colour;
+    bool bold = false;
+    int alignment = 0;
 
     // The selected item's text, or "" when nothing is selected.
     std::string selectedText() const;

@@ -87,9 +87,12 @@ void CWiFiSettings::addControls() {
         c.iconNumber = iconNumber;
         return c;
     };
+    // The four framed groups: coloured bold captions, the inner three centred.
     auto group = [this](int id, const char* text, Rect r) -> Control& {
         Control& c = add(id, ControlKind::GroupBox, text, r);
         c.colour = kGroupColour;
+        c.bold = true;
+        c.alignment = id == kGroupOuter ? 0 : 1;
         return c;
     };
     auto label = [this](int id, const char* text, Rect r) -> Control& {
@@ -155,7 +158,7 @@ void CWiFiSettings::addControls() {
     icon(kReset, "Reset (Factory Settings)", 146, {318, 160, 126, 26});
     icon(kExit, "Exit", 132, {318, 190, 126, 26});
 
-    group(kGroupWep, "WEP Key", {16, 228, 212, 144});
+    add(kGroupWep, ControlKind::GroupBox, "WEP Key", {16, 228, 212, 144});
     label(kWepNote, "WEP Key is a write-only.", {22, 240, 150, 10});
     for (int k = 0; k < 4; ++k) {
         const int y = 254 + 16 * k;
