@@ -40,6 +40,12 @@ std::string fileNameOf(const std::string& path) {
     return std::filesystem::path(path).filename().string();
 }
 
+// A device node, FIFO or folder in the output's place is named; it is left as it was.
+std::string writeFailureText(const std::string& path) {
+    if (existsAsNonRegular(path)) return path + ": not a regular file, not replaced";
+    return fonts::kWriteOpenFailed;
+}
+
 void runFontJob(CommandContext& ctx, const FontOptions& o) {
     fonts::JobText job = fonts::makeFontJob(o.ttf, fileNameOf(o.ttf), o.id, memoryOf(o));
     if (!job.ok()) {
@@ -47,7 +53,7 @@ void runFontJob(CommandContext& ctx, const FontOptions& o) {
         return;
     }
     if (!writeFileAtomically(o.out, job.text)) {
-        ctx.deviceFailure(fonts::kWriteOpenFailed);
+        ctx.deviceFailure(writeFailureText(o.out));
         return;
     }
     if (ctx.options.json)
@@ -66,7 +72,7 @@ void runDownloadFont(CommandContext& ctx, const FontOptions& o) {
     if (!o.keep.empty()) {
         std::string keptPath = fonts::keptJobFileName(o.keep);
         if (!writeFileAtomically(keptPath, job.text)) {
-            ctx.deviceFailure(fonts::kWriteOpenFailed);
+            ctx.deviceFailure(writeFailureText(keptPath));
             return;
         }
         job = fonts::readKeptJob(keptPath);

@@ -7,12 +7,25 @@
 
 namespace setrion {
 
-// Writes `data` to a temporary file beside `path`, flushes it and renames it over `path`,
-// so a crash or a full disk never leaves a half-written file. Returns false on any failure
-// (the temporary file is removed) and fills `error` with a readable reason.
+// Who may read a file the program creates. An existing file always keeps its mode.
+enum class FileAccess {
+    Public,   // a new file gets 0666 less the umask
+    Private,  // a new file gets 0600: files that can hold keys (result.out, the Wi-Fi INI file)
+};
+
+// Writes `data` to a temporary file beside the real target, flushes it and renames it over
+// the target, so a crash or a full disk never leaves a half-written file. Only regular files
+// are written: a symlink is followed (the file it names is replaced, the link stays), and a
+// target that exists but is not a regular file (device node, FIFO, directory, socket) is
+// refused untouched. Returns false on any failure (the temporary file is removed) and fills
+// `error` with a readable reason naming `path`.
 bool writeFileAtomically(const std::filesystem::path& path, std::span<const uint8_t> data,
-                         std::string* error = nullptr);
+                         std::string* error = nullptr, FileAccess access = FileAccess::Public);
 bool writeFileAtomically(const std::filesystem::path& path, std::string_view text,
-                         std::string* error = nullptr);
+                         std::string* error = nullptr, FileAccess access = FileAccess::Public);
+
+// True when `path` (a symlink followed) exists and is not a regular file, which
+// writeFileAtomically refuses.
+bool existsAsNonRegular(const std::filesystem::path& path);
 
 }  // namespace setrion

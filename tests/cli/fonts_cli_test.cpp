@@ -1,5 +1,7 @@
 // setrion-cli font-job: the job file is the exact job text; bad input is refused.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -80,6 +82,30 @@ TEST_F(FontJobCli, UnwritableOutputIsWriteOpenFailed) {
                   (m_dir / "no" / "j.tfd").string()),
               2);
     EXPECT_EQ(m_err, "Write Open Failed\n");
+}
+
+TEST_F(FontJobCli, OutputOntoANodeIsRefusedAndThroughASymlinkReachesTheFile) {
+    std::ofstream(m_dir / "a.ttf") << "x";
+    const std::string job = "font-job " + (m_dir / "a.ttf").string() + " --id 100 -o ";
+    ASSERT_EQ(::mkfifo((m_dir / "fifo").c_str(), 0600), 0);
+    fs::create_directory(m_dir / "dir");
+    std::vector<std::pair<fs::path, fs::file_type>> nodes{{m_dir / "fifo", fs::file_type::fifo},
+                                                          {m_dir / "dir", fs::file_type::directory}};
+    // A copy of /dev/null's node (1, 3) where the test may make one.
+    if (::mknod((m_dir / "null").c_str(), S_IFCHR | 0600, makedev(1, 3)) == 0)
+        nodes.emplace_back(m_dir / "null", fs::file_type::character);
+    for (const auto& [node, type] : nodes) {
+        EXPECT_EQ(run(job + node.string()), 2) << node;
+        EXPECT_EQ(m_err, node.string() + ": not a regular file, not replaced\n");
+        EXPECT_EQ(fs::symlink_status(node).type(), type) << node;
+    }
+
+    std::ofstream(m_dir / "real.tfd") << "old";
+    fs::create_symlink(m_dir / "real.tfd", m_dir / "link.tfd");
+    ASSERT_EQ(run(job + (m_dir / "link.tfd").string()), 0) << m_err;
+    EXPECT_TRUE(fs::is_symlink(m_dir / "link.tfd"));
+    EXPECT_NE(slurp(m_dir / "real.tfd"), "old");
+    EXPECT_EQ(slurp(m_dir / "real.tfd").substr(0, 1), slurp(m_dir / "link.tfd").substr(0, 1));
 }
 
 }  // namespace

@@ -197,7 +197,9 @@ TextSaveResult saveTextRecord(const NetConfig& config, Clock& clock, const wifi:
     out.confirmed = waiter.confirmed;
     out.message = out.confirmed ? kSaveCompleted : kSaveError;
 
-    if (!writeFileAtomically(resultFile, std::span<const uint8_t>(record.bytes()))) {
+    // The record holds the WPA key in clear: a new file is readable by its owner only.
+    if (!writeFileAtomically(resultFile, std::span<const uint8_t>(record.bytes()), nullptr,
+                             FileAccess::Private)) {
         out.confirmed = false;
         out.message = resultFile.string() + " is not created !";
         return out;

@@ -152,7 +152,7 @@ bool IniFile::saveIfExists(const std::filesystem::path& path, std::string* error
     if (!std::filesystem::is_regular_file(path, ec)) return false;
     // The replacement keeps the permissions the user gave the file.
     const auto perms = std::filesystem::status(path, ec).permissions();
-    if (!writeFileAtomically(path, text(), error)) return false;
+    if (!writeFileAtomically(path, text(), error, FileAccess::Private)) return false;
     if (!ec) std::filesystem::permissions(path, perms, ec);
     return true;
 }

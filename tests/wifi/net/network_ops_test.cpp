@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <fstream>
@@ -126,7 +127,12 @@ TEST(TextSave, ConfirmedByMacAndKeptInTheResultFile) {
     NetworkEdit e;
     e.ssid = "Hall";
     auto file = std::filesystem::temp_directory_path() / ("setrion-result-" + std::to_string(::getpid()));
+    std::filesystem::remove(file);
+    mode_t oldMask = ::umask(022);
     auto result = saveTextRecord(config, clock, source, e, file, net.opener());
+    ::umask(oldMask);
+    // It holds the WPA key in clear: its owner's alone.
+    EXPECT_EQ(std::filesystem::status(file).permissions(), std::filesystem::perms(0600));
     EXPECT_TRUE(result.confirmed);
     EXPECT_EQ(result.message, "Save Completed !!!");
     ASSERT_EQ(net.sent.size(), 1u);
