@@ -4,6 +4,7 @@
 #include <map>
 #include <sstream>
 
+#include "common/device_text.h"
 #include "common/trace.h"
 #include "setrion_version.h"
 
@@ -39,7 +40,16 @@ Spooler& CommandContext::spooler() {
     return *m_systemSpooler;
 }
 
-void CommandContext::printJson(const nlohmann::json& value) { *out << value.dump(2) << "\n"; }
+// Device texts follow the JSON rule of common/device_text.h (an object's strings, or those of
+// an array's objects); anything else invalid is replaced rather than thrown on.
+void CommandContext::printJson(const nlohmann::json& value) {
+    nlohmann::json shown = value;
+    if (shown.is_array())
+        for (auto& element : shown) applyDeviceTextRule(element);
+    else
+        applyDeviceTextRule(shown);
+    *out << shown.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << "\n";
+}
 
 int runCli(int argc, char** argv, std::ostream& out, std::ostream& err, Spooler* spooler) {
     CommandContext ctx;

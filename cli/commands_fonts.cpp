@@ -84,7 +84,12 @@ void runDownloadFont(CommandContext& ctx, const FontOptions& o) {
     auto session = PrinterSession::openChecked(ctx);
     if (!session) return;
     PrinterLink* link = session->links().current();
-    auto progress = [&ctx](int position) { *ctx.err << "progress: " << position << "%\n"; };
+    // The last piece may repeat 100%: each position is printed once.
+    auto progress = [&ctx, last = -1](int position) mutable {
+        if (position == last) return;
+        last = position;
+        *ctx.err << "progress: " << position << "%\n";
+    };
     fonts::TransferResult sent = fonts::sendFontJob(*link, job.text, progress);
     if (!sent.ok) {
         ctx.deviceFailure(fonts::kFontDownloadFailed);

@@ -4,6 +4,7 @@
 
 #include "cli/cli_app.h"
 #include "common/clock.h"
+#include "common/device_text.h"
 #include "wifi/net/network_save.h"
 #include "wifi/net/network_search.h"
 #include "wifi/net/save_result.h"
@@ -157,7 +158,8 @@ void netSearch(CommandContext& ctx) {
     } else {
         for (const auto& l : run.result.lines) {
             PrinterView v = lineView(run.result, l);
-            *ctx.out << v.mac << " " << v.ip << " " << v.ssid << " " << v.kind << "\n";
+            *ctx.out << terminalText(v.mac) << " " << v.ip << " " << terminalText(v.ssid) << " "
+                     << v.kind << "\n";
         }
     }
     ctx.exitCode = kExitOk;
@@ -226,9 +228,14 @@ void installNetCommands(CLI::App& app, CommandContext& ctx) {
     net->require_subcommand(1);
     net->add_option("--broadcast", g_net.broadcast, "Broadcast address of the searches and saves")
         ->capture_default_str();
-    net->add_option("--mgmt-port", g_net.mgmtPort, "The modules' management port")->capture_default_str();
+    // Port 0 names no peer (it would search nothing and report nothing found).
+    net->add_option("--mgmt-port", g_net.mgmtPort, "The modules' management port")
+        ->check(CLI::Range(1, 65535))
+        ->capture_default_str();
     net->add_option("--mgmt-local-port", g_net.mgmtLocalPort, "Management port bound here (default: --mgmt-port)");
-    net->add_option("--text-port", g_net.textPort, "The printers' text-frame port")->capture_default_str();
+    net->add_option("--text-port", g_net.textPort, "The printers' text-frame port")
+        ->check(CLI::Range(1, 65535))
+        ->capture_default_str();
     net->add_option("--text-local-port", g_net.textLocalPort, "Text-frame port bound here (default: --text-port)");
     net->add_option("--protocol-key", g_net.protocolKey,
                     "Management key prefix, 28 hex digits (or SETRION_PROTOCOL_KEY)");

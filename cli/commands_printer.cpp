@@ -3,6 +3,7 @@
 #include <ostream>
 
 #include "cli/cli_app.h"
+#include "common/device_text.h"
 #include "cli/printer_session.h"
 
 namespace setrion::cli {
@@ -34,7 +35,7 @@ void runGetvar(CommandContext& ctx, const std::string& name) {
     if (ctx.options.json)
         ctx.printJson({{"name", name}, {"value", value}});
     else
-        ctx.outStream() << value << "\n";
+        ctx.outStream() << terminalText(value) << "\n";  // the printer's bytes, escaped
 }
 
 void runSetvar(CommandContext& ctx, const std::string& name, const std::string& value) {

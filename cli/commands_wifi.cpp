@@ -4,6 +4,7 @@
 
 #include "cli/cli_app.h"
 #include "cli/printer_session.h"
+#include "common/device_text.h"
 #include "wifi/module/command_mode_read.h"
 #include "wifi/module/command_mode_write.h"
 #include "wifi/module/factory_reset.h"
@@ -114,13 +115,15 @@ json blockJson(const ModuleConnection& conn, const WifiSettings& r) {
             {"channel_text", r.text(kChannelText)}};
 }
 
-void printSettings(CommandContext& ctx, const json& j) {
+// Device texts follow the output rules of common/device_text.h.
+void printSettings(CommandContext& ctx, json j) {
     if (ctx.options.json) {
         ctx.printJson(j);
         return;
     }
     for (auto& [key, value] : j.items())
-        ctx.outStream() << key << ": " << (value.is_string() ? value.get<std::string>() : value.dump())
+        ctx.outStream() << key << ": "
+                        << (value.is_string() ? terminalText(value.get<std::string>()) : value.dump())
                         << "\n";
 }
 

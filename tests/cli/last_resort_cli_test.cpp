@@ -34,5 +34,16 @@ TEST(CliLastResort, ThrowingCommandExitsTwoWithItsMessage) {
     EXPECT_TRUE(g_released);
 }
 
+TEST(CliLastResort, PeerPortZeroIsAUsageError) {
+    for (const char* option : {"--mgmt-port", "--text-port"}) {
+        std::string args[] = {"setrion-cli", "net", option, "0", "search"};
+        char* argv[5];
+        for (int i = 0; i < 5; ++i) argv[i] = args[i].data();
+        std::ostringstream out, err;
+        EXPECT_EQ(runCli(5, argv, out, err), kExitUsage) << option;
+        EXPECT_NE(err.str().find(option), std::string::npos) << err.str();
+    }
+}
+
 }  // namespace
 }  // namespace setrion::cli

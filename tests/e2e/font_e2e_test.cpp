@@ -38,6 +38,7 @@ TEST(FontEndToEnd, SystemFontArrivesByteIdenticalAndIsKept) {
     ASSERT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(r.out, "Font download is success.\n");
     EXPECT_NE(r.err.find("progress: 100%"), std::string::npos);
+    EXPECT_EQ(r.err.find("progress: 100%"), r.err.rfind("progress: 100%")) << r.err;
     EXPECT_TRUE(std::filesystem::exists(kept + ".tfd"));
 
     std::string want = sha256Hex(kFont);

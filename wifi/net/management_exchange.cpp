@@ -122,6 +122,8 @@ void acceptReply(ExchangeState& s, const SocketAddress& sender, std::span<const 
     std::vector<uint8_t> plain;
 
     if (s.command == kCommandSearchAll) {
+        // A header without items carries no settings: it is not a module to list.
+        if (payload.empty()) return;
         if (!decodePayload(s, *header, payload, plain)) return;
         fillFromHeader(s.scratch.record, *header, sender);
         bool known = std::any_of(s.table.begin(), s.table.end(),

@@ -1,6 +1,10 @@
 // setrion-cli net search/save against `setrion-sim lan` on the loopback broadcast.
+#include <arpa/inet.h>
 #include <fcntl.h>
+#include <netinet/in.h>
+#include <poll.h>
 #include <signal.h>
+#include <sys/socket.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -242,4 +246,57 @@ TEST_F(LanE2e, SimulatorStopsOnSigterm) {
     m_sim = -1;
     EXPECT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 0);
+}
+
+// A text printer on the LAN that answers the search with bytes that are not UTF-8 (and an
+// escape sequence) in its SSID and its MAC text.
+TEST_F(LanE2e, HostilePeerBytesGiveValidJsonAndEscapedText) {
+    int fd = ::socket(AF_INET, SOCK_DGRAM, 0);
+    ASSERT_GE(fd, 0);
+    int one = 1;
+    ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
+    sockaddr_in here{};
+    here.sin_family = AF_INET;
+    here.sin_port = htons(static_cast<uint16_t>(m_base + 1));
+    here.sin_addr.s_addr = htonl(INADDR_ANY);
+    ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&here), sizeof here), 0);
+    const std::string mac = "\xFF\xFE\xC3" "000000000", ssid = "\xFF\xFE\xC3\x1B[2J";
+    std::thread peer([&] {
+        std::string frame(1024, ' ');
+        frame[0] = '\x02';
+        frame.replace(3, 12, mac);
+        frame.replace(15, ssid.size() + 2, ssid + "\r\n");
+        frame.replace(1021, 3, "\r\n\x03");
+        auto until = Clock::now() + std::chrono::seconds(25);
+        while (Clock::now() < until) {
+            pollfd p{fd, POLLIN, 0};
+            if (::poll(&p, 1, 100) <= 0) continue;
+            char buf[2048];
+            sockaddr_in from{};
+            socklen_t len = sizeof from;
+            ssize_t n = ::recvfrom(fd, buf, sizeof buf, 0, reinterpret_cast<sockaddr*>(&from), &len);
+            if (n > 6 && std::string(buf + 1, 5) == "11111")
+                ::sendto(fd, frame.data(), frame.size(), 0, reinterpret_cast<sockaddr*>(&from), len);
+            if (n > 6 && std::string(buf + 1, 5) == "STOP!") break;
+        }
+    });
+    CliRun json = cli({"search"}, true);
+    CliRun plain = cli({"search"});
+    sockaddr_in self{};
+    self.sin_family = AF_INET;
+    self.sin_port = here.sin_port;
+    self.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ::sendto(fd, "\x02STOP!!", 8, 0, reinterpret_cast<sockaddr*>(&self), sizeof self);
+    peer.join();
+    ::close(fd);
+
+    ASSERT_EQ(json.exitCode, 0) << json.err;
+    auto list = nlohmann::json::parse(json.out, nullptr, false);
+    ASSERT_FALSE(list.is_discarded()) << json.out;
+    ASSERT_EQ(list.size(), 1u);
+    EXPECT_EQ(list[0]["ssid"], "\uFFFD\uFFFD\uFFFD\x1B[2J");
+    EXPECT_EQ(list[0]["ssid_hex"], "FFFEC31B5B324A");
+    EXPECT_EQ(list[0]["mac_hex"], "FFFEC3303030303030303030");
+    ASSERT_EQ(plain.exitCode, 0) << plain.err;
+    EXPECT_EQ(plain.out, "\\xFF\\xFE\\xC3000000000 0.0.0.0 \\xFF\\xFE\\xC3\\x1B[2J text\n");
 }

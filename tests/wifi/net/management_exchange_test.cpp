@@ -94,14 +94,12 @@ TEST_F(ManagementSearch, FirstReplyFromAMacWins) {
     EXPECT_TRUE(out.records[0].isWifiModule);
 }
 
-TEST_F(ManagementSearch, HeaderOnlyReplyIsAModuleWithoutItems) {
-    answerSearch({{reply(key(), kMac2, {}), kFrom2}});
+TEST_F(ManagementSearch, HeaderOnlyReplyIsNotAModule) {
+    answerSearch({{reply(key(), kMac2, {}), kFrom2}, {reply(key(), kMac1, wifiPayload("Good")), kFrom1}});
     auto out = searchModules(ctx, 0);
     ASSERT_EQ(out.records.size(), 1u);
-    EXPECT_EQ(out.records[0].mac, kMac2);
-    EXPECT_EQ(out.records[0].ssidText(), "");
-    ASSERT_NE(findBlock(blocks.broadcast, kMac2), nullptr);
-    EXPECT_TRUE(findBlock(blocks.broadcast, kMac2)->bytes.empty());
+    EXPECT_EQ(out.records[0].mac, kMac1);
+    EXPECT_EQ(findBlock(blocks.broadcast, kMac2), nullptr);
 }
 
 TEST_F(ManagementSearch, ReplyFailingAnItemCheckIsDroppedOthersKept) {
@@ -117,7 +115,7 @@ TEST_F(ManagementSearch, ReplyFailingAnItemCheckIsDroppedOthersKept) {
 TEST_F(ManagementSearch, WrongKeyOrMagicIsDropped) {
     ProtocolKeyPrefix other = key();
     other[0] ^= 1;
-    auto foreign = reply(key(), kMac2, {});
+    auto foreign = reply(key(), kMac2, wifiPayload("F"));
     foreign[0] = 0x2B;
     answerSearch({{reply(other, kMac1, wifiPayload("X")), kFrom1}, {foreign, kFrom2}});
     EXPECT_TRUE(searchModules(ctx, 0).records.empty());
@@ -135,7 +133,7 @@ TEST_F(ManagementSearch, TableHoldsAtMost256Modules) {
     std::vector<std::pair<std::vector<uint8_t>, SocketAddress>> replies;
     for (int i = 0; i < 260; ++i) {
         MacAddress m{2, 0, 0, 0, uint8_t(i >> 8), uint8_t(i)};
-        replies.push_back({reply(key(), m, {}), kFrom1});
+        replies.push_back({reply(key(), m, wifiPayload("M")), kFrom1});
     }
     answerSearch(replies);
     EXPECT_EQ(searchModules(ctx, 0).records.size(), 256u);
@@ -152,9 +150,9 @@ TEST_F(ManagementSearch, SocketFailuresAreTheResult) {
 }
 
 TEST_F(ManagementSearch, ReceiveErrorKeepsWhatWasAccepted) {
-    answerSearch({{reply(key(), kMac1, {}), kFrom1}});
+    answerSearch({{reply(key(), kMac1, wifiPayload("M")), kFrom1}});
     net.onSend = [this](const SentDatagram&) {
-        if (net.sent.size() == 2) net.deliver(reply(key(), kMac1, {}), kFrom1);
+        if (net.sent.size() == 2) net.deliver(reply(key(), kMac1, wifiPayload("M")), kFrom1);
     };
     auto out = searchModules(ctx, 0);
     ASSERT_EQ(out.records.size(), 1u);

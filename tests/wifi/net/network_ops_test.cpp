@@ -170,3 +170,20 @@ TEST(TextSave, WpaKeyOver32IsRefused) {
     EXPECT_EQ(result.message, "WPA Key Length is not long");
     EXPECT_TRUE(net.sent.empty());
 }
+
+TEST(TextSave, AddressRuleAndResultFileNameTheirFault) {
+    ManualClock clock;
+    FakeNetwork net(clock);
+    wifi::WifiSettings source;
+    source.setAddress(wifi::field::kSubnet, {255, 255, 255, 0});
+    for (uint32_t ip : {0x00000000u, 0xC0A801FFu, 0x7F000005u}) {
+        NetworkEdit e;
+        e.ip = ip;
+        EXPECT_EQ(saveTextRecord({}, clock, source, e, "/nonexistent/x", net.opener()).message,
+                  "Wrong Local IP address.");
+    }
+    EXPECT_TRUE(net.sent.empty());
+    net.onSend = [&](const SentDatagram&) {};
+    auto result = saveTextRecord({}, clock, source, {}, "/nonexistent/r.out", net.opener());
+    EXPECT_EQ(result.message, "/nonexistent/r.out is not created !");
+}
