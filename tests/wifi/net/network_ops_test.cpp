@@ -45,8 +45,8 @@ TEST(NetworkSearch, ModulesInAscendingMacOrderThenTextPrinters) {
     };
     net.onSend = [&](const SentDatagram& s) {
         if (s.bytes[6] == kCommandSearchAll && net.sent.size() == 2) {
-            net.deliver(reply(key, {2, 0, 0, 0, 0, 2}, {}), {0x7F000001, 50005});
-            net.deliver(reply(key, {2, 0, 0, 0, 0, 1}, {}), {0x7F000001, 50005});
+            net.deliver(reply(key, {2, 0, 0, 0, 0, 2}, item(3, 0, {192, 168, 1, 20})), {0x7F000001, 50005});
+            net.deliver(reply(key, {2, 0, 0, 0, 0, 1}, item(3, 0, {192, 168, 1, 21})), {0x7F000001, 50005});
         }
     };
     NetworkSearch search(ctx, textNet.opener());
