@@ -294,6 +294,8 @@ void CWiFiSettings::saveSettingsBlock() {
 }
 
 void CWiFiSettings::resetFactory() {
+    // A factory reset loses every setting of the module: ask first.
+    if (shell().question(kResetQuestion) != kIdYes) return;
     BusyCursor busy(shell());
     const wifi::SequenceResult r = wifi::resetModuleSequence(m_conn);
     busy.release();

@@ -227,9 +227,20 @@ TEST_F(WifiDialogTest, FailedReadStepKeepsEarlierValuesAndShowsItsMessage) {
     EXPECT_FALSE(enabled(kSave));
 }
 
+TEST_F(WifiDialogTest, ResetAsksFirstAndNoSendsNothing) {
+    make();
+    dlg->click(kOpenPort);
+    const auto framesBefore = ports.serialLink.writes().size();
+    dlg->click(kReset);
+    EXPECT_EQ(lastText(), "Reset the Wi-Fi module to its factory settings?\nEvery Wi-Fi setting of the module is lost.");
+    EXPECT_EQ(ports.serialLink.writes().size(), framesBefore);
+    EXPECT_TRUE(dlg->portOpen());
+}
+
 TEST_F(WifiDialogTest, ResetReturnsTheModuleToFactorySettingsAndClosesThePort) {
     make();
     dlg->click(kOpenPort);
+    shell.answerQuestions({kIdYes});
     dlg->click(kReset);
     EXPECT_EQ(lastModalTitle(), "Factory settting completed");
     EXPECT_FALSE(dlg->portOpen());
