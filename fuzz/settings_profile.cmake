@@ -1,0 +1,1 @@
+setrion_fuzz(fuzz_settings_profile SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/fuzz_settings_profile.cpp DEPS setrion_wifi_settings)
