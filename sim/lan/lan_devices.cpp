@@ -93,7 +93,7 @@ nlohmann::json SimTextPrinter::state() const {
 
 SimModule makeModule(size_t i) {
     SimModule m;
-    m.mac = {0x02, 0, 0, 0, 0, static_cast<uint8_t>(i + 1)};
+    m.mac = {0x02, 0, 0, 0, static_cast<uint8_t>((i + 1) >> 8), static_cast<uint8_t>((i + 1) & 0xFF)};
     std::vector<uint8_t> macItem(m.mac.begin(), m.mac.end());
     macItem.resize(12, 0);
     std::string ssid = "SimNet-" + std::to_string(i + 1);
@@ -108,7 +108,9 @@ SimModule makeModule(size_t i) {
     m.put(1, 0, macItem);
     m.put(2, 1, le16(0));
     m.put(2, 0, le16(m.productCode));
-    m.put(3, 0, {192, 168, 1, static_cast<uint8_t>(20 + i)});
+    // 192.168.1.20 upward, on into 192.168.2.x past .255 (distinct for every module).
+    size_t host = 20 + i;
+    m.put(3, 0, {192, 168, static_cast<uint8_t>(1 + host / 256), static_cast<uint8_t>(host % 256)});
     m.put(3, 1, {255, 255, 255, 0});
     m.put(3, 2, {192, 168, 1, 1});
     m.put(3, 3, {192, 168, 1, 1});

@@ -34,6 +34,7 @@ struct SimModule {
     const SimItem* find(uint8_t type, uint8_t index) const;
     void put(uint8_t type, uint8_t index, std::vector<uint8_t> body);
     nlohmann::json state() const;
+    void setIp(const net::Ipv4Octets& ip) { put(3, 0, {ip.begin(), ip.end()}); }
 };
 
 struct SimTextPrinter {
@@ -41,8 +42,9 @@ struct SimTextPrinter {
     nlohmann::json state() const;
 };
 
-// Module i (0-based): MAC 02:00:00:00:00:(i+1), a Wi-Fi module; module 1 has the
-// password "secret", module 2 carries an item type the program does not model.
+// Module i (0-based): MAC 02:00:00:00 followed by i+1 in two bytes, address 192.168.1.(20+i),
+// a Wi-Fi module; module 1 has the password "secret", module 2 carries an item type the
+// program does not model.
 SimModule makeModule(size_t i);
 // A fleet of mixed modules: module i keeps makeModule(i) when i % 3 == 0; i % 3 == 1 is a
 // generation-1 module with WEP64 and open authentication on channel 11; i % 3 == 2 is a

@@ -7,6 +7,7 @@
 #include <chrono>
 #include <iostream>
 #include <memory>
+#include <thread>
 
 #include "common/atomic_file.h"
 #include "sim/lan/lan_devices.h"
@@ -27,6 +28,7 @@ struct LanOptions {
     uint16_t textPort = net::kDefaultTextPort;
     std::string protocolKey;
     std::vector<std::string> silentWrites;
+    std::vector<std::string> moduleIps;  // MAC=A.B.C.D
     std::string statePath;
     unsigned maxSeconds = 3600;
     bool mixed = false;
@@ -46,8 +48,13 @@ void serve(net::DatagramSocket& sock, Handle handle) {
     net::SocketAddress from;
     int n = sock.receiveFrom(buffer, from);
     if (n < 0) return;
-    for (auto& reply : handle(std::span<const uint8_t>(buffer).first(static_cast<size_t>(n))))
-        sock.sendTo(reply.bytes, from);
+    auto replies = handle(std::span<const uint8_t>(buffer).first(static_cast<size_t>(n)));
+    // Real modules answer a broadcast each on its own; a short pause after every 16 answers
+    // keeps one burst of a large fleet from overrunning the asker's receive buffer.
+    for (size_t i = 0; i < replies.size(); ++i) {
+        if (i > 0 && i % 16 == 0) std::this_thread::sleep_for(std::chrono::microseconds(500));
+        sock.sendTo(replies[i].bytes, from);
+    }
 }
 
 int runLan() {
@@ -71,6 +78,18 @@ int runLan() {
         }
         for (auto& m : devices.modules())
             if (m.mac == *mac) m.answerWrites = false;
+    }
+
+    for (const auto& text : g_options.moduleIps) {
+        auto eq = text.find('=');
+        auto mac = net::parseMac(text.substr(0, eq));
+        auto ip = eq == std::string::npos ? std::nullopt : net::parseIpv4(text.substr(eq + 1));
+        if (!mac || !ip) {
+            std::cerr << "--module-ip: expected MAC=A.B.C.D: " << text << "\n";
+            return 1;
+        }
+        for (auto& m : devices.modules())
+            if (m.mac == *mac) m.setIp(net::hostToOctets(*ip));
     }
 
     net::UdpOptions o;
@@ -119,7 +138,7 @@ int runLan() {
 void installLan(CLI::App& app, int& exitCode) {
     CLI::App* lan = app.add_subcommand("lan", "Simulated LAN modules and text-frame printers");
     lan->add_option("--modules", g_options.modules, "Management-protocol modules")
-        ->check(CLI::Range(0, 64))
+        ->check(CLI::Range(0, 200))
         ->capture_default_str();
     lan->add_option("--text-printers", g_options.printers, "Text-frame printers")
         ->check(CLI::Range(0, 15))
@@ -129,6 +148,7 @@ void installLan(CLI::App& app, int& exitCode) {
     lan->add_option("--protocol-key", g_options.protocolKey, "Management key prefix, 28 hex digits");
     lan->add_option("--silent-writes", g_options.silentWrites,
                     "This module answers searches but not writes (repeatable)");
+    lan->add_option("--module-ip", g_options.moduleIps, "Give a module this address: MAC=A.B.C.D (repeatable)");
     lan->add_option("--state", g_options.statePath, "Keep the devices' state as JSON in this file");
     lan->add_flag("--mixed", g_options.mixed,
                   "Modules of generations 1 to 3 with WPA2-PSK, WEP64 and WPA-PSK in turn");

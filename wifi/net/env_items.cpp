@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 #include <string>
 
 #include "common/crc16.h"
@@ -245,9 +246,18 @@ void applyVersionRules(DiscoveredPrinter& r, uint8_t h, uint8_t v1, uint8_t v2, 
 }
 
 void deriveWpaPsk(DiscoveredPrinter& r) {
+    // The derivation takes milliseconds (4096 rounds); a fleet written with one profile
+    // asks for the same key and SSID every time, so the last result is kept per thread.
+    thread_local std::string lastKey, lastSsid;
+    thread_local std::optional<WpaPsk> lastPsk;
     std::string key = r.wpaKeyText();
     std::string ssid = r.ssidText();
-    r.wpaPsk = setrion::deriveWpaPsk(key, ssid);
+    if (!lastPsk || key != lastKey || ssid != lastSsid) {
+        lastPsk = setrion::deriveWpaPsk(key, ssid);
+        lastKey = key;
+        lastSsid = ssid;
+    }
+    r.wpaPsk = *lastPsk;
 }
 
 void finishItemList(std::vector<uint8_t>& list) {

@@ -53,6 +53,7 @@ UdpOptions managementSocketOptions(const ManagementContext& ctx) {
     o.localPort = ctx.config.mgmtLocalPort;
     o.broadcast = true;
     o.reuseAddress = true;
+    o.receiveBufferBytes = 1 << 20;  // room for 256 answers, each sent twice
     return o;
 }
 

@@ -127,6 +127,9 @@ std::unique_ptr<DatagramSocket> openUdpSocket(const UdpOptions& options, int& er
     if (options.reuseAddress &&
         sys.setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one) != 0)
         return fail(UdpOpenStep::SetReuse);
+    if (options.receiveBufferBytes > 0)
+        (void)sys.setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &options.receiveBufferBytes,
+                             sizeof options.receiveBufferBytes);
     sockaddr_in sin = toSockaddr({INADDR_ANY, options.localPort});
     if (sys.bind(fd, reinterpret_cast<const sockaddr*>(&sin), sizeof sin) != 0)
         return fail(UdpOpenStep::Bind);

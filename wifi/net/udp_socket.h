@@ -53,6 +53,9 @@ struct UdpOptions {
     bool verifyBroadcast = false;  // read SO_BROADCAST back after setting it
     bool reuseAddress = true;
     bool nonBlocking = false;
+    // SO_RCVBUF when nonzero, best effort (the system caps it): a search of a large fleet
+    // gets hundreds of answers at once.
+    int receiveBufferBytes = 0;
 };
 
 // Which step of opening a socket failed.
