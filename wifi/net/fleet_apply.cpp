@@ -1,0 +1,285 @@
+#include "wifi/net/fleet_apply.h"
+
+#include <algorithm>
+#include <map>
+#include <set>
+#include <thread>
+
+#include "wifi/net/fleet_writer.h"
+#include "wifi/net/network_save.h"
+#include "wifi/net/save_result.h"
+#include "wifi/net/write_checks.h"
+
+namespace setrion::net {
+namespace {
+
+constexpr const char* kWrongIp = "Wrong Local IP address.";
+
+// A module as the plan and the verify compare it: with its configured address.
+PrinterView moduleView(const DiscoveredPrinter& r) {
+    PrinterView v = describeModule(r);
+    v.ip = formatIpv4(r.ipAddress);
+    return v;
+}
+
+std::vector<std::string> changedKeys(const PrinterView& a, const PrinterView& b) {
+    std::vector<std::string> out;
+    auto diff = [&](const char* key, bool differs) {
+        if (differs) out.emplace_back(key);
+    };
+    diff("ssid", a.ssid != b.ssid);
+    diff("dhcp", a.dhcp != b.dhcp);
+    diff("ip", a.ip != b.ip);
+    diff("netmask", a.netmask != b.netmask);
+    diff("gateway", a.gateway != b.gateway);
+    diff("dns", a.dns != b.dns);
+    diff("mode", a.mode != b.mode);
+    diff("channel", a.channel != b.channel);
+    diff("encryption", a.encryption != b.encryption);
+    diff("authentication", a.authentication != b.authentication);
+    diff("key_in_use", a.keyInUse != b.keyInUse);
+    diff("wpa_authentication", a.wpaAuthentication != b.wpaAuthentication);
+    diff("wpa_encryption", a.wpaEncryption != b.wpaEncryption);
+    diff("wpa_key", a.wpaKey != b.wpaKey);
+    diff("tcp_port", a.tcpPort != b.tcpPort);
+    return out;
+}
+
+// The MAC bytes a line sorts by; a text printer whose MAC text does not parse sorts last.
+MacAddress sortKey(const std::string& macText) {
+    auto mac = parseMac(macText);
+    return mac ? *mac : MacAddress{0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
+}
+
+const NetworkLine* lineOf(const NetworkSearchResult& s, const std::string& macText) {
+    for (const auto& l : s.lines)
+        if (l.macText == macText) return &l;
+    return nullptr;
+}
+
+// What the printer of a row is sent: the search record with the row's edit applied.
+// Returns the refusal of a value, or "".
+std::string expectedModule(const DiscoveredPrinter& found, const NetworkEdit& e, DiscoveredPrinter& out) {
+    out = found;
+    if (std::string refused = applyModuleEdit(out, e); !refused.empty()) return refused;
+    if (!ipAddressUsable(octetsToHost(out.ipAddress), octetsToHost(out.subnetMask))) return kWrongIp;
+    return {};
+}
+
+std::string expectedText(const wifi::WifiSettings& found, const NetworkEdit& e, wifi::WifiSettings& out) {
+    out = found;
+    return applyTextEdit(out, e);
+}
+
+}  // namespace
+
+std::string_view fleetStepText(FleetStep step) {
+    switch (step) {
+    case FleetStep::Planned: return "planned";
+    case FleetStep::Writing: return "writing";
+    case FleetStep::Written: return "written";
+    case FleetStep::Verifying: return "verifying";
+    case FleetStep::Done: return "done";
+    case FleetStep::Failed: return "failed";
+    }
+    return "";
+}
+
+bool sameSettings(const PrinterView& written, const PrinterView& reported) {
+    return changedKeys(written, reported).empty();
+}
+
+FleetPlan planFleet(const NetworkSearchResult& search, const FleetRequest& request) {
+    FleetPlan plan;
+    std::set<std::string> chosen;
+    if (request.all) {
+        for (const auto& l : search.lines) chosen.insert(l.macText);
+    } else {
+        for (const auto& m : request.macs) chosen.insert(formatMac(m));
+    }
+    for (const auto& macText : chosen) {
+        FleetRow row;
+        row.mac = macText;
+        if (const NetworkLine* l = lineOf(search, macText)) {
+            row.module = l->kind == NetworkLine::Kind::Module;
+            row.index = l->index;
+        } else {
+            row.found = false;
+            row.message = "No printer with MAC " + macText + " answered.";
+        }
+        plan.rows.push_back(std::move(row));
+    }
+    std::stable_sort(plan.rows.begin(), plan.rows.end(),
+                     [](const FleetRow& a, const FleetRow& b) { return sortKey(a.mac) < sortKey(b.mac); });
+
+    // Who uses which address among the printers that answered.
+    std::multimap<uint32_t, std::string> inUse;
+    for (const auto& l : search.lines) {
+        if (l.kind == NetworkLine::Kind::Module) {
+            const DiscoveredPrinter& r = search.modules[l.index];
+            inUse.emplace(octetsToHost(r.ipAddress), l.macText);
+            inUse.emplace(octetsToHost(r.replyAddress), l.macText);
+        } else {
+            auto o = search.textRecords[l.index].address(wifi::field::kIp);
+            inUse.emplace(octetsToHost({o[0], o[1], o[2], o[3]}), l.macText);
+        }
+    }
+    auto usedByAnother = [&](uint32_t ip, const std::string& mac) {
+        auto [from, to] = inUse.equal_range(ip);
+        return std::any_of(from, to, [&](const auto& e) { return e.second != mac; });
+    };
+
+    size_t found = std::count_if(plan.rows.begin(), plan.rows.end(), [](const FleetRow& r) { return r.found; });
+    bool profileIp = request.moduleEdit.ip.has_value() || request.textEdit.ip.has_value();
+    if (!request.ipFrom && profileIp && found > 1) {
+        plan.error = "The profile's ip would be given to every target: use --ip-from, or one --mac";
+        return plan;
+    }
+
+    bool assign = request.ipFrom.has_value();
+    uint64_t next = request.ipFrom.value_or(0);
+    for (auto& row : plan.rows) {
+        if (!row.found) continue;
+        row.edit = row.module ? request.moduleEdit : request.textEdit;
+        const std::string& kindRefusal = row.module ? request.moduleRefusal : request.textRefusal;
+        if (!kindRefusal.empty()) row.refusal = kindRefusal;
+
+        uint32_t mask = 0;
+        if (row.module) {
+            const DiscoveredPrinter& r = search.modules[row.index];
+            row.oldIp = formatIpv4(r.ipAddress);
+            mask = row.edit.netmask.value_or(octetsToHost(r.subnetMask));
+            // Without a new address a module keeps its own (the dialog would take the
+            // address it answered from, which differs behind a NAT or on loopback).
+            if (!row.edit.ip)
+                row.edit.ip = ipAddressUsable(octetsToHost(r.ipAddress), octetsToHost(r.subnetMask))
+                                  ? octetsToHost(r.ipAddress)
+                                  : octetsToHost(r.replyAddress);
+        } else {
+            const auto& t = search.textRecords[row.index];
+            auto o = t.address(wifi::field::kIp);
+            row.oldIp = formatIpv4(Ipv4Octets{o[0], o[1], o[2], o[3]});
+            auto m = t.address(wifi::field::kSubnet);
+            mask = row.edit.netmask.value_or(octetsToHost({m[0], m[1], m[2], m[3]}));
+        }
+        if (assign) {
+            while (next <= 0xFFFFFFFFull && usedByAnother(static_cast<uint32_t>(next), row.mac)) ++next;
+            if (next > 0xFFFFFFFFull) {
+                plan.error = "--ip-from: the addresses run out before " + row.mac;
+                return plan;
+            }
+            uint32_t ip = static_cast<uint32_t>(next);
+            if (!ipAddressUsable(ip, mask)) {
+                plan.error = "--ip-from: " + formatIpv4(ip) + " for " + row.mac + ": " + kWrongIp;
+                return plan;
+            }
+            row.edit.ip = ip;
+            row.edit.dhcp = false;
+            ++next;
+        }
+
+        if (row.module) {
+            const DiscoveredPrinter& r = search.modules[row.index];
+            DiscoveredPrinter expected;
+            std::string refused = expectedModule(r, row.edit, expected);
+            if (row.refusal.empty()) row.refusal = refused;
+            row.newIp = formatIpv4(expected.ipAddress);
+            row.changes = changedKeys(moduleView(r), moduleView(expected));
+        } else {
+            const auto& t = search.textRecords[row.index];
+            wifi::WifiSettings expected;
+            std::string refused = expectedText(t, row.edit, expected);
+            if (row.refusal.empty()) row.refusal = refused;
+            auto o = expected.address(wifi::field::kIp);
+            row.newIp = formatIpv4(Ipv4Octets{o[0], o[1], o[2], o[3]});
+            row.changes = changedKeys(describeTextRecord(t), describeTextRecord(expected));
+        }
+    }
+    return plan;
+}
+
+void runFleet(ManagementContext& ctx, NetworkSearchResult& search, FleetPlan& plan,
+              const FleetRequest& request, const FleetProgress& progress) {
+    auto report = [&](size_t row, FleetStep step, const std::string& detail) {
+        if (progress) progress(row, step, detail);
+    };
+    std::vector<FleetWrite> writes;
+    std::vector<size_t> writeRow;  // row of each write
+    std::vector<size_t> textRows;
+    std::map<size_t, PrinterView> expected;  // row -> what it should report afterwards
+    for (size_t i = 0; i < plan.rows.size(); ++i) {
+        FleetRow& row = plan.rows[i];
+        if (!row.found || !row.refusal.empty()) {
+            if (row.message.empty()) row.message = row.refusal;
+            report(i, FleetStep::Failed, row.message);
+            continue;
+        }
+        if (row.module) {
+            FleetWrite w;
+            expectedModule(search.modules[row.index], row.edit, w.record);
+            expected[i] = moduleView(w.record);
+            writes.push_back(std::move(w));
+            writeRow.push_back(i);
+        } else {
+            textRows.push_back(i);
+        }
+    }
+
+    // Text-frame saves use their own socket and port, so they run beside the module writes;
+    // each side fills only its own rows and its own map.
+    std::map<size_t, PrinterView> textExpected;
+    auto writeTexts = [&] {
+        for (size_t i : textRows) {
+            FleetRow& row = plan.rows[i];
+            report(i, FleetStep::Writing, "");
+            TextSaveResult r = saveTextRecord(ctx.config, *ctx.clock, search.textRecords[row.index], row.edit,
+                                              request.resultFile, ctx.openSocket);
+            row.message = r.message;
+            row.written = r.confirmed;
+            if (r.confirmed) textExpected[i] = describeTextRecord(r.sent);
+            report(i, r.confirmed ? FleetStep::Written : FleetStep::Failed, row.message);
+        }
+    };
+    std::thread texts;
+    if (!textRows.empty()) texts = std::thread(writeTexts);
+
+    writeModulesTogether(ctx, writes, request.password, kMaxOutstandingWrites, [&](size_t w, bool sent) {
+        size_t i = writeRow[w];
+        FleetRow& row = plan.rows[i];
+        if (sent) {
+            report(i, FleetStep::Writing, "");
+            return;
+        }
+        int code = writes[w].code;
+        row.written = code == kCodeSuccess;
+        row.message = row.written ? kSaveCompleted : saveErrorMessage(code);
+        // A module's answer (success or a status error) is what it now holds.
+        if (code == kCodeSuccess || code == kCodePasswordMismatch || code == kCodeProductIdMismatch ||
+            code == kCodeUnknownError)
+            search.modules[row.index] = writes[w].record;
+        report(i, row.written ? FleetStep::Written : FleetStep::Failed, row.message);
+    });
+    if (texts.joinable()) texts.join();
+    expected.merge(textExpected);
+
+    bool anyWritten = std::any_of(plan.rows.begin(), plan.rows.end(), [](const FleetRow& r) { return r.written; });
+    if (!anyWritten) return;
+    for (size_t i = 0; i < plan.rows.size(); ++i)
+        if (plan.rows[i].written) report(i, FleetStep::Verifying, "");
+    NetworkSearch verify(ctx);
+    NetworkSearchResult after = verify.run();
+    for (size_t i = 0; i < plan.rows.size(); ++i) {
+        FleetRow& row = plan.rows[i];
+        if (!row.written) continue;
+        const NetworkLine* l = lineOf(after, row.mac);
+        if (l && (l->kind == NetworkLine::Kind::Module) == row.module) {
+            PrinterView now = row.module ? moduleView(after.modules[l->index])
+                                         : describeTextRecord(after.textRecords[l->index]);
+            row.verified = sameSettings(expected[i], now);
+        }
+        report(i, row.verified ? FleetStep::Done : FleetStep::Failed,
+               row.verified ? row.message : (l ? "not verified: reports other settings" : "not verified: did not answer"));
+    }
+}
+
+}  // namespace setrion::net
