@@ -4,6 +4,7 @@
 #include <map>
 #include <sstream>
 
+#include "cli/multi_port.h"
 #include "common/device_text.h"
 #include "common/trace.h"
 #include "setrion_version.h"
@@ -52,6 +53,7 @@ void CommandContext::printJson(const nlohmann::json& value) {
 }
 
 int runCli(int argc, char** argv, std::ostream& out, std::ostream& err, Spooler* spooler) {
+    if (auto rc = runOnEveryPort(argc, argv, out, err, spooler)) return *rc;
     CommandContext ctx;
     ctx.givenSpooler = spooler;
     ctx.out = &out;
@@ -63,7 +65,7 @@ int runCli(int argc, char** argv, std::ostream& out, std::ostream& err, Spooler*
     app.fallthrough();
     app.set_version_flag("--version", std::string("setrion-cli ") + SETRION_VERSION,
                          "Print the program's version and exit");
-    app.add_option("--port", o.port, "COM1..COM9, USB, or a device path")->capture_default_str();
+    app.add_option("--port", o.port, "COM1..COM9, USB, or a device path; several run the command on each at once")->capture_default_str();
     app.add_option("--baud", o.baud, "Line speed")
         ->check(CLI::IsMember({1200, 2400, 4800, 9600, 19200, 38400, 57600, 115200}))
         ->capture_default_str();
