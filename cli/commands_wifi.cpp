@@ -3,6 +3,7 @@
 #include <ostream>
 
 #include "cli/cli_app.h"
+#include "cli/network_edit.h"
 #include "cli/printer_session.h"
 #include "common/device_text.h"
 #include "wifi/module/command_mode_read.h"
@@ -245,6 +246,7 @@ void runWrite(CommandContext& ctx, const std::string& path) {
         return;
     }
     const SettingsPatch& patch = *profile.patch;
+    noteIgnoredKeys(patch, *ctx.err);
     auto s = openModule(ctx);
     if (!s) return;
     json current;

@@ -1,0 +1,133 @@
+// setrion-cli net apply against a fleet of `setrion-sim lan` modules on the loopback broadcast.
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "tests/support/sim_process.h"
+
+using namespace setrion::test;
+using nlohmann::json;
+namespace fs = std::filesystem;
+
+namespace {
+
+class FleetE2e : public ::testing::Test {
+protected:
+    void SetUp() override {
+        m_dir = fs::temp_directory_path() / ("setrion-fleet-" + std::to_string(getpid()));
+        fs::create_directories(m_dir);
+        m_base = static_cast<uint16_t>(33000 + (getpid() % 1000) * 8);
+    }
+    void TearDown() override {
+        if (m_sim > 0) {
+            ::kill(m_sim, SIGTERM);
+            ::waitpid(m_sim, nullptr, 0);
+        }
+        std::error_code ec;
+        fs::remove_all(m_dir, ec);
+    }
+    std::string port(int k) const { return std::to_string(m_base + k); }
+    std::string statePath() const { return (m_dir / "state.json").string(); }
+
+    void startSim(std::vector<std::string> extra) {
+        std::vector<std::string> args{simPath(), "lan", "--mgmt-port", port(0), "--text-port", port(1),
+                                      "--text-printers", "0", "--state", statePath(), "--max-seconds", "120"};
+        args.insert(args.end(), extra.begin(), extra.end());
+        std::vector<char*> argv;
+        for (auto& a : args) argv.push_back(a.data());
+        argv.push_back(nullptr);
+        posix_spawn_file_actions_t fa;
+        posix_spawn_file_actions_init(&fa);
+        posix_spawn_file_actions_addopen(&fa, 1, (m_dir / "sim.out").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        ASSERT_EQ(posix_spawn(&m_sim, argv[0], &fa, nullptr, argv.data(), environ), 0);
+        posix_spawn_file_actions_destroy(&fa);
+        for (int i = 0; i < 500 && state().is_discarded(); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        ASSERT_FALSE(state().is_discarded());
+    }
+    json state() const {
+        std::ifstream in(statePath());
+        std::stringstream s;
+        s << in.rdbuf();
+        return json::parse(s.str(), nullptr, false);
+    }
+    ProcessResult apply(std::vector<std::string> args) {
+        std::vector<std::string> all{cliPath(),         "--json",      "net",      "--broadcast", "127.255.255.255",
+                                     "--mgmt-port",     port(0),       "--mgmt-local-port", port(2),
+                                     "--text-port",     port(1),       "--text-local-port", port(3), "apply"};
+        all.insert(all.end(), args.begin(), args.end());
+        return runProcess(all, 60000);
+    }
+
+    fs::path m_dir;
+    uint16_t m_base = 0;
+    pid_t m_sim = -1;
+};
+
+std::string macOf(int n) {
+    char buf[24];
+    std::snprintf(buf, sizeof buf, "02:00:00:00:00:%02X", n);
+    return buf;
+}
+
+}  // namespace
+
+TEST_F(FleetE2e, TwentyPrintersGetTheProfileAndAddressesInMacOrder) {
+    // 21 modules; the 21st, outside the targets, already holds 192.168.7.55. Module 2 has a password.
+    startSim({"--modules", "21", "--module-ip", macOf(21) + "=192.168.7.55"});
+    std::string profile = (m_dir / "profile.json").string();
+    std::ofstream(profile) << json{{"ssid", "Fleet"}, {"wpa_key", "fleetkey1"}, {"mac", macOf(9)}}.dump();
+    std::vector<std::string> args{profile, "--ip-from", "192.168.7.50"};
+    for (int n = 1; n <= 20; ++n) args.insert(args.end(), {"--mac", macOf(n)});
+
+    json before = state();
+    args.push_back("--dry-run");
+    ProcessResult dry = apply(args);
+    EXPECT_EQ(dry.exitCode, 0) << dry.err;
+    json plan = json::parse(dry.out, nullptr, false);
+    ASSERT_EQ(plan.size(), 20u) << dry.out;
+    EXPECT_EQ(plan[5]["new_ip"], "192.168.7.56");
+    EXPECT_EQ(plan[5]["changes"], (json{"ssid", "ip", "wpa_key"}));
+    EXPECT_EQ(state(), before);  // nothing was written
+    EXPECT_NE(dry.err.find("mac: identifies one device, ignored"), std::string::npos) << dry.err;
+    args.pop_back();
+
+    ProcessResult run = apply(args);
+    EXPECT_EQ(run.exitCode, 2) << run.err;
+    json rows = json::parse(run.out, nullptr, false);
+    ASSERT_EQ(rows.size(), 20u) << run.out;
+    json after = state();
+    int next = 50;
+    for (int n = 1; n <= 20; ++n) {
+        const json& row = rows[static_cast<size_t>(n - 1)];
+        const json& module = after["modules"][static_cast<size_t>(n - 1)];
+        std::string ip = "192.168.7." + std::to_string(next == 55 ? ++next : next);
+        ++next;
+        EXPECT_EQ(row["mac"], macOf(n));
+        EXPECT_EQ(row["new_ip"], ip);
+        if (n == 2) {
+            EXPECT_EQ(row["result"], "Password mismatch error occured.");
+            EXPECT_EQ(row["verified"], false);
+            EXPECT_EQ(module["ssid"], "SimNet-2");
+            continue;
+        }
+        EXPECT_EQ(row["result"], "Save Completed !!!") << n;
+        EXPECT_EQ(row["verified"], true) << n;
+        EXPECT_EQ(module["ssid"], "Fleet");
+        EXPECT_EQ(module["wpa_key"], "fleetkey1");
+        EXPECT_EQ(module["ip"], ip);
+    }
+    EXPECT_EQ(after["modules"][20]["ip"], "192.168.7.55");
+    EXPECT_EQ(after["modules"][20]["ssid"], "SimNet-21");
+}
+
+TEST_F(FleetE2e, BadProfileIsRefusedBeforeTheSearch) {
+    startSim({"--modules", "2"});
+    std::string profile = (m_dir / "bad.json").string();
+    std::ofstream(profile) << R"({"ssid":"X","colour":"red"})";
+    json before = state();
+    ProcessResult r = apply({profile, "--all"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.err.find("colour"), std::string::npos) << r.err;
+    EXPECT_EQ(state(), before);
+}
