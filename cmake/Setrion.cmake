@@ -69,6 +69,7 @@ find_package(nlohmann_json REQUIRED)
 find_package(CLI11 CONFIG REQUIRED)
 find_package(PkgConfig REQUIRED)
 pkg_check_modules(LIBUSB REQUIRED IMPORTED_TARGET libusb-1.0)
+pkg_check_modules(LIBUDEV IMPORTED_TARGET libudev)
 find_package(Cups)
 find_package(Threads REQUIRED)
 # Manual pages and completion are generated (packaging/helpdoc.py) and tested with Python.

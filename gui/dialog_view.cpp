@@ -14,6 +14,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 
+#include <functional>
+
 #include "gui/icon_button.h"
 #include "gui/icons.h"
 #include "gui/ip_address_edit.h"
@@ -48,6 +50,17 @@ QString staticText(const std::string& s) {
     }
     return out;
 }
+
+// A drop list that lets the model refill it just before it drops down.
+class DropListBox final : public QComboBox {
+public:
+    using QComboBox::QComboBox;
+    std::function<void()> aboutToDrop;
+    void showPopup() override {
+        if (aboutToDrop) aboutToDrop();
+        QComboBox::showPopup();
+    }
+};
 
 }  // namespace
 
@@ -132,7 +145,8 @@ QWidget* DialogView::createWidget(const ui::Control& c) {
             }
             break;
         case ControlKind::DropList: {
-            auto* cb = new QComboBox(this);
+            auto* cb = new DropListBox(this);
+            cb->aboutToDrop = [this, id] { dispatch([&] { m_model.dropDown(id); }); };
             connect(cb, &QComboBox::activated, this, [this, id](int index) {
                 dispatch([&] { m_model.select(id, index); });
             });

@@ -22,6 +22,7 @@ MainSession::MainSession(QtShell& shell, PortMap portMap, std::unique_ptr<Spoole
     services.ports = &m_opener;
     services.spooler = m_spooler.get();
     services.portMap = std::move(portMap);
+    services.devices = &defaultDeviceSource();
     services.fonts = &m_fonts;
     // Start Wi-Fi Settings: a fresh dialog on the second link pair each time.
     services.wifiDialogFactory = [this](ui::Shell& s) -> std::unique_ptr<ui::Dialog> {

@@ -1,12 +1,15 @@
 #include "link/serial_link.h"
 
 #include <fcntl.h>
+#include <grp.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <vector>
 
 #include "common/trace.h"
 
@@ -32,7 +35,43 @@ speed_t speedFor(int baud) {
     }
 }
 
+SerialOpenError openErrorFor(int error) {
+    switch (error) {
+        case EACCES:
+        case EPERM: return SerialOpenError::PermissionDenied;
+        case EBUSY: return SerialOpenError::Busy;
+        case ENOENT:
+        case ENODEV:
+        case ENXIO: return SerialOpenError::NotFound;
+        default: return SerialOpenError::Other;
+    }
+}
+
 }  // namespace
+
+const char* serialOpenErrorText(SerialOpenError error) {
+    switch (error) {
+        case SerialOpenError::None: return "open";
+        case SerialOpenError::NotFound: return "no such device";
+        case SerialOpenError::PermissionDenied: return "permission denied";
+        case SerialOpenError::Busy: return "busy";
+        case SerialOpenError::NotATerminal: return "not a serial port";
+        case SerialOpenError::Settings: return "line settings refused";
+        case SerialOpenError::Other: break;
+    }
+    return "open failed";
+}
+
+std::string deviceGroupName(const std::string& devicePath) {
+    struct stat st {};
+    if (::stat(devicePath.c_str(), &st) != 0) return {};
+    std::vector<char> buffer(16384);
+    group entry{};
+    group* found = nullptr;
+    if (::getgrgid_r(st.st_gid, &entry, buffer.data(), buffer.size(), &found) != 0 || !found)
+        return {};
+    return found->gr_name;
+}
 
 SerialLink::SerialLink(Clock& clock, SerialSys& sys) : m_clock(clock), m_sys(sys) {}
 
@@ -44,12 +83,30 @@ int SerialLink::open(const std::string& devicePath, const SerialSettings& settin
     // Opening over an open link would leak its descriptor and lock.
     close();
 
+    m_openError = SerialOpenError::None;
     int fd = m_sys.open(devicePath.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) return -1;
+    if (fd < 0) {
+        const int why = errno;
+        m_openError = openErrorFor(why);
+        if (m_openError == SerialOpenError::PermissionDenied) {
+            const std::string group = deviceGroupName(devicePath);
+            trace("open " + devicePath + ": permission denied" +
+                  (group.empty() ? std::string()
+                                 : "; the group " + group + " grants access (sudo usermod -aG " +
+                                       group + " $USER, then log in again)"));
+        }
+        return -1;
+    }
     // A file that is not a terminal is no serial port; refuse it like a missing device.
     // "No sharing": a non-blocking lock (which also holds against root) and TIOCEXCL.
-    if (!m_sys.isatty(fd) || m_sys.flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    if (!m_sys.isatty(fd)) {
         m_sys.close(fd);
+        m_openError = SerialOpenError::NotATerminal;
+        return -1;
+    }
+    if (m_sys.flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        m_sys.close(fd);
+        m_openError = SerialOpenError::Busy;
         return -1;
     }
     m_sys.ioctl(fd, TIOCEXCL, nullptr);
@@ -59,8 +116,10 @@ int SerialLink::open(const std::string& devicePath, const SerialSettings& settin
 
     m_neverWritten = true;
     m_lastWriteEnd = 0;
-    if (!isAcceptedBaud(settings.baud)) return -1;
-    if (!configure(settings)) return -1;
+    if (!isAcceptedBaud(settings.baud) || !configure(settings)) {
+        m_openError = SerialOpenError::Settings;
+        return -1;
+    }
     m_baud = settings.baud;
     m_writePerByteMs = static_cast<uint32_t>(19200 / settings.baud);
     return 0;

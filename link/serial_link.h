@@ -18,6 +18,13 @@ struct SerialSettings {
     int flowIndex = 0;      // 0 DTR/DSR, 1 Xon/Xoff, 2 RTS handshake, 3+ leave as it is
 };
 
+// Why the last SerialLink::open failed.
+enum class SerialOpenError { None, NotFound, PermissionDenied, Busy, NotATerminal, Settings, Other };
+// "busy", "permission denied", ...
+const char* serialOpenErrorText(SerialOpenError error);
+// The group that owns a device node ("dialout"), empty when it cannot be told.
+std::string deviceGroupName(const std::string& devicePath);
+
 // The serial side of PrinterLink on a POSIX tty (ttyS, ttyUSB, ttyACM, rfcomm, ptys).
 //
 // Write wakes an idle printer (two zero bytes and a 350 ms pause when nothing was written
@@ -43,7 +50,10 @@ public:
     // Opens the device exclusively and applies the settings. Returns 0 when open and
     // configured, -1 otherwise. After -1 with the device opened (a rejected setting, a failed
     // configuration) isOpen() is true and the caller must close().
+    // A device another process holds is refused at once (Busy), never waited on; a device
+    // the user may not open traces the group that grants access.
     int open(const std::string& devicePath, const SerialSettings& settings);
+    SerialOpenError lastOpenError() const { return m_openError; }
 
     int write(std::span<const uint8_t> data) override;
     int read(std::span<uint8_t> buffer) override;
@@ -66,6 +76,7 @@ private:
     Clock& m_clock;
     SerialSys& m_sys;
     bool m_open = false;
+    SerialOpenError m_openError = SerialOpenError::None;
     int m_fd = -1;
     int m_baud = 19200;
     uint32_t m_writePerByteMs = 1;

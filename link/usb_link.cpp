@@ -21,17 +21,17 @@ struct UsbId {
 };
 constexpr std::array<UsbId, 2> kAcceptedIds{{{0x12EE, 0x9485}, {0x0525, 0xA702}}};
 
-bool isAcceptedId(uint16_t vendor, uint16_t product) {
-    return std::any_of(kAcceptedIds.begin(), kAcceptedIds.end(), [&](const UsbId& id) {
-        return id.vendor == vendor && id.product == product;
-    });
-}
-
 void traceError(const char* what, UsbError error) {
     trace(std::string(what) + ": " + usb::usbErrorName(error));
 }
 
 }  // namespace
+
+bool UsbLink::isAcceptedId(uint16_t vendor, uint16_t product) {
+    return std::any_of(kAcceptedIds.begin(), kAcceptedIds.end(), [&](const UsbId& id) {
+        return id.vendor == vendor && id.product == product;
+    });
+}
 
 UsbLink::UsbLink(usb::UsbBackend& backend, Clock& clock, UsbLinkOptions options)
     : m_backend(backend), m_clock(clock), m_options(options) {}

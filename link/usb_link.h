@@ -86,6 +86,8 @@ class UsbLink final : public PrinterLink {
     // The interface the link would claim on `device`, or nullopt when the device is not an
     // accepted printer (ids 0x12EE:0x9485 or 0x0525:0xA702, printer class, bulk OUT and IN).
     static std::optional<UsbPrinterInterface> acceptedInterface(const usb::DeviceInfo& device);
+    // True for the two vendor:product pairs the link opens.
+    static bool isAcceptedId(uint16_t vendor, uint16_t product);
 
   private:
     struct Session {

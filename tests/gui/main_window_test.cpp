@@ -18,6 +18,7 @@
 #include "gui/main_session.h"
 #include "gui/qt_shell.h"
 #include "gui/xp_group_box.h"
+#include "link/port_discovery.h"
 #include "tests/gui/modal_driver.h"
 #include "tests/gui/qt_app.h"
 #include "ui/main/main_dialog_ids.h"
@@ -362,6 +363,48 @@ TEST(MessageWindowsTest, StatusWindowScreenshot) {
     EXPECT_EQ(title, QString("Read Wi-Fi information"));
     EXPECT_EQ(body, QString("Read Completed !!!"));
     EXPECT_FALSE(shell.waitCursor());
+}
+
+// A USB-serial cable plugged in while the program runs: the Port list shows it after "USB"
+// once dropped down, it takes the line settings, and Open Port reaches the printer behind it.
+TEST_F(MainWindowTest, DiscoveredDeviceFollowsUsbAndOpensLikeAComPort) {
+    DemoSimulator sim;
+    ASSERT_EQ(sim.start(SETRION_BINARY_DIR "/sim/setrion-sim", {"--emulation", "escpos"}), QString());
+    FixedDeviceSource devices;
+    ScopedDeviceSource installed(devices);
+    openWindow();
+    auto* port = w<QComboBox>(1000);
+    EXPECT_EQ(port->count(), 10);
+
+    TtyDeviceInfo cable;
+    cable.sysName = "ttyUSB0";
+    cable.devNode = sim.linkPath().toStdString();
+    cable.vendor = "FTDI";
+    cable.model = "FT232R USB UART";
+    cable.serialNumber = "A6008isP";
+    devices.ttys().push_back(cable);
+    port->showPopup();
+    port->hidePopup();
+    ASSERT_EQ(port->count(), 11);
+    EXPECT_EQ(port->itemText(9), QString("USB"));
+    EXPECT_EQ(port->itemText(10), QString::fromUtf8("ttyUSB0 \xE2\x80\x94 FTDI FT232R USB UART (A6008isP)"));
+
+    port->setFocus();
+    for (int i = 0; i < 9; ++i) QTest::keyClick(port, Qt::Key_Down);  // "USB"
+    for (int id : {1001, 1003, 1002, 1004, 1137}) EXPECT_FALSE(enabled(id)) << id;
+    QTest::keyClick(port, Qt::Key_Down);
+    EXPECT_EQ(port->currentIndex(), 10);
+    for (int id : {1001, 1003, 1002, 1004, 1137}) EXPECT_TRUE(enabled(id)) << id;
+    EXPECT_EQ(w<IconButton>(1005)->iconNumber(), 130);
+    port->showPopup();  // dropped down again: the selection stays on the cable
+    port->hidePopup();
+    EXPECT_EQ(port->currentIndex(), 10);
+    shoot("main_dialog_discovered_port");
+
+    click(kOpenPort);
+    EXPECT_TRUE(enabled(kClosePort));
+    EXPECT_FALSE(enabled(kOpenPort));
+    click(kClosePort);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <sys/ioctl.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
@@ -282,8 +283,37 @@ TEST(SerialLinkOpen, PortHeldByAnotherLinkIsRefusedUntilReleased) {
     ASSERT_EQ(first.open(pty.slavePath(), SerialSettings{}), 0);
     EXPECT_EQ(second.open(pty.slavePath(), SerialSettings{}), -1);
     EXPECT_FALSE(second.isOpen());
+    EXPECT_EQ(second.lastOpenError(), SerialOpenError::Busy);
     first.close();
     EXPECT_EQ(second.open(pty.slavePath(), SerialSettings{}), 0);
+}
+
+// A device node the user may not open: the trace names the group that owns it.
+TEST(SerialLinkOpen, PermissionDeniedTracesTheGroupThatGrantsAccess) {
+    struct DeniedSys : PosixSerialSys {
+        int open(const char*, int) override {
+            errno = EACCES;
+            return -1;
+        }
+    } sys;
+    auto node = std::filesystem::temp_directory_path() / "setrion-denied-tty";
+    std::ofstream(node) << "";
+    // gid 20 is dialout on Debian; giving a file to it needs root or membership.
+    if (::chown(node.c_str(), static_cast<uid_t>(-1), 20) != 0 ||
+        deviceGroupName(node.string()) != "dialout") {
+        std::filesystem::remove(node);
+        GTEST_SKIP() << "no dialout group to hand the file to";
+    }
+    std::vector<std::string> lines;
+    auto previous = setTraceSink([&](std::string_view l) { lines.emplace_back(l); });
+    SerialLink link(systemClock(), sys);
+    EXPECT_EQ(link.open(node.string(), SerialSettings{}), -1);
+    setTraceSink(previous);
+    std::filesystem::remove(node);
+    EXPECT_EQ(link.lastOpenError(), SerialOpenError::PermissionDenied);
+    EXPECT_EQ(lines, (std::vector<std::string>{
+                         "open " + node.string() + ": permission denied; the group dialout grants "
+                         "access (sudo usermod -aG dialout $USER, then log in again)"}));
 }
 
 TEST(SerialLinkOpen, FailedConfigurationTracesSetCommState) {

@@ -1,6 +1,7 @@
 #include "ui/fonts/font_download_handler.h"
 
 #include <cstdlib>
+#include <filesystem>
 #include <optional>
 
 #include "fonts/font_download.h"
@@ -46,7 +47,8 @@ void FontDownloadHandler::open(CQx7SerialSetDlg& dialog) {
     if (shell.runModal(m_id) != kIdOk) return;
     dialog.control(kFontDownload).enabled = true;
     m_fontPath = m_select.folder() + m_select.fileName();
-    m_fileName = m_select.fileName();
+    // The list shows paths below the folder; the job carries the file's own name.
+    m_fileName = std::filesystem::path(m_select.fileName()).filename().string();
     m_fontId = m_id.fontId();
     m_memory = m_id.targetMemory();
 }

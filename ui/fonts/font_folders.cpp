@@ -4,8 +4,17 @@
 #include <cctype>
 #include <system_error>
 
+#ifdef SETRION_HAVE_FONTCONFIG
+#include <fontconfig/fontconfig.h>
+#endif
+
 namespace setrion::ui {
 namespace {
+
+namespace fs = std::filesystem;
+
+// Font trees are shallow (fonts/truetype/dejavu); deeper is not searched.
+constexpr int kMaxDepth = 8;
 
 std::string lowered(std::string s) {
     for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
@@ -14,6 +23,32 @@ std::string lowered(std::string s) {
 
 bool hasTrueTypeExtension(const std::string& name) {
     return name.size() > 4 && lowered(name.substr(name.size() - 4)) == ".ttf";
+}
+
+// Visits the TrueType files below `folder` until `visit` returns false.
+template <class F>
+void forEachTrueTypeFile(const fs::path& folder, F&& visit) {
+    std::error_code ec;
+    fs::recursive_directory_iterator it(folder, fs::directory_options::skip_permission_denied, ec), end;
+    for (; !ec && it != end; it.increment(ec)) {
+        std::error_code typeEc;
+        if (it->is_directory(typeEc)) {
+            if (it.depth() >= kMaxDepth) it.disable_recursion_pending();
+            continue;
+        }
+        if (!it->is_regular_file(typeEc) || !hasTrueTypeExtension(it->path().filename().string()))
+            continue;
+        if (!visit(it->path())) return;
+    }
+}
+
+bool holdsTrueTypeFiles(const fs::path& folder) {
+    bool found = false;
+    forEachTrueTypeFile(folder, [&](const fs::path&) {
+        found = true;
+        return false;
+    });
+    return found;
 }
 
 }  // namespace
@@ -27,27 +62,63 @@ std::string firstExistingFolder(const std::vector<std::string>& candidates,
                                 const std::string& fallback) {
     for (const std::string& c : candidates) {
         std::error_code ec;
-        if (std::filesystem::is_directory(c, ec)) return withTrailingSeparator(c);
+        if (fs::is_directory(c, ec)) return withTrailingSeparator(c);
     }
     return withTrailingSeparator(fallback);
 }
 
-std::string systemFontFolder(const std::string& home) {
-    std::vector<std::string> candidates{"/usr/share/fonts/truetype/", "/usr/share/fonts/"};
-    if (!home.empty()) candidates.push_back(withTrailingSeparator(home) + ".local/share/fonts/");
-    return firstExistingFolder(candidates, home.empty() ? "/" : home);
+std::string firstFolderWithFonts(const std::vector<std::string>& candidates,
+                                 const std::string& fallback) {
+    for (const std::string& c : candidates)
+        if (holdsTrueTypeFiles(c)) return withTrailingSeparator(c);
+    return firstExistingFolder(candidates, fallback);
 }
 
-std::vector<std::string> trueTypeFilesIn(const std::filesystem::path& folder) {
-    std::vector<std::string> names;
-    std::error_code ec;
-    std::filesystem::directory_iterator it(folder, ec), end;
-    for (; !ec && it != end; it.increment(ec)) {
-        std::error_code typeEc;
-        if (!it->is_regular_file(typeEc)) continue;
-        std::string name = it->path().filename().string();
-        if (hasTrueTypeExtension(name)) names.push_back(std::move(name));
+std::vector<std::string> fontConfigFolders() {
+    std::vector<std::string> folders;
+#ifdef SETRION_HAVE_FONTCONFIG
+    // The configuration only: no font scan.
+    FcConfig* config = FcInitLoadConfig();
+    if (!config) return folders;
+    if (FcStrList* dirs = FcConfigGetConfigDirs(config)) {
+        while (FcChar8* dir = FcStrListNext(dirs)) folders.emplace_back(reinterpret_cast<const char*>(dir));
+        FcStrListDone(dirs);
     }
+    FcConfigDestroy(config);
+#endif
+    return folders;
+}
+
+std::vector<std::string> fontFolderCandidates(const std::vector<std::string>& configured,
+                                              const std::string& home) {
+    std::vector<std::string> all = configured;
+    if (!home.empty()) all.push_back(withTrailingSeparator(home) + ".local/share/fonts");
+    all.push_back("/usr/local/share/fonts");
+    all.push_back("/usr/share/fonts");
+    std::vector<std::string> user, system;
+    const std::string homePrefix = home.empty() ? std::string() : withTrailingSeparator(home);
+    for (const std::string& folder : all) {
+        const std::string f = withTrailingSeparator(folder);
+        auto& side = !homePrefix.empty() && f.rfind(homePrefix, 0) == 0 ? user : system;
+        if (std::find(user.begin(), user.end(), f) == user.end() &&
+            std::find(system.begin(), system.end(), f) == system.end())
+            side.push_back(f);
+    }
+    user.insert(user.end(), system.begin(), system.end());
+    return user;
+}
+
+std::string systemFontFolder(const std::string& home) {
+    return firstFolderWithFonts(fontFolderCandidates(fontConfigFolders(), home),
+                                home.empty() ? "/" : home);
+}
+
+std::vector<std::string> trueTypeFilesIn(const fs::path& folder) {
+    std::vector<std::string> names;
+    forEachTrueTypeFile(folder, [&](const fs::path& file) {
+        names.push_back(file.lexically_relative(folder).generic_string());
+        return true;
+    });
     std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
         const std::string la = lowered(a), lb = lowered(b);
         return la != lb ? la < lb : a < b;

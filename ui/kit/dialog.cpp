@@ -36,6 +36,11 @@ void Dialog::select(int id, int index) {
     onSelectionChanged(id);
 }
 
+void Dialog::dropDown(int id) {
+    Control* c = m_controls.count(id) ? &m_controls.at(id) : nullptr;
+    if (usable(c)) onDropDown(id);
+}
+
 bool Dialog::editText(int id, const std::string& text) {
     Control* c = m_controls.count(id) ? &m_controls.at(id) : nullptr;
     if (!usable(c) || c->readOnly) return false;

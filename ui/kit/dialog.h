@@ -40,6 +40,9 @@ public:
     // The user chose item `index` of a list (ignored when disabled or out of range, or when
     // it is already selected).
     void select(int id, int index);
+    // The user is about to drop a list down (ignored when disabled): the model may refill
+    // it first.
+    void dropDown(int id);
     // The user changed an edit's text. Returns false and keeps the old text when the new
     // text is longer than the control's text limit or the edit is disabled/read-only.
     bool editText(int id, const std::string& text);
@@ -101,6 +104,7 @@ protected:
     // Default: kIdOk and kIdCancel call requestClose() with their id.
     virtual void onClicked(int id);
     virtual void onSelectionChanged(int /*id*/) {}
+    virtual void onDropDown(int /*id*/) {}
     virtual void onTextChanged(int /*id*/) {}
     // May the dialog close with `result`? Default yes.
     virtual bool onClosing(int /*result*/) { return true; }

@@ -1,8 +1,6 @@
 // The main dialog's controls, layout and enabling rules.
 #include "ui/main/qx7_serial_set_dlg.h"
 
-#include <cstdio>
-
 #include "printer/setting_names.h"
 
 namespace setrion::ui {
@@ -123,14 +121,8 @@ void CQx7SerialSetDlg::addControls() {
 }
 
 void CQx7SerialSetDlg::fillLists() {
-    std::vector<std::string> ports;
-    for (int i = 1; i <= 9; ++i) {
-        char name[8];
-        std::snprintf(name, sizeof name, "COM%d", i);
-        ports.emplace_back(name);
-    }
-    ports.emplace_back("USB");
-    control(kPort).setItems(ports, 0);
+    control(kPort).setItems(m_portList.texts(), 0);
+    refreshPortList();
     control(kBaud).setItems({"115200", "57600", "38400", "19200", "9600", "4800", "2400", "1200"}, 3);
     control(kDataBits).setItems({"7", "8"}, 1);
     control(kParity).setItems({"NONE", "ODD", "EVEN"}, 0);
@@ -158,8 +150,18 @@ void CQx7SerialSetDlg::applyInitialEnabling() {
     enable({kBaud, kDataBits, kParity, kStopBits, kFlowControl}, true);
 }
 
+void CQx7SerialSetDlg::refreshPortList() {
+    if (!m_services.devices) return;
+    const int selected = m_portList.refresh(
+        discoverSerialPorts(*m_services.devices, m_services.portMap, m_services.env),
+        control(kPort).selection);
+    control(kPort).setItems(m_portList.texts(), selected);
+}
+
 void CQx7SerialSetDlg::applyPortSelection() {
-    const bool usb = control(kPort).selectedText() == "USB";
+    // COM entries and discovered devices take the line settings; "USB" does not.
+    const PortList::Entry* entry = m_portList.at(control(kPort).selection);
+    const bool usb = !entry || !entry->serial;
     control(kOpenPort).iconNumber = usb ? 142 : 130;
     control(kClosePort).iconNumber = usb ? 143 : 135;
     enable({kBaud, kDataBits, kParity, kStopBits, kFlowControl}, !usb);

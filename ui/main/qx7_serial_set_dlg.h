@@ -3,6 +3,8 @@
 #include <memory>
 #include <string>
 
+#include "link/port_discovery.h"
+#include "link/port_list.h"
 #include "link/port_names.h"
 #include "link/port_opening.h"
 #include "link/spooler.h"
@@ -22,6 +24,9 @@ struct MainDialogServices {
     // COMn -> device overrides (the --map option); the environment's SETRION_COMn apply too.
     PortMap portMap;
     EnvLookup env;  // null: the process environment
+    // Lists the serial devices the Port list offers after "USB", asked again each time the
+    // list drops down. Null: only the fixed entries.
+    DeviceSource* devices = nullptr;
     // True while an automation client is attached: closing then only hides the window.
     std::function<bool()> automationClientAttached;
     // Creates the Wi-Fi settings dialog for Start Wi-Fi Settings (1019); it is run modally
@@ -56,6 +61,7 @@ protected:
     void onInit() override;
     void onClicked(int id) override;
     void onSelectionChanged(int id) override;
+    void onDropDown(int id) override;
     void onTextChanged(int id) override;
     bool onClosing(int result) override;
     void onSystemCommand(int command) override;
@@ -65,6 +71,7 @@ private:
     void fillLists();
     void applyInitialEnabling();
     void applyPortSelection();
+    void refreshPortList();
     void checkDataBitsParity(int changedList);
     void applyOpenEnabling();
     void applyClosedState();  // after Save Serial Port Configuration and the Set commands
@@ -89,6 +96,7 @@ private:
 
     MainDialogServices m_services;
     NullSpooler m_noSpooler;
+    PortList m_portList{fixedPortNames()};
     LinkPair m_links;
     CommandExchange m_exchange;
     EmulationCode m_emulation = EmulationCode::EscPos;

@@ -78,6 +78,13 @@ void CQx7SerialSetDlg::onSelectionChanged(int id) {
     }
 }
 
+void CQx7SerialSetDlg::onDropDown(int id) {
+    if (id != kPort) return;
+    const int before = control(kPort).selection;
+    refreshPortList();
+    if (control(kPort).selection != before) applyPortSelection();
+}
+
 void CQx7SerialSetDlg::onTextChanged(int id) {
     if (id == kPin) enable(kSavePin, !control(kPin).text.empty());
 }
@@ -110,7 +117,8 @@ bool CQx7SerialSetDlg::probeOrReport() {
 
 void CQx7SerialSetDlg::openPort() {
     clearTexts();
-    const std::string port = control(kPort).selectedText();
+    const PortList::Entry* entry = m_portList.at(control(kPort).selection);
+    const std::string port = entry ? entry->portName : control(kPort).selectedText();
     Spooler& spooler = m_services.spooler ? *m_services.spooler : m_noSpooler;
     const PortOpenResult opened = openPrinterPort(port, lineSettings(), m_services.portMap, spooler,
                                                   *m_services.ports, m_services.env);

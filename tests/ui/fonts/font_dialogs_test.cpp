@@ -37,6 +37,30 @@ TEST(FontFolders, ListsTrueTypeFilesOfAnyCaseSortedLikeASortedListBox) {
     EXPECT_TRUE(trueTypeFilesIn(dir.path() / "missing").empty());
 }
 
+// Debian's /usr/share/fonts holds only subfolders: its fonts are listed by their path below it,
+// and the first folder shown is the first candidate that has fonts at all.
+TEST(FontFolders, FontTreeIsListedByRelativePathFromTheFirstFolderWithFonts) {
+    TempDir root("fonttree");
+    std::filesystem::create_directories(root.path() / "user");  // exists, no fonts
+    root.write("system/truetype/dejavu/DejaVuSans.ttf", "d");
+    root.write("system/truetype/dejavu/DejaVuSans.otf", "o");
+    root.write("system/truetype/noto/NotoSans-Regular.TTF", "n");
+    root.write("system/Top.ttf", "t");
+    const std::string r = root.path().string();
+    EXPECT_EQ(firstFolderWithFonts({r + "/missing", r + "/user", r + "/system"}, "/home/x"),
+              r + "/system/");
+    EXPECT_EQ(firstFolderWithFonts({r + "/missing", r + "/user"}, "/home/x"), r + "/user/");
+    EXPECT_EQ(trueTypeFilesIn(root.path() / "system"),
+              (Items{"Top.ttf", "truetype/dejavu/DejaVuSans.ttf", "truetype/noto/NotoSans-Regular.TTF"}));
+
+    // The user's folders come first, then the system's, each once.
+    EXPECT_EQ(fontFolderCandidates({"/usr/share/fonts", "/usr/local/share/fonts", "/home/u/.fonts",
+                                    "/home/u/.local/share/fonts/"},
+                                   "/home/u"),
+              (Items{"/home/u/.fonts/", "/home/u/.local/share/fonts/", "/usr/share/fonts/",
+                     "/usr/local/share/fonts/"}));
+}
+
 struct FontSelectTest : ::testing::Test {
     ScriptedShell shell;
     TempDir fonts{"fontsel"};

@@ -1,0 +1,125 @@
+// ports: the serial ports and USB printers this machine has, and with --probe which of them
+// answers as a printer.
+#include <memory>
+#include <ostream>
+#include <thread>
+
+#include "cli/cli_app.h"
+#include "cli/printer_session.h"
+#include "link/driver_conflict.h"
+#include "link/port_discovery.h"
+#include "printer/command_exchange.h"
+
+namespace setrion::cli {
+namespace {
+
+// The answer to the emulation probe on one port, as one text: the emulation's name, the
+// probe failure message, or why the port did not open.
+std::string probePort(const std::string& device, const SerialSettings& settings) {
+    SerialLink link(systemClock());
+    if (link.open(device, settings) != 0) {
+        const SerialOpenError error = link.lastOpenError();
+        link.close();
+        std::string text = serialOpenErrorText(error);
+        if (error == SerialOpenError::PermissionDenied) {
+            const std::string group = deviceGroupName(device);
+            if (!group.empty()) text += " (join the group " + group + ")";
+        }
+        return text;
+    }
+    LinkPair links{&link, nullptr, LinkKind::Serial};
+    CommandExchange exchange(links, systemClock());
+    EmulationCode code = EmulationCode::Cpcl;
+    const int rc = exchange.probeEmulation(code);
+    link.close();
+    return rc == kProbeOk ? emulationDisplayName(code) : probeFailureMessage(rc);
+}
+
+void runPorts(CommandContext& ctx, bool probe) {
+    PortMap map;
+    for (const auto& m : ctx.options.maps) {
+        if (std::string why = addPortMapping(m, map); !why.empty()) {
+            ctx.usageError("--map: " + why);
+            return;
+        }
+    }
+    SerialSettings settings;
+    if (probe) {
+        std::string why;
+        auto fromOptions = serialSettingsFrom(ctx.options, &why);
+        if (!fromOptions) {
+            ctx.usageError(why);
+            return;
+        }
+        settings = *fromOptions;
+    }
+    DeviceSource& source = defaultDeviceSource();
+    const std::vector<DiscoveredPort> ports = discoverSerialPorts(source, map);
+    const std::vector<DiscoveredUsbPrinter> usbPrinters = discoverUsbPrinters(source);
+
+    // Every candidate is probed at once, each on its own link, so N ports take about the
+    // time of one. A port a print queue uses is not touched.
+    std::vector<std::string> answers(ports.size());
+    if (probe) {
+        std::vector<std::thread> probes;
+        for (size_t i = 0; i < ports.size(); ++i) {
+            const DriverConflictCheck check = checkDriverConflict(ctx.spooler(), ports[i].device);
+            if (check.conflict) {
+                answers[i] = "used by the print queue " + check.conflict->printerName;
+                continue;
+            }
+            probes.emplace_back([&answers, &ports, &settings, i] {
+                answers[i] = probePort(ports[i].device, settings);
+            });
+        }
+        for (std::thread& t : probes) t.join();
+    }
+
+    if (ctx.options.json) {
+        nlohmann::json list = nlohmann::json::array();
+        for (size_t i = 0; i < ports.size(); ++i) {
+            const DiscoveredPort& p = ports[i];
+            nlohmann::json entry{{"name", p.name},         {"device", p.device},
+                                 {"byId", p.byId},         {"description", p.description},
+                                 {"usbId", p.usbId},       {"driver", p.driver},
+                                 {"com", p.mappedTo}};
+            if (probe) entry["probe"] = answers[i];
+            list.push_back(std::move(entry));
+        }
+        nlohmann::json usb = nlohmann::json::array();
+        for (const auto& u : usbPrinters) usb.push_back({{"usbId", u.usbId}, {"description", u.description}});
+        ctx.printJson({{"ports", list}, {"usb", usb}});
+        return;
+    }
+    std::ostream& out = ctx.outStream();
+    for (size_t i = 0; i < ports.size(); ++i) {
+        const DiscoveredPort& p = ports[i];
+        out << p.device;
+        if (!p.mappedTo.empty()) out << " (" << p.mappedTo << ")";
+        out << "  " << p.description;
+        if (!p.usbId.empty() || !p.driver.empty()) {
+            out << " [" << p.usbId << (p.usbId.empty() || p.driver.empty() ? "" : " ") << p.driver << "]";
+        }
+        if (!p.byId.empty()) out << "  " << p.byId;
+        if (probe) out << "  -> " << answers[i];
+        out << "\n";
+    }
+    if (ports.empty()) out << "no serial ports found\n";
+    for (const auto& u : usbPrinters)
+        out << "USB  " << u.description << (u.description.empty() ? "[" : " [") << u.usbId << "]\n";
+    if (usbPrinters.empty()) out << "USB  no printer plugged in\n";
+}
+
+void installPortCommands(CLI::App& app, CommandContext& ctx) {
+    auto probe = std::make_shared<bool>(false);
+    auto* ports = app.add_subcommand("ports", "List the serial ports and USB printers found here");
+    ports->add_flag("--probe", *probe,
+                    "Ask every serial port for its emulation, all at once, with the line settings "
+                    "given (a busy port is reported, never waited on)");
+    ports->callback([&ctx, probe] { runPorts(ctx, *probe); });
+}
+
+CommandGroupRegistrar reg("ports", &installPortCommands);
+
+}  // namespace
+}  // namespace setrion::cli
