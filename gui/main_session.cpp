@@ -30,6 +30,7 @@ MainSession::MainSession(QtShell& shell, PortMap portMap, std::unique_ptr<Spoole
         w.ports = &m_wifiOpener;
         w.spooler = m_spooler.get();
         w.portMap = m_portMap;
+        w.devices = &defaultDeviceSource();
         w.ini = m_wifiIni;
         w.net = m_netConfig;
         return std::make_unique<ui::CWiFiSettings>(s, std::move(w));

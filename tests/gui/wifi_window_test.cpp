@@ -19,6 +19,7 @@
 #include "gui/main_session.h"
 #include "gui/qt_shell.h"
 #include "gui/xp_group_box.h"
+#include "link/port_discovery.h"
 #include "tests/gui/modal_driver.h"
 #include "tests/gui/qt_app.h"
 #include "ui/main/main_dialog_ids.h"
@@ -207,6 +208,59 @@ TEST_F(WifiWindowTest, SettingsBlockModuleThroughTheIniFile) {
     EXPECT_NE(ini.find("; site profile\r\n[Other]\r\na=1\r\n"), std::string::npos) << ini;
     EXPECT_NE(ini.find("SSID=BlockNet"), std::string::npos) << ini;
     EXPECT_NE(ini.find("ENCRYPTION=4"), std::string::npos) << ini;
+}
+
+// A USB-serial cable found after start: the Wi-Fi dialog's Port list shows it after
+// "LAN (network search)" once dropped down, it takes the line settings, and Open Port puts the
+// simulator's module into command mode through it.
+TEST_F(WifiWindowTest, DiscoveredDeviceFollowsTheLanEntryAndOpensTheModule) {
+    ASSERT_EQ(sim.start(SETRION_BINARY_DIR "/sim/setrion-sim", {"--module", "command", "--generation", "3"}),
+              QString());
+    FixedDeviceSource devices;
+    ScopedDeviceSource installed(devices);
+    session = std::make_unique<MainSession>(shell, PortMap{}, std::make_unique<NullSpooler>());
+    main = shell.open(session->dialog());
+    QApplication::setActiveWindow(main.get());
+    TtyDeviceInfo cable;
+    cable.sysName = "ttyUSB0";
+    cable.devNode = sim.linkPath().toStdString();
+    cable.vendor = "FTDI";
+    cable.model = "FT232R USB UART";
+    cable.serialNumber = "A6008isP";
+
+    int countBefore = 0, countAfter = 0;
+    QString lastItem;
+    bool usbDisablesBaud = false, cableEnablesLists = false, commandMode = false;
+    test::ModalDriver d([&](QWidget* w) {
+        auto* v = qobject_cast<DialogView*>(w);
+        ASSERT_NE(v, nullptr);
+        auto* port = qobject_cast<QComboBox*>(v->widget(kPort));
+        countBefore = port->count();
+        devices.ttys().push_back(cable);  // plugged in while the dialog is shown
+        port->showPopup();
+        port->hidePopup();
+        countAfter = port->count();
+        lastItem = port->itemText(countAfter - 1);
+        choose(v, kPort, "USB");
+        usbDisablesBaud = !v->widget(kBaud)->isEnabled();
+        choose(v, kPort, lastItem);
+        cableEnablesLists = true;
+        for (int id : {kBaud, kDataBits, kParity, kStopBits, kFlowControl})
+            cableEnablesLists = cableEnablesLists && v->widget(id)->isEnabled();
+        shoot(v, "wifi_dialog_discovered_port");
+        click(v, kOpenPort);
+        commandMode = module()["command_mode"] == true;
+        click(v, kClosePort);
+        v->close();
+    }, main.get(), 60000);
+    QTest::mouseClick(main->widget(ui::main_dlg::kStartWifi), Qt::LeftButton);
+    EXPECT_TRUE(d.acted());
+    EXPECT_EQ(countBefore, 11);
+    EXPECT_EQ(countAfter, 12);
+    EXPECT_EQ(lastItem, QString::fromUtf8("ttyUSB0 \xE2\x80\x94 FTDI FT232R USB UART (A6008isP)"));
+    EXPECT_TRUE(usbDisablesBaud);
+    EXPECT_TRUE(cableEnablesLists);
+    EXPECT_TRUE(commandMode);
 }
 
 }  // namespace

@@ -61,11 +61,19 @@ WifiNetworkControls networkControls() {
     ids.saveInfo = kSave;
     return ids;
 }
+
+// COM1..COM9, USB, then the entry of network mode at kNetworkPortIndex.
+std::vector<std::string> wifiPortNames() {
+    std::vector<std::string> names = fixedPortNames();
+    names.emplace_back("LAN (network search)");
+    return names;
+}
 }  // namespace
 
 CWiFiSettings::CWiFiSettings(Shell& shell, WifiDialogServices services)
     : Dialog(shell, kTemplateId, "Wi-Fi Settings Dialog", 460, 386),
       m_services(std::move(services)),
+      m_portList(wifiPortNames()),
       m_links{&m_services.ports->serial(), &m_services.ports->usb(), LinkKind::None},
       m_conn(m_links, shell.clock()),
       m_table(std::make_unique<wifi::OrvaneInformation>()),
@@ -183,16 +191,28 @@ void CWiFiSettings::addControls() {
 }
 
 void CWiFiSettings::fillPortLists() {
-    std::vector<std::string> ports;
-    for (int i = 1; i <= 9; ++i) ports.push_back(format("COM%d", i));
-    ports.emplace_back("USB");
-    ports.emplace_back("LAN (network search)");
-    control(kPort).setItems(ports, 0);
+    control(kPort).setItems(m_portList.texts(), 0);
+    refreshPortList();
     control(kBaud).setItems({"115200", "57600", "38400", "19200", "9600", "4800", "2400", "1200"}, 3);
     control(kDataBits).setItems({"7", "8"}, 1);
     control(kParity).setItems({"NONE", "ODD", "EVEN"}, 0);
     control(kStopBits).setItems({"1", "2"}, 0);
     control(kFlowControl).setItems({"DTR/DSR", "Xon/Xoff"}, 0);
+}
+
+void CWiFiSettings::refreshPortList() {
+    if (!m_services.devices) return;
+    const int selected = m_portList.refresh(
+        discoverSerialPorts(*m_services.devices, m_services.portMap, m_services.env),
+        control(kPort).selection);
+    control(kPort).setItems(m_portList.texts(), selected);
+}
+
+void CWiFiSettings::onDropDown(int id) {
+    if (id != kPort) return;
+    const int before = selection(kPort);
+    refreshPortList();
+    if (selection(kPort) != before) portSelectionChanged();
 }
 
 void CWiFiSettings::onInit() {
@@ -326,7 +346,9 @@ void CWiFiSettings::portSelectionChanged() {
         return;
     }
     m_networkMode = false;
-    const bool usb = control(kPort).selectedText() == "USB";
+    // COM entries and discovered devices take the line settings; "USB" does not.
+    const PortList::Entry* entry = m_portList.at(pos);
+    const bool usb = !entry || !entry->serial;
     for (int id : serialLists) {
         enable(id, !usb);
         show(id, true);
@@ -347,7 +369,8 @@ void CWiFiSettings::checkSerialParameters(int changedList) {
 }
 
 void CWiFiSettings::openPort() {
-    const std::string port = control(kPort).selectedText();
+    const PortList::Entry* entry = m_portList.at(selection(kPort));
+    const std::string port = entry ? entry->portName : control(kPort).selectedText();
     SerialSettings settings;
     settings.baud = std::atoi(control(kBaud).selectedText().c_str());
     settings.dataBitsIndex = selection(kDataBits);

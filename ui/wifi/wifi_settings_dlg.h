@@ -3,6 +3,8 @@
 #include <memory>
 #include <string>
 
+#include "link/port_discovery.h"
+#include "link/port_list.h"
 #include "link/port_names.h"
 #include "link/port_opening.h"
 #include "link/spooler.h"
@@ -25,6 +27,9 @@ struct WifiDialogServices {
     Spooler* spooler = nullptr;
     PortMap portMap;
     EnvLookup env;  // null: the process environment
+    // Lists the serial devices the Port list offers after "LAN (network search)", asked
+    // again each time the list drops down. Null: only the fixed entries.
+    DeviceSource* devices = nullptr;
     // The INI file read at start and written at the end. Null: there is none.
     WifiIniAccess* ini = nullptr;
     // Network mode: where the LAN search and save go, and how their sockets are opened
@@ -76,6 +81,7 @@ protected:
     void onInit() override;
     void onClicked(int id) override;
     void onSelectionChanged(int id) override;
+    void onDropDown(int id) override;
     void onTextChanged(int id) override;
     bool onClosing(int result) override;
     void onTimer(int timerId) override;
@@ -89,6 +95,7 @@ protected:
     // ---- layout and enabling (wifi_settings_dlg.cpp) ----------------------------------
     void addControls();
     void fillPortLists();
+    void refreshPortList();
     void portSelectionChanged();
     void checkSerialParameters(int changedList);
     void openPort();
@@ -151,6 +158,7 @@ protected:
 
     WifiDialogServices m_services;
     NullSpooler m_noSpooler;
+    PortList m_portList;
     LinkPair m_links;
     wifi::ModuleConnection m_conn;
     std::unique_ptr<wifi::OrvaneInformation> m_table;
