@@ -52,20 +52,9 @@ void CommandContext::printJson(const nlohmann::json& value) {
     *out << shown.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << "\n";
 }
 
-int runCli(int argc, char** argv, std::ostream& out, std::ostream& err, Spooler* spooler) {
-    if (auto rc = runOnEveryPort(argc, argv, out, err, spooler)) return *rc;
-    CommandContext ctx;
-    ctx.givenSpooler = spooler;
-    ctx.out = &out;
-    ctx.err = &err;
-    GlobalOptions& o = ctx.options;
-
-    CLI::App app{"setrion-cli: configure Qx7 printers and their Wi-Fi module", "setrion-cli"};
-    app.require_subcommand(1);
-    app.fallthrough();
-    app.set_version_flag("--version", std::string("setrion-cli ") + SETRION_VERSION,
-                         "Print the program's version and exit");
-    app.add_option("--port", o.port, "COM1..COM9, USB, or a device path; several run the command on each at once")->capture_default_str();
+void addGlobalOptions(CLI::App& app, GlobalOptions& o) {
+    app.add_option("--port", o.port, "COM1..COM9, USB, or a device path; several run the command on each at once; "
+                   "all: every serial port that answers the probe (alone, not beside other --port)")->capture_default_str();
     app.add_option("--baud", o.baud, "Line speed")
         ->check(CLI::IsMember({1200, 2400, 4800, 9600, 19200, 38400, 57600, 115200}))
         ->capture_default_str();
@@ -86,6 +75,22 @@ int runCli(int argc, char** argv, std::ostream& out, std::ostream& err, Spooler*
         "--trace", [&o] { o.trace = true; setTraceEnabled(true); },
         "Write diagnostic trace lines to stderr");
     app.add_flag("--json", o.json, "Machine-readable output");
+}
+
+int runCli(int argc, char** argv, std::ostream& out, std::ostream& err, Spooler* spooler) {
+    if (auto rc = runOnEveryPort(argc, argv, out, err, spooler)) return *rc;
+    CommandContext ctx;
+    ctx.givenSpooler = spooler;
+    ctx.out = &out;
+    ctx.err = &err;
+    GlobalOptions& o = ctx.options;
+
+    CLI::App app{"setrion-cli: configure Qx7 printers and their Wi-Fi module", "setrion-cli"};
+    app.require_subcommand(1);
+    app.fallthrough();
+    app.set_version_flag("--version", std::string("setrion-cli ") + SETRION_VERSION,
+                         "Print the program's version and exit");
+    addGlobalOptions(app, o);
 
     for (auto& [name, install] : registry()) install(app, ctx);
 

@@ -61,6 +61,9 @@ struct CommandGroupRegistrar {
     CommandGroupRegistrar(const char* name, CommandGroupInstaller installer);
 };
 
+// The options every command shares (--port, the line settings, --map, --trace, --json).
+void addGlobalOptions(CLI::App& app, GlobalOptions& options);
+
 // Runs the CLI over argv; returns the exit code. `spooler` null: the system's spooler.
 int runCli(int argc, char** argv, std::ostream& out, std::ostream& err,
            Spooler* spooler = nullptr);

@@ -2,38 +2,14 @@
 // answers as a printer.
 #include <memory>
 #include <ostream>
-#include <thread>
 
 #include "cli/cli_app.h"
+#include "cli/port_probe.h"
 #include "cli/printer_session.h"
-#include "link/driver_conflict.h"
 #include "link/port_discovery.h"
-#include "printer/command_exchange.h"
 
 namespace setrion::cli {
 namespace {
-
-// The answer to the emulation probe on one port, as one text: the emulation's name, the
-// probe failure message, or why the port did not open.
-std::string probePort(const std::string& device, const SerialSettings& settings) {
-    SerialLink link(systemClock());
-    if (link.open(device, settings) != 0) {
-        const SerialOpenError error = link.lastOpenError();
-        link.close();
-        std::string text = serialOpenErrorText(error);
-        if (error == SerialOpenError::PermissionDenied) {
-            const std::string group = deviceGroupName(device);
-            if (!group.empty()) text += " (join the group " + group + ")";
-        }
-        return text;
-    }
-    LinkPair links{&link, nullptr, LinkKind::Serial};
-    CommandExchange exchange(links, systemClock());
-    EmulationCode code = EmulationCode::Cpcl;
-    const int rc = exchange.probeEmulation(code);
-    link.close();
-    return rc == kProbeOk ? emulationDisplayName(code) : probeFailureMessage(rc);
-}
 
 void runPorts(CommandContext& ctx, bool probe) {
     PortMap map;
@@ -57,22 +33,10 @@ void runPorts(CommandContext& ctx, bool probe) {
     const std::vector<DiscoveredPort> ports = discoverSerialPorts(source, map);
     const std::vector<DiscoveredUsbPrinter> usbPrinters = discoverUsbPrinters(source);
 
-    // Every candidate is probed at once, each on its own link, so N ports take about the
-    // time of one. A port a print queue uses is not touched.
     std::vector<std::string> answers(ports.size());
     if (probe) {
-        std::vector<std::thread> probes;
-        for (size_t i = 0; i < ports.size(); ++i) {
-            const DriverConflictCheck check = checkDriverConflict(ctx.spooler(), ports[i].device);
-            if (check.conflict) {
-                answers[i] = "used by the print queue " + check.conflict->printerName;
-                continue;
-            }
-            probes.emplace_back([&answers, &ports, &settings, i] {
-                answers[i] = probePort(ports[i].device, settings);
-            });
-        }
-        for (std::thread& t : probes) t.join();
+        const std::vector<PortProbe> probes = probeSerialPorts(ctx.spooler(), ports, settings);
+        for (size_t i = 0; i < ports.size(); ++i) answers[i] = probes[i].answer;
     }
 
     if (ctx.options.json) {

@@ -11,7 +11,10 @@
 #include <thread>
 
 #include "cli/cli_app.h"
+#include "cli/port_probe.h"
+#include "cli/printer_session.h"
 #include "cli/progress_board.h"
+#include "link/port_discovery.h"
 
 namespace setrion::cli {
 namespace {
@@ -58,6 +61,60 @@ std::string commandOf(const std::vector<std::string>& args) {
     return {};
 }
 
+// --port all: the devices of the serial ports that answer the probe, asked with the line
+// settings and --map of the command line. Empty after printing why; `rc` is then the exit code.
+std::vector<std::string> answeringPorts(int argc, char** argv, std::ostream& err, Spooler* spooler, int& rc) {
+    GlobalOptions options;
+    CLI::App globals{"", "setrion-cli"};
+    globals.allow_extras();
+    addGlobalOptions(globals, options);
+    try {
+        globals.parse(argc, argv);
+    } catch (const CLI::ParseError& e) {
+        err << "--port all: " << e.what() << "\n";
+        rc = kExitUsage;
+        return {};
+    }
+    rc = kExitUsage;
+    PortMap map;
+    for (const auto& m : options.maps)
+        if (std::string why = addPortMapping(m, map); !why.empty()) {
+            err << "--map: " << why << "\n";
+            return {};
+        }
+    std::string why;
+    auto settings = serialSettingsFrom(options, &why);
+    if (!settings) {
+        err << why << "\n";
+        return {};
+    }
+    rc = kExitDevice;
+    const std::vector<DiscoveredPort> found = discoverSerialPorts(defaultDeviceSource(), map);
+    if (found.empty()) {
+        err << "--port all: no serial ports found\n";
+        return {};
+    }
+    std::unique_ptr<Spooler> systemSpooler;
+    if (!spooler) spooler = (systemSpooler = makeSystemSpooler()).get();
+    err << "--port all: probing " << found.size() << " serial port" << (found.size() == 1 ? "" : "s") << "\n"
+        << std::flush;
+    const std::vector<PortProbe> probes = probeSerialPorts(*spooler, found, *settings);
+    std::vector<std::string> answering;
+    for (size_t i = 0; i < found.size(); ++i)
+        if (probes[i].answered) answering.push_back(found[i].device);
+    if (answering.empty()) {
+        err << "--port all: no serial port answers as a printer\n";
+        for (size_t i = 0; i < found.size(); ++i) err << "  " << found[i].device << ": " << probes[i].answer << "\n";
+        return {};
+    }
+    err << "--port all:";
+    for (size_t i = 0; i < found.size(); ++i)
+        if (probes[i].answered) err << " " << found[i].device << " (" << probes[i].answer << ")";
+    err << "\n";
+    rc = kExitOk;
+    return answering;
+}
+
 struct PortRun {
     std::string port;
     int exitCode = 0;
@@ -94,17 +151,20 @@ std::vector<std::string> singlePortArgs(int argc, char** argv, const std::string
 std::optional<int> runOnEveryPort(int argc, char** argv, std::ostream& out, std::ostream& err,
                                   Spooler* spooler) {
     std::vector<std::string> ports = portsOf(argc, argv);
-    if (std::find(ports.begin(), ports.end(), "all") != ports.end()) {
-        err << "--port all: this build cannot list the serial ports; name each port\n";
-        return kExitUsage;
-    }
-    if (ports.size() < 2) return std::nullopt;
+    const bool everyAnswering = std::find(ports.begin(), ports.end(), "all") != ports.end();
+    if (ports.size() < 2 && !everyAnswering) return std::nullopt;
     std::vector<std::string> args(argv, argv + argc);
     if (std::any_of(args.begin(), args.end(), [](const std::string& a) { return a == "--help" || a == "-h"; }))
         return std::nullopt;
     std::string command = commandOf(args);
-    if (command == "net" || command == "font-job") {
-        err << "several --port options: " << command << " does not use a port\n";
+    if (everyAnswering && command.empty()) return std::nullopt;  // the parser reports the missing command
+    if (command == "net" || command == "font-job" || command == "ports") {
+        err << (everyAnswering ? "--port all" : "several --port options") << ": " << command << " does not use a port\n";
+        return kExitUsage;
+    }
+    // "all" stands for a set of its own: beside named ports it would run some twice.
+    if (everyAnswering && ports.size() > 1) {
+        err << "--port all cannot be combined with other --port options\n";
         return kExitUsage;
     }
     for (size_t i = 0; i < ports.size(); ++i)
@@ -112,6 +172,11 @@ std::optional<int> runOnEveryPort(int argc, char** argv, std::ostream& out, std:
             err << "--port " << ports[i] << " is given more than once\n";
             return kExitUsage;
         }
+    if (everyAnswering) {
+        int rc = kExitOk;
+        ports = answeringPorts(argc, argv, err, spooler, rc);
+        if (ports.empty()) return rc;
+    }
     bool json = std::find(args.begin(), args.end(), "--json") != args.end();
 
     ProgressBoard board(err, streamIsTerminal(err), ports);

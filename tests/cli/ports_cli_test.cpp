@@ -107,5 +107,57 @@ TEST(PortsCommand, ListsOnePortALine) {
               "USB  no printer plugged in\n");
 }
 
+
+// --port all: the command runs on the ports that answer the probe, as with several --port.
+TEST(PortAll, RunsTheCommandOnEveryAnsweringPort) {
+    test::SimProcess cpcl({"--emulation", "cpcl"});
+    test::SimProcess escpos({"--emulation", "escpos"});
+    test::SimProcess silent({"--silent"});
+    ASSERT_TRUE(cpcl.ready() && escpos.ready() && silent.ready());
+    FixedDeviceSource devices(
+        {device("ttyUSB0", silent.link()), device("ttyUSB1", escpos.link()), device("ttyACM0", cpcl.link())});
+    ScopedDeviceSource installed(devices);
+
+    CliRun r = run({"--json", "--port", "all", "probe"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    const auto all = nlohmann::json::parse(r.out, nullptr, false);
+    ASSERT_TRUE(all.is_array()) << r.out;
+    ASSERT_EQ(all.size(), 2u) << r.out;
+    EXPECT_EQ(all[0].at("port"), escpos.link());
+    EXPECT_EQ(all[0].at("emulation"), "ESC/POS");
+    EXPECT_EQ(all[1].at("port"), cpcl.link());
+    EXPECT_EQ(all[1].at("emulation"), "CPCL");
+    EXPECT_EQ(r.err.find(silent.link() + ":"), std::string::npos) << r.err;
+}
+
+TEST(PortAll, RefusedWithNothingRun) {
+    test::SimProcess silent({"--silent"});
+    ASSERT_TRUE(silent.ready());
+    struct Case {
+        const char* name;
+        std::vector<TtyDeviceInfo> ttys;
+        std::vector<std::string> args;
+        int exitCode;
+        std::string message;
+    };
+    const Case cases[] = {
+        {"no port answers", {device("ttyUSB0", silent.link())}, {"--port", "all", "probe"}, 2,
+         "--port all: no serial port answers as a printer\n  " + silent.link() + ": No Response in printer\n"},
+        {"no ports", {}, {"--port=all", "probe"}, 2, "--port all: no serial ports found\n"},
+        {"beside a named port", {device("ttyUSB0", silent.link())}, {"--port", "all", "--port", "COM1", "probe"}, 1,
+         "--port all cannot be combined with other --port options\n"},
+        {"a command without a port", {device("ttyUSB0", silent.link())}, {"--port", "all", "net", "search"}, 1,
+         "--port all: net does not use a port\n"},
+    };
+    for (const Case& c : cases) {
+        FixedDeviceSource devices(c.ttys);
+        ScopedDeviceSource installed(devices);
+        CliRun r = run(c.args);
+        EXPECT_EQ(r.exitCode, c.exitCode) << c.name << ": " << r.err;
+        EXPECT_EQ(r.out, "") << c.name;
+        EXPECT_NE(r.err.find(c.message), std::string::npos) << c.name << ": " << r.err;
+    }
+}
+
 }  // namespace
 }  // namespace setrion::cli
