@@ -9,7 +9,7 @@
 #include "wifi/net/network_save.h"
 #include "wifi/net/network_search.h"
 #include "wifi/net/save_result.h"
-#include "wifi/settings/profile.h"
+#include "wifi/settings/ini_profile.h"
 
 namespace setrion::cli {
 namespace {
@@ -133,7 +133,7 @@ void netSave(CommandContext& ctx) {
         return;
     }
     // The whole file is validated before any socket opens.
-    wifi::ProfileResult profile = wifi::loadJsonProfile(g_net.file);
+    wifi::ProfileResult profile = wifi::loadSettingsProfile(g_net.file);
     if (!profile.ok()) {
         ctx.usageError(profile.error.message);
         return;
@@ -203,9 +203,9 @@ void installNetCommands(CLI::App& app, CommandContext& ctx) {
     CLI::App* search = net->add_subcommand("search", "List the printers that answer (MAC IP SSID kind)");
     search->callback([&ctx] { netSearch(ctx); });
 
-    CLI::App* save = net->add_subcommand("save", "Apply the keys of FILE.json to the printer MAC and write it");
+    CLI::App* save = net->add_subcommand("save", "Apply the keys of FILE (JSON or Wi-Fi INI) to the printer MAC and write it");
     save->add_option("MAC", g_net.mac, "The printer's MAC address")->required();
-    save->add_option("FILE", g_net.file, "JSON object with the keys of `net search --json`")->required();
+    save->add_option("FILE", g_net.file, "JSON object with the keys of `net search --json`, or the Wi-Fi INI file (.ini)")->required();
     save->add_option("--password", g_net.password, "The module's password (at most 10 characters)");
     save->add_option("--result-file", g_net.resultFile, "Where a text-frame save keeps the record sent")
         ->capture_default_str();

@@ -9,6 +9,7 @@
 #include "cli/progress_board.h"
 #include "wifi/net/fleet_apply.h"
 #include "wifi/net/network_search.h"
+#include "wifi/settings/ini_profile.h"
 
 namespace setrion::cli {
 namespace {
@@ -132,7 +133,7 @@ void netApply(CommandContext& ctx, CLI::App& net, const ApplyOptions& o) {
     request.resultFile = o.resultFile;
 
     // The whole profile is validated before the search, so nothing is sent for a bad file.
-    wifi::ProfileResult profile = wifi::loadJsonProfile(o.profile);
+    wifi::ProfileResult profile = wifi::loadSettingsProfile(o.profile);
     if (!profile.ok()) {
         ctx.usageError(profile.error.message);
         return;
@@ -188,7 +189,7 @@ void installNetApply(CLI::App& app, CommandContext& ctx) {
     auto o = std::make_shared<ApplyOptions>();
     CLI::App* apply = net->add_subcommand(
         "apply", "Apply a profile to many printers: one search, the writes, one search to verify");
-    apply->add_option("PROFILE", o->profile, "JSON object with the keys of `wifi read --json`")->required();
+    apply->add_option("PROFILE", o->profile, "JSON object with the keys of `wifi read --json`, or the Wi-Fi INI file (.ini)")->required();
     apply->add_flag("--all", o->all, "Every printer that answers the search");
     apply->add_option("--mac", o->macs, "A printer to write (repeatable)");
     apply->add_option("--ip-from", o->ipFrom,

@@ -240,7 +240,7 @@ void runRead(CommandContext& ctx) {
 
 void runWrite(CommandContext& ctx, const std::string& path) {
     // The whole file is validated before the port opens.
-    ProfileResult profile = isIniProfilePath(path) ? loadIniProfile(path) : loadJsonProfile(path);
+    ProfileResult profile = loadSettingsProfile(path);
     if (!profile.ok()) {
         ctx.usageError(profile.error.message);
         return;

@@ -62,4 +62,8 @@ bool isIniProfilePath(std::string_view path) {
     return ext[0] == '.' && lower(ext[1]) == 'i' && lower(ext[2]) == 'n' && lower(ext[3]) == 'i';
 }
 
+ProfileResult loadSettingsProfile(const std::filesystem::path& path) {
+    return isIniProfilePath(path.string()) ? loadIniProfile(path) : loadJsonProfile(path);
+}
+
 }  // namespace setrion::wifi

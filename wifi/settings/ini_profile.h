@@ -25,4 +25,8 @@ ProfileResult loadIniProfile(const std::filesystem::path& path);
 // A settings file name ending in ".ini" (any case).
 bool isIniProfilePath(std::string_view path);
 
+// A settings file of either kind: the Wi-Fi INI file when the name ends in ".ini", else a
+// JSON profile.
+ProfileResult loadSettingsProfile(const std::filesystem::path& path);
+
 }  // namespace setrion::wifi

@@ -123,11 +123,44 @@ TEST_F(FleetE2e, TwentyPrintersGetTheProfileAndAddressesInMacOrder) {
 
 TEST_F(FleetE2e, BadProfileIsRefusedBeforeTheSearch) {
     startSim({"--modules", "2"});
-    std::string profile = (m_dir / "bad.json").string();
-    std::ofstream(profile) << R"({"ssid":"X","colour":"red"})";
+    const std::pair<const char*, const char*> files[] = {{"bad.json", R"({"ssid":"X","colour":"red"})"},
+                                                         {"bad.ini", "[WiFiInfo]\r\nSSID=X\r\nTCPPORT=0\r\n"}};
+    const char* keys[] = {"colour", "tcp_port"};
     json before = state();
-    ProcessResult r = apply({profile, "--all"});
-    EXPECT_EQ(r.exitCode, 1);
-    EXPECT_NE(r.err.find("colour"), std::string::npos) << r.err;
-    EXPECT_EQ(state(), before);
+    for (size_t i = 0; i < 2; ++i) {
+        std::string profile = (m_dir / files[i].first).string();
+        std::ofstream(profile, std::ios::binary) << files[i].second;
+        ProcessResult r = apply({profile, "--all"});
+        EXPECT_EQ(r.exitCode, 1) << files[i].first;
+        EXPECT_NE(r.err.find(keys[i]), std::string::npos) << r.err;
+        EXPECT_EQ(state(), before);
+    }
+}
+
+TEST_F(FleetE2e, WifiIniFileIsAppliedLikeAJsonProfile) {
+    startSim({"--modules", "4"});  // module 2, with a password, is left out
+    // As the Wi-Fi dialog writes it: another module's MAC (not applied), empty WEP keys, and a
+    // three-part IP the dialog ignores.
+    std::string profile = (m_dir / "Fleet_WIFI.INI").string();
+    std::ofstream(profile, std::ios::binary) << "[WiFiInfo]\r\nMacAddress=0011AABBCCDD\r\nSSID=IniFleet\r\n"
+                                                "IP=10.0.0\r\nWPA=1\r\nWPAENC=1\r\nWPAKEY=ini-fleet-key\r\n"
+                                                "KEY1=\r\nKEY2=\r\nKEY3=\r\nKEY4=\r\n";
+    ProcessResult run = apply({profile, "--mac", macOf(1), "--mac", macOf(3), "--mac", macOf(4), "--ip-from",
+                               "192.168.9.10"});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    json rows = json::parse(run.out, nullptr, false);
+    ASSERT_EQ(rows.size(), 3u) << run.out;
+    json after = state();
+    const size_t written[] = {0, 2, 3};
+    for (size_t i = 0; i < 3; ++i) {
+        EXPECT_EQ(rows[i]["result"], "Save Completed !!!") << i;
+        EXPECT_EQ(rows[i]["verified"], true) << i;
+        const json& module = after["modules"][written[i]];
+        EXPECT_EQ(module["mac"], macOf(static_cast<int>(written[i]) + 1));
+        EXPECT_EQ(module["ssid"], "IniFleet");
+        EXPECT_EQ(module["wpa_key"], "ini-fleet-key");
+        EXPECT_EQ(module["ip"], "192.168.9." + std::to_string(10 + i));
+        EXPECT_EQ(module["dhcp"], false);
+    }
+    EXPECT_EQ(after["modules"][1]["ssid"], "SimNet-2");
 }
