@@ -42,7 +42,7 @@ bool existsAsNonRegular(const std::filesystem::path& path) {
 }
 
 bool writeFileAtomically(const std::filesystem::path& path, std::span<const uint8_t> data,
-                         std::string* error, FileAccess access) {
+                         std::string* error, FileAccess access, Durability durability) {
     auto fail = [&](const std::string& what, const std::string& tmp) {
         if (error) *error = what + ": " + std::strerror(errno);
         if (!tmp.empty()) ::unlink(tmp.c_str());
@@ -81,16 +81,18 @@ bool writeFileAtomically(const std::filesystem::path& path, std::span<const uint
         ::close(fd);
         return fail("cannot set the mode of " + path.string(), tmpl);
     }
-    if (::fsync(fd) != 0 || ::close(fd) != 0) return fail("cannot write " + path.string(), tmpl);
+    if ((durability == Durability::Synced && ::fsync(fd) != 0) || ::close(fd) != 0)
+        return fail("cannot write " + path.string(), tmpl);
     if (::rename(tmpl.c_str(), target->c_str()) != 0)
         return fail("cannot replace " + path.string(), tmpl);
     return true;
 }
 
 bool writeFileAtomically(const std::filesystem::path& path, std::string_view text,
-                         std::string* error, FileAccess access) {
+                         std::string* error, FileAccess access, Durability durability) {
     return writeFileAtomically(
-        path, std::span(reinterpret_cast<const uint8_t*>(text.data()), text.size()), error, access);
+        path, std::span(reinterpret_cast<const uint8_t*>(text.data()), text.size()), error, access,
+        durability);
 }
 
 }  // namespace setrion

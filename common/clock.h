@@ -38,6 +38,30 @@ private:
     std::function<void(uint32_t)> m_hook;
 };
 
+// A wait of `polls` polls `stepMs` apart, measured on the clock rather than counted: it is
+// over once (polls - 1) * stepMs have passed since it began or was restarted, however many
+// polls a loaded (or idle) host managed in that time. On a manual clock whose sleeps are the
+// steps this is exactly the count of polls.
+class QuietWindow {
+public:
+    QuietWindow(Clock& clock, int polls, uint32_t stepMs)
+        : m_clock(clock),
+          m_spanMs(static_cast<uint64_t>(polls > 1 ? polls - 1 : 0) * stepMs),
+          m_stepMs(stepMs ? stepMs : 1),
+          m_start(clock.nowMs()) {}
+    void restart() { m_start = m_clock.nowMs(); }
+    bool over() const { return elapsed() >= m_spanMs; }
+    // The polls the nominal pace would have made by now, the first counted as one.
+    int pollsSoFar() const { return static_cast<int>(elapsed() / m_stepMs) + 1; }
+
+private:
+    uint64_t elapsed() const { return m_clock.nowMs() - m_start; }
+    Clock& m_clock;
+    uint64_t m_spanMs;
+    uint64_t m_stepMs;
+    uint64_t m_start;
+};
+
 // The process-wide system clock.
 Clock& systemClock();
 

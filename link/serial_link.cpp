@@ -266,8 +266,16 @@ int SerialLink::write(std::span<const uint8_t> data) {
     m_neverWritten = false;
 
     size_t pos = 0;
+    bool inputPurged = false;
     while (pos < data.size()) {
         size_t len = std::min(kChunkSize, data.size() - pos);
+        // What arrived while the command went out is discarded just before its last chunk is
+        // handed over: discarded after the write, it would race the answer, which a printer
+        // may send before a loaded host gets back from the write to purge.
+        if (pos + len == data.size() && !inputPurged) {
+            purge(TCIFLUSH);
+            inputPurged = true;
+        }
         uint64_t deadline = m_clock.nowMs() + kChunkWaitMs;
         int failures = 0;
         int interrupts = 0;
@@ -289,10 +297,9 @@ int SerialLink::write(std::span<const uint8_t> data) {
         }
     }
 
-    // The bytes are queued, not sent: drain before discarding what arrived meanwhile, and
-    // never discard the output, which would cut the command.
+    // The bytes are queued, not sent: wait (bounded) until they are out. The output is never
+    // discarded, which would cut the command.
     drainOutput(data.size());
-    purge(TCIFLUSH);
     m_lastWriteEnd = m_clock.nowMs();
     return static_cast<int>(pos);
 }

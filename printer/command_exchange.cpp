@@ -8,13 +8,14 @@
 namespace setrion {
 namespace {
 
-// Reads until one read brings bytes or `kEmptyPollLimit` reads in a row brought none,
-// pausing `kPollIntervalMs` between them. Returns the count (0 when nothing came).
+// Reads until one read brings bytes or the time of `kEmptyPollLimit` empty reads
+// `kPollIntervalMs` apart has passed on the clock. Returns the count (0 when nothing came).
 int pollForAnswer(LinkPair& links, Clock& clock, std::span<uint8_t> buffer) {
-    for (int empty = 0;;) {
+    QuietWindow window(clock, kEmptyPollLimit, kPollIntervalMs);
+    for (;;) {
         int n = links.read(buffer);
         if (n > 0) return std::min(n, static_cast<int>(buffer.size()));
-        if (++empty >= kEmptyPollLimit) return 0;
+        if (window.over()) return 0;
         clock.sleepMs(kPollIntervalMs);
     }
 }

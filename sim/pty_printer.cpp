@@ -80,7 +80,8 @@ int runPtyPrinter(SimPrinter& printer, const PtyOptions& options) {
 
     auto writeState = [&] {
         if (!options.statePath.empty() && printer.takeDirty())
-            writeFileAtomically(options.statePath, printer.stateJson().dump(2) + "\n");
+            writeFileAtomically(options.statePath, printer.stateJson().dump(2) + "\n", nullptr,
+                                FileAccess::Public, Durability::Unsynced);
     };
     writeState();
 

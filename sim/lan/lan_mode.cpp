@@ -38,7 +38,8 @@ LanOptions g_options;
 
 void saveState(LanDevices& devices) {
     if (g_options.statePath.empty() || !devices.takeChanged()) return;
-    writeFileAtomically(g_options.statePath, devices.state().dump(2) + "\n");
+    writeFileAtomically(g_options.statePath, devices.state().dump(2) + "\n", nullptr,
+                        FileAccess::Public, Durability::Unsynced);
 }
 
 // Receives one datagram and sends the answers back to its sender.

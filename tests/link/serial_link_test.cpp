@@ -37,6 +37,7 @@ public:
     bool alwaysEagain = false;
     size_t maxWrite = SIZE_MAX;  // forces short writes
     std::function<void(size_t)> beforeWrite;  // called with the block size
+    std::function<void()> afterWrite;         // called once a write went through
     bool failTcsetattr = false;
     std::optional<termios> applied;
     std::vector<std::pair<unsigned long, int>> modemIoctls;
@@ -54,6 +55,7 @@ public:
         if (r > 0) {
             auto p = static_cast<const uint8_t*>(buf);
             writes.push_back({m_clock.nowMs(), {p, p + r}});
+            if (afterWrite) afterWrite();
         }
         return r;
     }
@@ -196,6 +198,21 @@ TEST_F(SerialLinkTest, InputArrivingDuringAWriteIsDiscardedAndTheWriteIsNotCut) 
     pty.sendToHost("ok", link.fd());
     EXPECT_EQ(link.read(buf), 2);
     EXPECT_EQ(std::string(buf, buf + 2), "ok");
+}
+
+TEST_F(SerialLinkTest, AnswerArrivingAsSoonAsTheLastChunkIsHandedOverIsKept) {
+    // A printer that answers before the host is back from the write (a loaded host) must not
+    // lose its answer to the write's own purge.
+    ASSERT_EQ(link.write(bytesOf("A")), 1);
+    pty.readFromHost(3);
+    std::vector<uint8_t> data(70, 'q');
+    sys.afterWrite = [&] {
+        if (sys.writes.back().bytes.size() == 6) pty.sendToHost("701\r\n", link.fd());
+    };
+    ASSERT_EQ(link.write(data), 70);
+    uint8_t buf[64] = {};
+    ASSERT_EQ(link.read(buf), 5);
+    EXPECT_EQ(std::string(buf, buf + 5), "701\r\n");
 }
 
 TEST_F(SerialLinkTest, ReadWithNothingWaitingReturnsAtOnceLeavingTheBuffer) {

@@ -38,12 +38,17 @@ CollectedReply collectReply(const LinkPair& links, Clock& clock, const ReplyLimi
     r.bytes.reserve(limits.capacity);
     const std::size_t perPoll = links.kind == LinkKind::Usb ? kUsbPollBytes : kComPollBytes;
     uint8_t chunk[kComPollBytes];
+    // The quiet run is time on the clock, not a count of polls, whose sleeps and reads load
+    // stretches: the window lasts as long whatever the host's load.
+    QuietWindow quiet(clock, limits.emptyPollLimit, kEmptyPollSleepMs);
+    bool sawBytes = true;  // no empty poll yet in this run
     while (true) {
         const std::size_t room = limits.capacity - r.bytes.size();
         const std::size_t want = std::min({perPoll, room, sizeof chunk});
         int n = links.read(std::span<uint8_t>(chunk, want));
         if (n > 0) {
             r.emptyPolls = 0;
+            sawBytes = true;
             r.bytes.insert(r.bytes.end(), chunk, chunk + std::min<std::size_t>(static_cast<std::size_t>(n), want));
             if (observer) observer(r.emptyPolls);
             if (replyComplete(r.bytes, limits.end)) {
@@ -53,9 +58,13 @@ CollectedReply collectReply(const LinkPair& links, Clock& clock, const ReplyLimi
             if (r.bytes.size() >= limits.capacity) return r;  // cut at the capacity
             continue;
         }
-        ++r.emptyPolls;
+        if (sawBytes) {
+            quiet.restart();  // the run starts with this empty poll
+            sawBytes = false;
+        }
+        r.emptyPolls = quiet.pollsSoFar();
         if (observer) observer(r.emptyPolls);
-        if (r.emptyPolls >= limits.emptyPollLimit) return r;
+        if (quiet.over()) return r;
         clock.sleepMs(kEmptyPollSleepMs);
     }
 }

@@ -12,9 +12,10 @@ namespace setrion::wifi {
 
 // How the module's replies are gathered. A reply is accumulated across polls (up to
 // kComPollBytes a poll on COM, kUsbPollBytes on USB) until the end mark of the reply
-// expected arrives at the end of the accumulated bytes, or until a run of `emptyPollLimit`
-// consecutive empty polls (kEmptyPollSleepMs apart; a poll that brings bytes starts the
-// run again). A reply longer than `capacity` is cut there and collection stops.
+// expected arrives at the end of the accumulated bytes, or until a quiet run as long as
+// `emptyPollLimit` empty polls kEmptyPollSleepMs apart has passed on the clock (a poll that
+// brings bytes starts the run again). A reply longer than `capacity` is cut there and
+// collection stops.
 enum class ReplyEnd {
     // "701" CR LF, the hex text, CR LF. A reply whose first line is not "701" ends with
     // that line, so an error answer is not waited out.
@@ -53,13 +54,13 @@ inline constexpr uint32_t kResetPauseMs = 200;      // before and after the fact
 struct CollectedReply {
     std::vector<uint8_t> bytes;
     bool complete = false;  // the end mark arrived
-    int emptyPolls = 0;     // the final run of empty polls
+    int emptyPolls = 0;     // the final quiet run, in polls at the nominal pace
 };
 
 // True when `bytes` end with the end mark of `end`.
 bool replyComplete(std::span<const uint8_t> bytes, ReplyEnd end);
 
-// Called after every poll with the current run of empty polls.
+// Called after every poll with the current quiet run, in polls at the nominal pace.
 using PollObserver = std::function<void(int emptyPolls)>;
 
 // Polls the current link of the pair by the limits above. With no current link every poll
