@@ -29,10 +29,11 @@ function(setrion_executable name)
   target_link_libraries(${name} PRIVATE ${ARG_DEPS})
 endfunction()
 
-# setrion_test(NAME SOURCES ... [DEPS ...] [LABELS ...])
-# One GoogleTest executable, registered with CTest test by test.
+# setrion_test(NAME SOURCES ... [DEPS ...] [LABELS ...] [RUN_SERIAL])
+# One GoogleTest executable, registered with CTest test by test (RUN_SERIAL: never beside
+# another test).
 function(setrion_test name)
-  cmake_parse_arguments(ARG "" "" "SOURCES;DEPS;LABELS" ${ARGN})
+  cmake_parse_arguments(ARG "RUN_SERIAL" "" "SOURCES;DEPS;LABELS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
   target_compile_options(${name} PRIVATE ${SETRION_WARNINGS})
@@ -40,7 +41,12 @@ function(setrion_test name)
   target_compile_definitions(${name} PRIVATE
     SETRION_BINARY_DIR="${PROJECT_BINARY_DIR}"
     SETRION_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
-  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES LABELS "${ARG_LABELS}")
+  set(serial FALSE)
+  if(ARG_RUN_SERIAL)
+    set(serial TRUE)
+  endif()
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60
+    PROPERTIES LABELS "${ARG_LABELS}" RUN_SERIAL ${serial})
 endfunction()
 
 # setrion_fuzz(NAME SOURCES ... [DEPS ...]): a libFuzzer target, built with -DSETRION_FUZZ=ON.

@@ -179,6 +179,20 @@ TEST_F(Collection, SilenceEndsAfter151EmptyPolls) {
     EXPECT_EQ(text(p.bytes), "partial");
 }
 
+TEST_F(Collection, SilenceIsTimeOnTheClockWhateverLoadDoesToThePolls) {
+    // A loaded host: every 10 ms pause takes 40 ms. The quiet window still closes after
+    // 1500 ms, not after 151 polls; bytes in the middle start it again.
+    clock.setSleepHook([&](uint32_t) { clock.advance(30); });
+    const uint64_t start = clock.nowMs();
+    for (int i = 0; i < 20; ++i) serial.queueRead(std::vector<uint8_t>{});
+    serial.queueRead("70");
+    auto r = collectReply(links, clock, kLineReplyLimits);
+    EXPECT_FALSE(r.complete);
+    EXPECT_EQ(text(r.bytes), "70");
+    EXPECT_EQ(clock.nowMs() - start, 20u * 40 + 1520);
+    EXPECT_EQ(r.emptyPolls, 153);  // 1520 ms at the nominal 10 ms pace
+}
+
 TEST_F(Collection, BlockLimitsAndProgressObserver) {
     int last = -1;
     auto r = collectReply(links, clock, kBlockWriteLimits, [&](int n) { last = n; });
