@@ -18,8 +18,12 @@ install_packages() {
   fi
 }
 
+# build_preset PRESET [TARGET...]: configures PRESET and builds TARGETs (all when none).
 build_preset() {
   local preset=$1
+  shift
   cmake --preset "$preset" >/dev/null
-  cmake --build --preset "$preset" -j "$(nproc)"
+  local targets=()
+  (($#)) && targets=(--target "$@")
+  cmake --build --preset "$preset" -j "$(nproc)" "${targets[@]}"
 }
