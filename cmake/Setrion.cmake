@@ -1,5 +1,20 @@
 # Shared build settings and helpers for Setrion targets.
 
+# ccache, when installed and no compiler launcher was chosen, keeps compiles across build
+# folders and clean builds. A precompiled header is newer than the sources that use it, so
+# ccache only caches those compiles with its PCH sloppiness (set here for any ccache launcher).
+if(NOT DEFINED CMAKE_CXX_COMPILER_LAUNCHER)
+  find_program(SETRION_CCACHE ccache)
+  if(SETRION_CCACHE)
+    set(CMAKE_CXX_COMPILER_LAUNCHER ${SETRION_CCACHE})
+  endif()
+endif()
+if(SETRION_PCH AND CMAKE_CXX_COMPILER_LAUNCHER MATCHES "ccache")
+  set(CMAKE_CXX_COMPILER_LAUNCHER ${CMAKE_COMMAND} -E env
+      CCACHE_SLOPPINESS=pch_defines,time_macros,include_file_mtime,include_file_ctime
+      ${CMAKE_CXX_COMPILER_LAUNCHER})
+endif()
+
 set(SETRION_WARNINGS -Wall -Wextra -Wpedantic -Wshadow -Wconversion -Wno-sign-conversion)
 if(SETRION_WERROR)
   list(APPEND SETRION_WARNINGS -Werror)
@@ -29,18 +44,57 @@ function(setrion_executable name)
   target_link_libraries(${name} PRIVATE ${ARG_DEPS})
 endfunction()
 
-# setrion_test(NAME SOURCES ... [DEPS ...] [LABELS ...] [RUN_SERIAL])
-# One GoogleTest executable, registered with CTest test by test (RUN_SERIAL: never beside
-# another test).
-function(setrion_test name)
-  cmake_parse_arguments(ARG "RUN_SERIAL" "" "SOURCES;DEPS;LABELS" ${ARGN})
-  add_executable(${name} ${ARG_SOURCES})
+# Precompiled headers: each layer precompiles the heavy third-party headers its own sources
+# include (Qt Widgets, CLI11, nlohmann-json, GoogleTest); a header is built once per set of
+# compile flags and reused by the targets built with that same set. SETRION_PCH=OFF builds
+# every source on its own includes alone.
+function(setrion_pch target)
+  if(SETRION_PCH)
+    target_precompile_headers(${target} PRIVATE ${ARGN})
+  endif()
+endfunction()
+
+# setrion_pch_reuse(TARGET FROM): TARGET uses the header FROM precompiled; both must be built
+# with the same definitions and options (a mismatch is an error under -Werror).
+function(setrion_pch_reuse target from)
+  if(SETRION_PCH AND from)
+    target_precompile_headers(${target} REUSE_FROM ${from})
+  endif()
+endfunction()
+
+# The include folders, warnings, definitions and GoogleTest flags every test target has.
+function(setrion_test_settings name)
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
   target_compile_options(${name} PRIVATE ${SETRION_WARNINGS})
-  target_link_libraries(${name} PRIVATE ${ARG_DEPS} GTest::gtest GTest::gtest_main)
+  target_link_libraries(${name} PRIVATE GTest::gtest)
   target_compile_definitions(${name} PRIVATE
     SETRION_BINARY_DIR="${PROJECT_BINARY_DIR}"
     SETRION_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
+endfunction()
+
+# setrion_test_pch(NAME HEADERS ... [DEPS ...]): a target that only precompiles HEADERS with
+# the test executables' flags (plus those DEPS bring), for the tests to reuse.
+function(setrion_test_pch name)
+  cmake_parse_arguments(ARG "" "" "HEADERS;DEPS" ${ARGN})
+  set(source ${CMAKE_CURRENT_BINARY_DIR}/${name}.cpp)
+  file(CONFIGURE OUTPUT ${source} CONTENT "// Builds the precompiled header ${name}.\n")
+  add_library(${name} OBJECT ${source})
+  target_link_libraries(${name} PRIVATE ${ARG_DEPS})
+  setrion_test_settings(${name})
+  setrion_pch(${name} ${ARG_HEADERS})
+endfunction()
+
+# setrion_test(NAME SOURCES ... [DEPS ...] [LABELS ...] [RUN_SERIAL])
+# One GoogleTest executable, registered with CTest test by test (RUN_SERIAL: never beside
+# another test). Every test executable links the one prebuilt GoogleTest main and reuses the
+# precompiled header SETRION_TEST_PCH names (setrion_test_pch; a folder of tests with other
+# flags, such as the Qt ones, sets its own).
+function(setrion_test name)
+  cmake_parse_arguments(ARG "RUN_SERIAL" "" "SOURCES;DEPS;LABELS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE ${ARG_DEPS} GTest::gtest_main)
+  setrion_test_settings(${name})
+  setrion_pch_reuse(${name} "${SETRION_TEST_PCH}")
   set(serial FALSE)
   if(ARG_RUN_SERIAL)
     set(serial TRUE)
