@@ -44,10 +44,10 @@ function(setrion_executable name)
   target_link_libraries(${name} PRIVATE ${ARG_DEPS})
 endfunction()
 
-# Precompiled headers: each layer precompiles the heavy third-party headers its own sources
-# include (Qt Widgets, CLI11, nlohmann-json, GoogleTest); a header is built once per set of
-# compile flags and reused by the targets built with that same set. SETRION_PCH=OFF builds
-# every source on its own includes alone.
+# Precompiled headers (SETRION_PCH=ON): each layer precompiles the heavy third-party headers
+# its own sources include (Qt Widgets, CLI11, nlohmann-json, GoogleTest); a header is built
+# once per set of compile flags and reused by the targets built with that same set. Off, every
+# source builds on its own includes alone.
 function(setrion_pch target)
   if(SETRION_PCH)
     target_precompile_headers(${target} PRIVATE ${ARGN})
