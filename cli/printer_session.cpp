@@ -59,7 +59,7 @@ public:
 private:
     UsbLink& usbLink() {
         if (!m_s.m_usb) {
-            m_s.m_usb = std::make_unique<UsbLink>(usb::libusbBackend(), m_s.m_clock);
+            m_s.m_usb = std::make_unique<UsbLink>(usb::systemUsbBackend(), m_s.m_clock);
             m_s.m_links.usb = m_s.m_usb.get();
         }
         return *m_s.m_usb;

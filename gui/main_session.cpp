@@ -9,10 +9,10 @@ MainSession::MainSession(QtShell& shell, PortMap portMap, std::unique_ptr<Spoole
                          ui::WifiIniAccess* wifiIni)
     : m_spooler(spooler ? std::move(spooler) : makeSystemSpooler()),
       m_serial(shell.clock()),
-      m_usb(usb::libusbBackend(), shell.clock()),
+      m_usb(usb::systemUsbBackend(), shell.clock()),
       m_opener(m_serial, m_usb, [this] { return m_usb.open() == UsbLink::kOpenOk ? 0 : -1; }),
       m_wifiSerial(shell.clock()),
-      m_wifiUsb(usb::libusbBackend(), shell.clock()),
+      m_wifiUsb(usb::systemUsbBackend(), shell.clock()),
       m_wifiOpener(m_wifiSerial, m_wifiUsb,
                    [this] { return m_wifiUsb.open() == UsbLink::kOpenOk ? 0 : -1; }),
       m_portMap(portMap),

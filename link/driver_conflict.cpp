@@ -1,11 +1,32 @@
 #include "link/driver_conflict.h"
 
+#include <cctype>
 #include <filesystem>
 #include <system_error>
 
 namespace setrion {
+namespace {
+
+// "COMn" for a Windows COM port name ("COM3:", "com3", "\\.\COM3"), empty for anything else.
+std::string comPortKey(std::string_view name) {
+    if (name.substr(0, 4) == "\\\\.\\" || name.substr(0, 4) == "\\\\?\\") name.remove_prefix(4);
+    if (!name.empty() && name.back() == ':') name.remove_suffix(1);
+    if (name.size() < 4 || name.size() > 6) return {};
+    for (size_t i = 0; i < 3; ++i)
+        if (std::toupper(static_cast<unsigned char>(name[i])) != "COM"[i]) return {};
+    std::string_view digits = name.substr(3);
+    if (digits.front() == '0') return {};
+    for (char c : digits)
+        if (c < '0' || c > '9') return {};
+    return "COM" + std::string(digits);
+}
+
+}  // namespace
 
 std::string deviceOfUri(std::string_view uri) {
+    // A Windows spooler's port is a name, not a URI: "COM3:" prints to \\.\COM3.
+    if (std::string com = comPortKey(uri); !com.empty() && uri.substr(0, 2) != "\\\\")
+        return "\\\\.\\" + com;
     const size_t colon = uri.find(':');
     if (colon == std::string_view::npos || colon == 0) return {};
     std::string_view rest = uri.substr(colon + 1);
@@ -17,6 +38,7 @@ std::string deviceOfUri(std::string_view uri) {
 
 static bool sameDevice(const std::string& a, const std::string& b) {
     if (a == b) return true;
+    if (std::string com = comPortKey(a); !com.empty()) return com == comPortKey(b);
     std::error_code ec;
     return std::filesystem::equivalent(a, b, ec) && !ec;
 }

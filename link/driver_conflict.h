@@ -23,12 +23,13 @@ struct DriverConflictCheck {
 };
 
 // The device a queue's URI prints to: the absolute path after the scheme (and an optional
-// "//"), up to a '?' or '#': "serial:/dev/ttyS0?baud=9600" -> "/dev/ttyS0". Empty for a URI
-// that names no local device ("ipp://host/...", "usb://Maker/Model").
+// "//"), up to a '?' or '#': "serial:/dev/ttyS0?baud=9600" -> "/dev/ttyS0". A Windows
+// spooler's COM port name prints to the COM device: "COM3:" -> "\\.\COM3". Empty for a URI
+// that names no local device ("ipp://host/...", "usb://Maker/Model", "USB001", "FILE:").
 std::string deviceOfUri(std::string_view uri);
 
-// The first queue, in the spooler's order, whose device is `devicePath` (exactly, or the
-// same file once both are resolved). An empty device path (USB) never conflicts.
+// The first queue, in the spooler's order, whose device is `devicePath` (exactly, the same COM
+// port in any spelling, or the same file once both are resolved). An empty device path (USB) never conflicts.
 DriverConflictCheck checkDriverConflict(Spooler& spooler, const std::string& devicePath);
 
 inline constexpr const char* kDriverConflictCaption = "ERROR";

@@ -192,7 +192,7 @@ class LibusbBackend final : public UsbBackend {
 
 }  // namespace
 
-UsbBackend& libusbBackend() {
+UsbBackend& systemUsbBackend() {
     static LibusbBackend backend;
     return backend;
 }

@@ -20,7 +20,8 @@ struct KindPrefix {
 constexpr KindPrefix kKinds[] = {{"ttyUSB", DiscoveredPort::Kind::UsbSerial},
                                  {"ttyACM", DiscoveredPort::Kind::Acm},
                                  {"rfcomm", DiscoveredPort::Kind::Rfcomm},
-                                 {"ttyS", DiscoveredPort::Kind::Uart}};
+                                 {"ttyS", DiscoveredPort::Kind::Uart},
+                                 {"COM", DiscoveredPort::Kind::Com}};
 
 // The kind and number of "ttyUSB0"-style names; nullopt for any other tty.
 std::optional<std::pair<DiscoveredPort::Kind, int>> kindOf(const std::string& sysName) {
@@ -48,7 +49,8 @@ std::string joinNames(const std::string& vendor, const std::string& model, const
 std::string fallbackDescription(DiscoveredPort::Kind kind, const std::string& driver) {
     switch (kind) {
         case DiscoveredPort::Kind::Rfcomm: return "Bluetooth serial port";
-        case DiscoveredPort::Kind::Uart: return "serial port";
+        case DiscoveredPort::Kind::Uart:
+        case DiscoveredPort::Kind::Com: return "serial port";
         default: return driver.empty() ? "USB serial device" : driver;
     }
 }

@@ -75,7 +75,7 @@ private:
 
 // One serial port a technician has.
 struct DiscoveredPort {
-    enum class Kind { UsbSerial, Acm, Rfcomm, Uart };
+    enum class Kind { UsbSerial, Acm, Rfcomm, Uart, Com };  // Com: a Windows COM port
     Kind kind = Kind::Uart;
     int number = 0;            // 0 of ttyUSB0
     std::string name;          // "ttyUSB0"
@@ -91,7 +91,7 @@ struct DiscoveredPort {
 };
 
 // The serial ports with hardware behind them (ttyUSB, ttyACM, rfcomm, and ttyS where a UART
-// exists), ordered by kind in that order and then by number. A port that COM1..COM9 resolves
+// exists; on Windows the COM ports), ordered by kind in that order and then by number. A port that COM1..COM9 resolves
 // to (by --map, SETRION_COMn or the ttyS default) carries that name in mappedTo.
 std::vector<DiscoveredPort> discoverSerialPorts(DeviceSource& source, const PortMap& map,
                                                 const EnvLookup& env = nullptr);

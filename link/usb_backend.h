@@ -99,7 +99,8 @@ class UsbBackend {
     virtual UsbError open(const DeviceInfo& device, std::unique_ptr<UsbDeviceHandle>& handle) = 0;
 };
 
-// The libusb-1.0 backend, process-wide; its context is created on first use.
-UsbBackend& libusbBackend();
+// The system's backend, process-wide: libusb-1.0 (its context created on first use), or on
+// Windows the printer class driver's device interfaces.
+UsbBackend& systemUsbBackend();
 
 }  // namespace setrion::usb

@@ -55,7 +55,7 @@ class UsbLink final : public PrinterLink {
     static constexpr int kCloseOk = 0;
     static constexpr int kCloseNotOpen = 3;
 
-    explicit UsbLink(usb::UsbBackend& backend = usb::libusbBackend(), Clock& clock = systemClock(),
+    explicit UsbLink(usb::UsbBackend& backend = usb::systemUsbBackend(), Clock& clock = systemClock(),
                      UsbLinkOptions options = {});
     ~UsbLink() override;
     UsbLink(const UsbLink&) = delete;

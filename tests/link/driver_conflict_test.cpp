@@ -19,6 +19,18 @@ TEST(DeviceOfUri, TakesTheLocalDevicePath) {
     EXPECT_EQ(deviceOfUri(""), "");
 }
 
+TEST(DriverConflict, WindowsSpoolerPortsNameComDevices) {
+    EXPECT_EQ(deviceOfUri("COM3:"), "\\\\.\\COM3");
+    for (const char* other : {"USB001", "FILE:", "LPT1:", "COM0:", "COMX:", "\\\\srv\\COM3"})
+        EXPECT_EQ(deviceOfUri(other), "") << other;
+    FixedSpooler spooler(std::vector<SpoolerQueue>{{"fax", "FILE:"}, {"labels", "COM12:"}});
+    auto check = checkDriverConflict(spooler, "\\\\.\\com12");
+    ASSERT_TRUE(check.conflict);
+    EXPECT_EQ(check.conflict->printerName, "labels");
+    EXPECT_EQ(check.conflict->portName, "COM12:");
+    EXPECT_FALSE(checkDriverConflict(spooler, "\\\\.\\COM1").conflict);
+}
+
 TEST(DriverConflict, FirstExactMatchInSpoolerOrder) {
     FixedSpooler spooler(std::vector<SpoolerQueue>{{"office", "ipp://host/printers/office"},
                            {"labels0x", "serial:/dev/ttyS0x"},

@@ -62,6 +62,25 @@ TEST(PortDiscovery, UsbSerialAdapterIsDescribedByItsNames) {
     EXPECT_EQ(ports[0].driver, "ftdi_sio");
 }
 
+TEST(PortDiscovery, WindowsComPortsByNumberWithTheirDevices) {
+    TtyDeviceInfo com3 = tty("COM3"), usb = tty("COM12");
+    com3.devNode = "\\\\.\\COM3";
+    usb.devNode = "\\\\.\\COM12";
+    usb.vendor = "FTDI";
+    usb.model = "USB Serial Port";
+    usb.usbId = "0403:6001";
+    usb.driver = "FTSER2K";
+    FixedDeviceSource source({usb, com3});
+    PortMap map{{"COM3", "\\\\.\\COM3"}};
+    auto ports = discoverSerialPorts(source, map, kNoEnv);
+    ASSERT_EQ(names(ports), (std::vector<std::string>{"COM3", "COM12"}));
+    EXPECT_EQ(ports[0].mappedTo, "COM3");
+    EXPECT_EQ(ports[0].description, "serial port");
+    EXPECT_EQ(ports[1].device, "\\\\.\\COM12");
+    EXPECT_EQ(ports[1].listText(), "COM12 \xE2\x80\x94 FTDI USB Serial Port");
+    EXPECT_TRUE(ports[1].mappedTo.empty());
+}
+
 TEST(PortList, FixedEntriesFirstThenUnmappedDevices) {
     // A --map to the by-id link and SETRION_COM7 to the node both count as mapped.
     TtyDeviceInfo acm = tty("ttyACM0");

@@ -52,7 +52,7 @@ std::string textMacLine(const std::string& mac) {
 WifiNetworkMode::WifiNetworkMode(Dialog& dialog, const WifiNetworkControls& ids,
                                  WifiNetworkHost& host, wifi::OrvaneInformation& table,
                                  net::NetConfig config)
-    : m_dialog(dialog), m_ids(ids), m_host(host), m_table(table), m_textOpener(net::posixSocketOpener()) {
+    : m_dialog(dialog), m_ids(ids), m_host(host), m_table(table), m_textOpener(net::systemSocketOpener()) {
     m_ctx.config = config;
     m_ctx.clock = &dialog.shell().clock();
     m_ctx.blocks = &m_blocks;

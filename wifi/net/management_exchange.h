@@ -46,7 +46,7 @@ struct ExchangeState {
 struct ManagementContext {
     NetConfig config;
     Clock* clock = &systemClock();
-    SocketOpener openSocket = posixSocketOpener();
+    SocketOpener openSocket = systemSocketOpener();
     ItemBlockStore* blocks = nullptr;  // required; kept by the caller across exchanges
     // Further broadcast destinations of a search (directed broadcasts of the interfaces).
     std::vector<uint32_t> extraBroadcasts;

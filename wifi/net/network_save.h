@@ -45,6 +45,6 @@ std::string applyTextEdit(wifi::WifiSettings& record, const NetworkEdit& edit);
 // it back.
 TextSaveResult saveTextRecord(const NetConfig& config, Clock& clock, const wifi::WifiSettings& source,
                               const NetworkEdit& edit, const std::filesystem::path& resultFile,
-                              const SocketOpener& opener = posixSocketOpener());
+                              const SocketOpener& opener = systemSocketOpener());
 
 }  // namespace setrion::net

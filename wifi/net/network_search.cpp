@@ -1,10 +1,5 @@
 #include "wifi/net/network_search.h"
 
-#include <ifaddrs.h>
-#include <net/if.h>
-#include <netinet/in.h>
-#include <arpa/inet.h>
-
 #include <algorithm>
 
 #include "common/trace.h"
@@ -84,20 +79,6 @@ NetworkSearchResult NetworkSearch::run(uint32_t textGraceMs) {
         sock.pollOnce(static_cast<uint32_t>(end - now));
     }
     return m_result;
-}
-
-std::vector<uint32_t> interfaceBroadcasts() {
-    std::vector<uint32_t> out;
-    ifaddrs* list = nullptr;
-    if (getifaddrs(&list) != 0) return out;
-    for (ifaddrs* a = list; a; a = a->ifa_next) {
-        if (!a->ifa_addr || a->ifa_addr->sa_family != AF_INET) continue;
-        if (!(a->ifa_flags & IFF_BROADCAST) || !a->ifa_broadaddr) continue;
-        uint32_t b = ntohl(reinterpret_cast<sockaddr_in*>(a->ifa_broadaddr)->sin_addr.s_addr);
-        if (std::find(out.begin(), out.end(), b) == out.end()) out.push_back(b);
-    }
-    freeifaddrs(list);
-    return out;
 }
 
 }  // namespace setrion::net

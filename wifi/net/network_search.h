@@ -33,7 +33,7 @@ struct NetworkSearchResult {
 // socket from its own watch uses the pieces (CUdpSock, searchModules, comparePrinters).
 class NetworkSearch final : public CUdpSockOwner {
 public:
-    NetworkSearch(ManagementContext& management, SocketOpener textOpener = posixSocketOpener());
+    NetworkSearch(ManagementContext& management, SocketOpener textOpener = systemSocketOpener());
     NetworkSearchResult run(uint32_t textGraceMs = 300);
 
     void addTextPrinter(std::span<const uint8_t> frame) override;
@@ -47,8 +47,5 @@ private:
 
 // Sorts by MAC (the list's order for modules).
 void sortPrinters(std::vector<DiscoveredPrinter>& records);
-
-// Directed broadcast addresses of the IPv4 interfaces that have one (host order).
-std::vector<uint32_t> interfaceBroadcasts();
 
 }  // namespace setrion::net

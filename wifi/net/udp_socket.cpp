@@ -1,11 +1,14 @@
-#include "wifi/net/udp_socket.h"
+#include "wifi/net/udp_socket_posix.h"
 
 #include <arpa/inet.h>
 #include <fcntl.h>
+#include <ifaddrs.h>
+#include <net/if.h>
 #include <netinet/in.h>
 #include <poll.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 
 namespace setrion::net {
@@ -136,10 +139,29 @@ std::unique_ptr<DatagramSocket> openUdpSocket(const UdpOptions& options, int& er
     return std::make_unique<PosixUdpSocket>(fd, sys);
 }
 
-SocketOpener posixSocketOpener() {
+std::unique_ptr<DatagramSocket> openUdpSocket(const UdpOptions& options, int& error,
+                                              UdpOpenStep* failedStep) {
+    return openUdpSocket(options, error, posixSocketSys(), failedStep);
+}
+
+SocketOpener systemSocketOpener() {
     return [](const UdpOptions& options, int& error, UdpOpenStep* failedStep) {
         return openUdpSocket(options, error, posixSocketSys(), failedStep);
     };
+}
+
+std::vector<uint32_t> interfaceBroadcasts() {
+    std::vector<uint32_t> out;
+    ifaddrs* list = nullptr;
+    if (getifaddrs(&list) != 0) return out;
+    for (ifaddrs* a = list; a; a = a->ifa_next) {
+        if (!a->ifa_addr || a->ifa_addr->sa_family != AF_INET) continue;
+        if (!(a->ifa_flags & IFF_BROADCAST) || !a->ifa_broadaddr) continue;
+        uint32_t b = ntohl(reinterpret_cast<sockaddr_in*>(a->ifa_broadaddr)->sin_addr.s_addr);
+        if (std::find(out.begin(), out.end(), b) == out.end()) out.push_back(b);
+    }
+    freeifaddrs(list);
+    return out;
 }
 
 }  // namespace setrion::net

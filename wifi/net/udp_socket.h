@@ -1,38 +1,16 @@
 #pragma once
-#include <sys/socket.h>
-#include <sys/types.h>
-
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <span>
+#include <vector>
 
 #include "wifi/net/net_types.h"
 
-struct sockaddr;
-
 namespace setrion::net {
 
-// The socket system calls, one table, so fault tests can inject EINTR, EAGAIN and
-// failures without a network. Each member returns what the POSIX call returns and
-// leaves errno set on failure.
-struct SocketSys {
-    int (*socket)(int domain, int type, int protocol) = nullptr;
-    int (*setsockopt)(int fd, int level, int name, const void* value, socklen_t len) = nullptr;
-    int (*getsockopt)(int fd, int level, int name, void* value, socklen_t* len) = nullptr;
-    int (*bind)(int fd, const sockaddr* addr, socklen_t len) = nullptr;
-    ssize_t (*sendto)(int fd, const void* buf, size_t len, int flags, const sockaddr* addr,
-                      socklen_t alen) = nullptr;
-    ssize_t (*recvfrom)(int fd, void* buf, size_t len, int flags, sockaddr* addr,
-                        socklen_t* alen) = nullptr;
-    int (*poll)(int fd, short events, int timeoutMs, short* revents) = nullptr;
-    int (*close)(int fd) = nullptr;
-};
-
-// The real calls.
-const SocketSys& posixSocketSys();
-
-// One IPv4 datagram socket. Errors are positive errno values ("socket error codes").
+// One IPv4 datagram socket. Errors are positive socket error codes: errno values, or on
+// Windows the WSA codes, with EAGAIN, EINTR and EMSGSIZE standing for their WSA twins.
 class DatagramSocket {
 public:
     virtual ~DatagramSocket() = default;
@@ -61,16 +39,19 @@ struct UdpOptions {
 // Which step of opening a socket failed.
 enum class UdpOpenStep { None, Create, SetBroadcast, GetBroadcast, SetReuse, Bind };
 
-// Creates, sets SO_BROADCAST (and reads it back when asked), then SO_REUSEADDR, binds.
-// On failure returns null, stores the error code in `error` and the step in `failedStep`;
-// the descriptor, if one was made, is closed.
+// Opens a socket with the system's calls (POSIX sockets or Winsock): creates it, sets
+// SO_BROADCAST (and reads it back when asked), then SO_REUSEADDR, binds. On failure returns
+// null, stores the error code in `error` and the step in `failedStep`; the socket, if one was
+// made, is closed.
 std::unique_ptr<DatagramSocket> openUdpSocket(const UdpOptions& options, int& error,
-                                              const SocketSys& sys = posixSocketSys(),
                                               UdpOpenStep* failedStep = nullptr);
 
 // How exchanges get their socket; tests substitute scripted sockets.
 using SocketOpener = std::function<std::unique_ptr<DatagramSocket>(
     const UdpOptions& options, int& error, UdpOpenStep* failedStep)>;
-SocketOpener posixSocketOpener();
+SocketOpener systemSocketOpener();
+
+// The directed broadcast addresses (host order) of the IPv4 interfaces that have one, each once.
+std::vector<uint32_t> interfaceBroadcasts();
 
 }  // namespace setrion::net

@@ -41,7 +41,7 @@ public:
     // Creates the socket on the local text port with the broadcast option set and read
     // back, non-blocking; frames go to the broadcast address's text port.
     static Created create(CUdpSockOwner& owner, const NetConfig& config,
-                          const SocketOpener& opener = posixSocketOpener());
+                          const SocketOpener& opener = systemSocketOpener());
 
     CUdpSock(CUdpSockOwner& owner, std::unique_ptr<DatagramSocket> socket, SocketAddress peer);
 

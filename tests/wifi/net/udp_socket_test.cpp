@@ -1,4 +1,4 @@
-#include "wifi/net/udp_socket.h"
+#include "wifi/net/udp_socket_posix.h"
 
 #include <gtest/gtest.h>
 
