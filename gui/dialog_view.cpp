@@ -141,6 +141,7 @@ QWidget* DialogView::createWidget(const ui::Control& c) {
                 connect(le, &QLineEdit::textEdited, this, [this, id](const QString& t) {
                     dispatch([&] { m_model.editText(id, t.toStdString()); });
                 });
+                filterTypedCharacters(le, id);
                 w = le;
             }
             break;
@@ -188,8 +189,9 @@ QWidget* DialogView::createWidget(const ui::Control& c) {
         case ControlKind::IpAddress: {
             auto* ip = new IpAddressEdit(this);
             connect(ip, &IpAddressEdit::octetsEdited, this, [this, id, ip] {
-                dispatch([&] { m_model.setIpOctets(id, ip->octets()); });
+                dispatch([&] { m_model.setIpOctets(id, ip->address()); });
             });
+            for (int f = 0; f < 4; ++f) filterTypedCharacters(ip->field(f), id);
             w = ip;
             break;
         }
@@ -208,6 +210,27 @@ QWidget* DialogView::createWidget(const ui::Control& c) {
     m_byId[id] = b.get();
     m_bindings.push_back(std::move(b));
     return w;
+}
+
+void DialogView::filterTypedCharacters(QLineEdit* edit, int id) {
+    edit->setProperty("typedCharacterControl", id);
+    edit->installEventFilter(this);
+}
+
+bool DialogView::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() != QEvent::KeyPress) return QDialog::eventFilter(watched, event);
+    auto* edit = qobject_cast<QLineEdit*>(watched);
+    const QString typed = static_cast<QKeyEvent*>(event)->text();
+    // Only characters the edit would insert, and backspace, are asked about.
+    if (edit == nullptr || typed.size() != 1 || (typed[0].unicode() < 0x20 && typed[0] != '\b'))
+        return QDialog::eventFilter(watched, event);
+    // The text as it is before the character: a selection it would replace is left out.
+    QString text = edit->text();
+    if (edit->hasSelectedText() && typed[0] != '\b') text.remove(edit->selectionStart(), edit->selectedText().size());
+    const int id = edit->property("typedCharacterControl").toInt();
+    if (m_model.acceptsTypedCharacter(id, text.toStdString(), static_cast<int>(typed[0].unicode())))
+        return QDialog::eventFilter(watched, event);
+    return true;  // dropped
 }
 
 void DialogView::render() {
@@ -317,7 +340,7 @@ void DialogView::renderControl(Binding& b, const ui::Control& c) {
             break;
         }
         case ControlKind::IpAddress:
-            static_cast<IpAddressEdit*>(w)->setOctets(c.octets);
+            static_cast<IpAddressEdit*>(w)->setAddress(c.address());
             break;
         case ControlKind::ProgressBar: {
             auto* pb = static_cast<QProgressBar*>(w);

@@ -2,6 +2,8 @@
 #include <QDialog>
 #include <QMenu>
 #include <QRect>
+
+class QLineEdit;
 #include <map>
 #include <memory>
 #include <vector>
@@ -46,11 +48,14 @@ protected:
     void reject() override;
     void keyPressEvent(QKeyEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     struct Binding;
     QWidget* createWidget(const ui::Control& c);
     void renderControl(Binding& b, const ui::Control& c);
+    // Routes the characters typed into `edit` through the model's acceptsTypedCharacter().
+    void filterTypedCharacters(QLineEdit* edit, int id);
 
     ui::Dialog& m_model;
     QtShell& m_shell;

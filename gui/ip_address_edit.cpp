@@ -30,16 +30,21 @@ IpAddressEdit::IpAddressEdit(QWidget* parent) : QWidget(parent) {
     setBackgroundRole(QPalette::Base);
 }
 
-std::array<uint8_t, 4> IpAddressEdit::octets() const {
+std::optional<std::array<uint8_t, 4>> IpAddressEdit::address() const {
     std::array<uint8_t, 4> out{};
-    for (size_t i = 0; i < out.size(); ++i)
-        out[i] = static_cast<uint8_t>(std::clamp(m_fields[i]->text().toInt(), 0, 255));
+    for (size_t i = 0; i < out.size(); ++i) {
+        bool ok = false;
+        const int value = m_fields[i]->text().toInt(&ok);
+        if (!ok || value < 0 || value > 255) return std::nullopt;
+        out[i] = static_cast<uint8_t>(value);
+    }
     return out;
 }
 
-void IpAddressEdit::setOctets(const std::array<uint8_t, 4>& octets) {
-    for (size_t i = 0; i < octets.size(); ++i) {
-        const QString text = QString::number(octets[i]);
+void IpAddressEdit::setAddress(const std::optional<std::array<uint8_t, 4>>& address) {
+    if (this->address() == address) return;
+    for (size_t i = 0; i < m_fields.size(); ++i) {
+        const QString text = address ? QString::number((*address)[i]) : QString();
         if (m_fields[i]->text() != text) m_fields[i]->setText(text);
     }
 }

@@ -2,6 +2,7 @@
 #include <QWidget>
 #include <array>
 #include <cstdint>
+#include <optional>
 
 class QLineEdit;
 
@@ -12,9 +13,11 @@ class IpAddressEdit : public QWidget {
     Q_OBJECT
 public:
     explicit IpAddressEdit(QWidget* parent = nullptr);
-    std::array<uint8_t, 4> octets() const;
-    // Shows the octets without signalling a user change.
-    void setOctets(const std::array<uint8_t, 4>& octets);
+    // The four octets, or nothing while a field is blank.
+    std::optional<std::array<uint8_t, 4>> address() const;
+    // Shows the octets, or four blank fields, without signalling a user change. Blank stays
+    // as the user left it when a field is already blank (a part typed, not yet complete).
+    void setAddress(const std::optional<std::array<uint8_t, 4>>& address);
     QLineEdit* field(int index) const { return m_fields[static_cast<size_t>(index)]; }
 
 signals:

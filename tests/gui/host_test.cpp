@@ -49,6 +49,8 @@ public:
     int socketReads = 0;
     int ticks = 0;
     bool allowClose = true;
+    char refuse = 0;  // a character the model's filter drops
+    bool acceptsTypedCharacter(int, const std::string&, int ch) const override { return ch != refuse; }
     std::function<void()> onGo;
 
 protected:
@@ -193,7 +195,8 @@ TEST_F(HostTest, RadiosAndCheckBoxFollowTheModel) {
 
 TEST_F(HostTest, IpAddressFieldsEditTheOctets) {
     auto* ip = w<IpAddressEdit>(18);
-    dialog.control(18).octets = {192, 168, 0, 1};
+    EXPECT_EQ(ip->field(0)->text(), QString(""));  // empty at start, not 0.0.0.0
+    dialog.control(18).setAddress({192, 168, 0, 1});
     view->render();
     EXPECT_EQ(ip->field(0)->text(), QString("192"));
     ip->field(3)->setFocus();
@@ -201,6 +204,22 @@ TEST_F(HostTest, IpAddressFieldsEditTheOctets) {
     QTest::keyClicks(ip->field(3), "77");
     EXPECT_EQ(dialog.control(18).octets, (std::array<uint8_t, 4>{192, 168, 0, 77}));
     EXPECT_EQ(w<QLabel>(17)->text(), QString("77"));
+    // A blank field leaves the control without an address; the other fields stay as typed.
+    ip->field(1)->selectAll();
+    QTest::keyClick(ip->field(1), Qt::Key_Backspace);
+    EXPECT_FALSE(dialog.control(18).hasAddress);
+    EXPECT_EQ(ip->field(0)->text(), QString("192"));
+}
+
+TEST_F(HostTest, TypedCharactersGoThroughTheModelsFilter) {
+    dialog.refuse = 'x';
+    auto* edit = w<QLineEdit>(12);
+    edit->setFocus();
+    QTest::keyClicks(edit, "axb");
+    EXPECT_EQ(dialog.control(12).text, "ab");
+    auto* ip = w<IpAddressEdit>(18);
+    QTest::keyClicks(ip->field(0), "1x2");
+    EXPECT_EQ(ip->field(0)->text(), QString("12"));
 }
 
 TEST_F(HostTest, CloseBoxAsksTheModel) {

@@ -263,5 +263,55 @@ TEST_F(WifiWindowTest, DiscoveredDeviceFollowsTheLanEntryAndOpensTheModule) {
     EXPECT_TRUE(commandMode);
 }
 
+// Start Wi-Fi Settings -> Exit on an INI file: a complete file stays byte for byte as it was;
+// a sparse one changes only in the keys typed (a changed line in place, a new one added).
+TEST_F(WifiWindowTest, OpeningAndClosingKeepsTheIniFileByteForByte) {
+    struct Case {
+        const char* name;
+        std::string before;
+        QString ssid;  // typed when not empty
+        QStringList ip;  // typed into the IP fields when not empty
+        std::string after;
+    };
+    const std::string complete =
+        "; site\r\n[WiFiInfo]\r\nVersion=02\r\nMacAddress=0011aabbccdd\r\nSSID=Office AP\r\nDHCP=0\r\n"
+        "IP=192.168.001.010\r\nSUBNET=255.255.255.0\r\nGATEWAY=192.168.1.1\r\nDNS=8.8.8.8\r\nMODE=1\r\n"
+        "CHANNEL=06\r\nENCRYPTION=3\r\nAUTHENTICATION=1\r\nUSEKEY=1\r\nKEY1=0123456789\r\nWPA=1\r\n"
+        "WPAENC=1\r\nWPAKEY=my secret key\r\nTCPPORT=9100\r\n[Other]\r\nb = 2\r\n";
+    const Case cases[] = {
+        {"complete", complete, "", {}, complete},
+        {"sparse", "[WiFiInfo]\nSSID=Depot\nNote=kept\n", "Office AP 2", {"10", "0", "0", "5"},
+         "[WiFiInfo]\nSSID=Office AP 2\nNote=kept\nIP=10.0.0.5\n"},
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.name);
+        QTemporaryDir dir;
+        const std::string iniPath = (dir.path() + "/Tessun_WIFI.ini").toStdString();
+        std::ofstream(iniPath, std::ios::binary) << k.before;
+        iniAccess = std::make_unique<ui::WifiIniFileAccess>(iniPath);
+        session = std::make_unique<MainSession>(shell, PortMap{}, std::make_unique<NullSpooler>(), iniAccess.get());
+        main = shell.open(session->dialog());
+        QApplication::setActiveWindow(main.get());
+        bool ipEmpty = false;
+        test::ModalDriver d([&](QWidget* w) {
+            auto* v = qobject_cast<DialogView*>(w);
+            ASSERT_NE(v, nullptr);
+            auto* ip = qobject_cast<IpAddressEdit*>(v->widget(kIp));
+            ipEmpty = ip->field(0)->text().isEmpty();
+            if (!k.ssid.isEmpty()) type(v, kSsid, k.ssid);
+            for (int f = 0; f < k.ip.size(); ++f) QTest::keyClicks(ip->field(f), k.ip[f]);
+            click(v, kExit);
+        }, main.get(), 20000);
+        QTest::mouseClick(main->widget(ui::main_dlg::kStartWifi), Qt::LeftButton);
+        EXPECT_TRUE(d.acted());
+        // An address the file does not give shows as an empty control, not 0.0.0.0.
+        if (k.ip.size() != 0) EXPECT_TRUE(ipEmpty);
+        std::ifstream in(iniPath, std::ios::binary);
+        EXPECT_EQ(std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>()), k.after);
+        main.reset();
+        session.reset();
+    }
+}
+
 }  // namespace
 }  // namespace setrion::gui

@@ -38,4 +38,19 @@ bool Control::selectText(const std::string& itemText) {
     return true;
 }
 
+void Control::setAddress(const std::array<uint8_t, 4>& address) {
+    octets = address;
+    hasAddress = true;
+}
+
+void Control::clearAddress() {
+    octets = {};
+    hasAddress = false;
+}
+
+std::optional<std::array<uint8_t, 4>> Control::address() const {
+    if (!hasAddress) return std::nullopt;
+    return octets;
+}
+
 }  // namespace setrion::ui

@@ -56,8 +56,10 @@ struct Control {
     bool password = false;
     bool multiline = false;
 
-    // IpAddress.
+    // IpAddress: the four octets, and whether the control holds an address at all. An empty
+    // control (the state at start) shows four blank fields; its octets are zero.
     std::array<uint8_t, 4> octets{};
+    bool hasAddress = false;
 
     // ProgressBar.
     int rangeMin = 0;
@@ -81,6 +83,10 @@ struct Control {
     void setItems(std::vector<std::string> newItems, int select = -1);
     // Selects the item with this text; returns false (selection unchanged) when absent.
     bool selectText(const std::string& itemText);
+    // IpAddress: shows an address, or empties the control.
+    void setAddress(const std::array<uint8_t, 4>& address);
+    void clearAddress();
+    std::optional<std::array<uint8_t, 4>> address() const;
 };
 
 }  // namespace setrion::ui

@@ -51,10 +51,13 @@ bool Dialog::editText(int id, const std::string& text) {
     return true;
 }
 
-void Dialog::setIpOctets(int id, const std::array<uint8_t, 4>& octets) {
+void Dialog::setIpOctets(int id, const std::optional<std::array<uint8_t, 4>>& octets) {
     Control* c = m_controls.count(id) ? &m_controls.at(id) : nullptr;
-    if (!usable(c) || c->octets == octets) return;
-    c->octets = octets;
+    if (!usable(c) || c->address() == octets) return;
+    if (octets)
+        c->setAddress(*octets);
+    else
+        c->clearAddress();
     onTextChanged(id);
 }
 

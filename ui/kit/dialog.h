@@ -2,6 +2,7 @@
 #include <array>
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -46,8 +47,16 @@ public:
     // The user changed an edit's text. Returns false and keeps the old text when the new
     // text is longer than the control's text limit or the edit is disabled/read-only.
     bool editText(int id, const std::string& text);
-    // The user changed an IP address control.
-    void setIpOctets(int id, const std::array<uint8_t, 4>& octets);
+    // The user changed an IP address control: four octets, or nothing when a field is blank.
+    void setIpOctets(int id, const std::optional<std::array<uint8_t, 4>>& octets);
+    void setIpOctets(int id, const std::array<uint8_t, 4>& octets) {
+        setIpOctets(id, std::optional<std::array<uint8_t, 4>>(octets));
+    }
+    // A character about to be typed into control `id` (an edit, or one field of an IP
+    // control) whose text is now `fieldText`: whether it is taken. 8 is backspace.
+    virtual bool acceptsTypedCharacter(int /*id*/, const std::string& /*fieldText*/, int /*ch*/) const {
+        return true;
+    }
     // The close box / Escape (kIdCancel) or another closing command: asks onClosing().
     void requestClose(int result = kIdCancel);
     void timer(int timerId) { onTimer(timerId); }

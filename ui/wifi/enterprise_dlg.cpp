@@ -72,6 +72,16 @@ EnterpriseDlg::EnterpriseDlg(Shell& shell)
 
 void EnterpriseDlg::onInit() {
     EnterpriseValues& v = m_values;
+    // Every opening starts from the values alone: no row hidden, limit or enabling of an
+    // earlier opening carries over.
+    for (int row = 0; row < 10; ++row) show(kLabelBase + row, true);
+    for (int id : {kMethod, kWpaType, kEapId, kEapPassword, kLeapAuthentication, kCaCertFile,
+                   kClientCertFile, kPrivateKeyFile, kProvisioning, kMaxServers})
+        show(id, true);
+    for (int id : {kEapId, kEapPassword}) {
+        control(id).textLimit = 0;
+        enable(id, true);
+    }
     control(kWpaType).setItems({"None", "WPA-PSK", "WPA2-PSK", "WPA-ENT", "WPA2-ENT"}, v.wpaType);
     control(kLeapAuthentication)
         .setItems({"None", "Open System", "Shared Key", "Both"}, v.authentication);

@@ -18,8 +18,11 @@ public:
     // Reads the section's keys into `record` (a record of spaces) by the file's rules: keys
     // that are missing or malformed leave their field as it is. False when unreadable.
     virtual bool load(wifi::WifiSettings& record) = 0;
-    // Sets these keys of the section, in order, keeping every other line of the file.
-    virtual bool write(const KeyValues& values) = 0;
+    // Sets these keys of the section, in order, keeping every other line of the file. On
+    // failure the file is as it was and `error` says why.
+    virtual bool write(const KeyValues& values, std::string& error) = 0;
+    // The file as the user knows it, for messages.
+    virtual std::string name() const = 0;
 };
 
 }  // namespace setrion::ui

@@ -19,12 +19,13 @@ public:
 
     bool exists() const override { return m_file.exists(); }
     bool load(wifi::WifiSettings& record) override { return m_file.load(record); }
-    bool write(const KeyValues& values) override {
-        std::string error;
+    bool write(const KeyValues& values, std::string& error) override {
         const bool ok = m_file.write(values, &error);
-        if (!error.empty()) trace("Wi-Fi INI file: " + error);
+        if (!ok && error.empty()) error = "the file no longer exists";
+        if (!ok) trace("Wi-Fi INI file: " + error);
         return ok;
     }
+    std::string name() const override { return m_file.path().string(); }
 
 private:
     wifi::WifiIniFile m_file;

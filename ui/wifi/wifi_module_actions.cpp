@@ -59,10 +59,10 @@ void CWiFiSettings::getInformation() {
 
 void CWiFiSettings::applyReadStep(ReadStep step, const wifi::CommandModeSettings& v, int progress) {
     switch (step) {
-        case ReadStep::IpAddress: control(kIp).octets = v.ip; break;
-        case ReadStep::SubnetMask: control(kNetMask).octets = v.netmask; break;
-        case ReadStep::Gateway: control(kGateway).octets = v.gateway; break;
-        case ReadStep::Dns: control(kDns).octets = v.dns; break;
+        case ReadStep::IpAddress: control(kIp).setAddress(v.ip); break;
+        case ReadStep::SubnetMask: control(kNetMask).setAddress(v.netmask); break;
+        case ReadStep::Gateway: control(kGateway).setAddress(v.gateway); break;
+        case ReadStep::Dns: control(kDns).setAddress(v.dns); break;
         case ReadStep::Ssid: control(kSsid).text = v.ssid; break;
         case ReadStep::WlanOptions: {
             const wifi::WlanOptionsValue& o = v.options;

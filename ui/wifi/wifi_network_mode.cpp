@@ -294,10 +294,18 @@ void WifiNetworkMode::fillFromModule(const DiscoveredPrinter& r, size_t line, bo
     c(m_ids.wpaAuthentication).setItems({"None", "WPA-PSK", "WPA2-PSK"});
     c(m_ids.wpaEncryption).setItems({"None", "TKIP", "AES"});
 
-    c(m_ids.ip).octets = r.replyAddress;
-    c(m_ids.netmask).octets = r.subnetMask;
-    c(m_ids.gateway).octets = r.gateway;
-    c(m_ids.dns).octets = r.dnsServer;
+    // A module answers from its own address. A reply from a loopback address can only come
+    // from a simulated module on this host: there the address it reports is its own.
+    if (r.replyAddress[0] == 127) {
+        trace("Reply from loopback " + wifi::dottedAddress(r.replyAddress) +
+              " (simulated module): showing its reported address " + wifi::dottedAddress(r.ipAddress));
+        c(m_ids.ip).setAddress(r.ipAddress);
+    } else {
+        c(m_ids.ip).setAddress(r.replyAddress);
+    }
+    c(m_ids.netmask).setAddress(r.subnetMask);
+    c(m_ids.gateway).setAddress(r.gateway);
+    c(m_ids.dns).setAddress(r.dnsServer);
     c(m_ids.mac).text = net::formatMac(r.mac);
     c(m_ids.ssid).text = r.ssidText();
     c(m_ids.wpaKey).text = r.wpaPassphraseText();
@@ -307,17 +315,23 @@ void WifiNetworkMode::fillFromModule(const DiscoveredPrinter& r, size_t line, bo
     selectAt(c(m_ids.channel), static_cast<int>(field(f, bits::kChannelShift, 0xF)) - 1);
     const uint32_t wep = field(f, bits::kWepShift, 3);
     const uint32_t wpa = field(f, bits::kWpaModeShift, 7);
+    // A module's key bytes, shown in the slot's format: hex digits, or the characters.
+    auto keyShown = [&](int k) {
+        const std::string raw = r.wepKeyText(static_cast<int>(wep), k);
+        const bool ascii = line < m_lineKeyFormats.size() && m_lineKeyFormats[line][static_cast<size_t>(k)] == 1;
+        return ascii ? raw : wifi::asciiKeyToHex(raw);
+    };
     int enc = 0;
     if (fromSearch) {
         enc = wpa ? 3 : static_cast<int>(wep);
         if (wpa) {
             for (int id : m_ids.keys) c(id).text.clear();
         } else if (wep == 1 || wep == 2) {
-            for (int k = 0; k < 4; ++k) c(m_ids.keys[static_cast<size_t>(k)]).text = r.wepKeyText(static_cast<int>(wep), k);
+            for (int k = 0; k < 4; ++k) c(m_ids.keys[static_cast<size_t>(k)]).text = keyShown(k);
         }
     } else if (wep == 1 || wep == 2) {
         enc = static_cast<int>(wep);
-        for (int k = 0; k < 4; ++k) c(m_ids.keys[static_cast<size_t>(k)]).text = r.wepKeyText(static_cast<int>(wep), k);
+        for (int k = 0; k < 4; ++k) c(m_ids.keys[static_cast<size_t>(k)]).text = keyShown(k);
     } else {
         enc = wpa ? 3 : 0;
         for (int id : m_ids.keys) c(id).text.clear();
@@ -463,7 +477,13 @@ void WifiNetworkMode::onKeyFormatChanged(int slot) {
     DiscoveredPrinter* r = selectedModule();
     if (!r || slot < 0 || slot > 3) return;
     const int format = selection(m_ids.keyFormats[static_cast<size_t>(slot)]);
-    m_lineKeyFormats[static_cast<size_t>(s)][static_cast<size_t>(slot)] = format == 1 ? 1 : 0;
+    uint8_t& held = m_lineKeyFormats[static_cast<size_t>(s)][static_cast<size_t>(slot)];
+    const uint8_t next = format == 1 ? 1 : 0;
+    // The key text follows its format as on the serial path: the same key as hex digits or
+    // as the characters they encode.
+    std::string& text = c(m_ids.keys[static_cast<size_t>(slot)]).text;
+    if (held != next) text = next == 1 ? wifi::hexKeyToAscii(text) : wifi::asciiKeyToHex(text);
+    held = next;
     setKeyLimits(field(r->wifiFlags, bits::kWepShift, 3), static_cast<size_t>(s));
 }
 

@@ -1,4 +1,4 @@
-// The Wi-Fi dialog's controls, start-up, port handling, closing and INI file.
+// The Wi-Fi dialog's controls, start-up, port handling and closing.
 #include "ui/wifi/wifi_settings_dlg.h"
 
 #include <cstdio>
@@ -26,11 +26,6 @@ std::vector<std::string> texts(const std::array<std::string_view, N>& list) {
     return {list.begin(), list.end()};
 }
 
-std::string format(const char* fmt, int value) {
-    char buf[32];
-    std::snprintf(buf, sizeof buf, fmt, value);
-    return buf;
-}
 WifiNetworkControls networkControls() {
     WifiNetworkControls ids;
     ids.search = kWifiSearch;
@@ -266,12 +261,12 @@ const wifi::KeyFormats& CWiFiSettings::formatsOf(const EditTarget& t) const {
     return m_keyFormat;
 }
 
-bool CWiFiSettings::acceptsTypedCharacter(int focusedId, int ch) const {
-    const Control* c = find(focusedId);
-    if (c == nullptr) return true;
-    if (c->text.substr(0, 7).size() > 2) return false;
-    if (focusedId >= 1016 && focusedId <= 1067) return (ch >= '0' && ch <= '9') || ch == 8;
-    return true;
+bool CWiFiSettings::acceptsTypedCharacter(int id, const std::string& fieldText, int ch) const {
+    // The address controls take digits and backspace, at most three digits a field. Text
+    // edits (SSID, keys) take every character: their rules act on the text itself.
+    if (id != kIp && id != kNetMask && id != kGateway && id != kDns) return true;
+    if (ch == 8) return true;
+    return ch >= '0' && ch <= '9' && fieldText.size() <= 2;
 }
 
 void CWiFiSettings::onClicked(int id) {
@@ -460,133 +455,6 @@ bool CWiFiSettings::takeBoundValues() {
         }
     }
     return true;
-}
-
-// ---- INI file -----------------------------------------------------------------------
-
-void CWiFiSettings::loadIniFile() {
-    WifiIniAccess* ini = m_services.ini;
-    if (ini == nullptr || !ini->exists()) {
-        m_conn.setModuleKind(ModuleKind::CommandMode);
-        enable(kEnterprise, false);
-        return;
-    }
-    m_table->fillWithSpaces();
-    ini->load(m_table->entry(0));
-    m_conn.setModuleKind(ModuleKind::SettingsBlock);
-    const WifiSettings& r = m_table->entry(0);
-
-    const int mode = r.choice(field::kMode);
-    control(kMode).setItems(texts(wifi::kModeTexts), mode);
-    const int channel = r.channel();
-    if (channel >= 1 && channel <= 14) m_channel = channel;
-    refillChannels(false);
-    control(kAuthentication).setItems(texts(wifi::kAuthenticationTexts), r.choice(field::kAuthentication));
-    control(kUsingKeyId).setItems(texts(wifi::kKeyIdTexts), r.choice(field::kUseKey) - 1);
-    for (int k = 0; k < 4; ++k)
-        control(kKeyFormats[k])
-            .setItems(texts(wifi::kKeyFormatTexts), static_cast<int>(m_table->keyFormats(0)[k]));
-    // The file's WPA value is the position in a list without "None".
-    const int wpa = r.choice(field::kWpa);
-    control(kWpaAuthentication).setItems({"WPA-PSK", "WPA2-PSK"}, wpa == 0 ? 0 : wpa);
-    enable(kWpaEncryption, wpa > 0);
-    control(kWpaEncryption).setItems(texts(wifi::kWpaEncTexts), r.choice(field::kWpaEnc));
-    control(kEncryption)
-        .setItems(texts(wifi::kEncryptionTexts), wpa > 0 ? 3 : r.choice(field::kEncryption));
-
-    show(kDhcp, true);
-    enable(kDhcp, true);
-    control(kDhcp).checked = r.choice(field::kDhcp) == 1;
-    control(kIp).octets = r.address(field::kIp);
-    control(kNetMask).octets = r.address(field::kSubnet);
-    control(kGateway).octets = r.address(field::kGateway);
-    control(kDns).octets = r.address(field::kDns);
-    control(kSsid).text = r.text(field::kSsid);
-    const std::string mac = r.text(field::kMacAddress);
-    if (mac.size() == 12) {
-        std::string shown;
-        for (std::size_t i = 0; i < 12; i += 2) {
-            if (i) shown += ':';
-            shown += mac.substr(i, 2);
-        }
-        control(kMacAddress).text = shown;
-    }
-    for (int k = 0; k < 4; ++k) control(kKeyEdits[k]).text = r.text(field::kKeys[static_cast<std::size_t>(k)]);
-    control(kWpaKey).text = r.text(field::kWpaKey);
-    const std::string port = r.text(field::kTcpPort);
-    if (!port.empty()) control(kTcpPort).text = std::to_string(r.tcpPort());
-    m_eapId = r.text(field::kEapId);
-    m_eapPassword = r.text(field::kEapPassword);
-    m_caCertFile = r.text(field::kCaCertFile);
-    m_clientCertFile = r.text(field::kClientCertFile);
-    m_privateKeyFile = r.text(field::kPrivateKeyFile);
-
-    enable({kSsid, kIp, kNetMask, kGateway, kDns, kMode, kChannel, kEncryption, kAuthentication}, true);
-    enable(kUsingKeyId, selection(kEncryption) > 0);
-    keyControlRefresh(selection(kEncryption), selection(kUsingKeyId));
-    enable(kGet, false);
-    enable({kSave, kMacAddress, kTcpPort}, true);
-    enable(kEnterprise, false);
-}
-
-void CWiFiSettings::writeIniFile() {
-    WifiIniAccess* ini = m_services.ini;
-    if (ini == nullptr || static_cast<int>(m_conn.moduleKind()) < 2 || !ini->exists()) return;
-    WifiIniAccess::KeyValues out;
-    const WifiSettings& r = m_table->entry(0);
-    out.emplace_back("Version", std::string(r.bytes().begin(), r.bytes().begin() + 2));
-    // The MAC edit's six parts joined, upper-cased.
-    {
-        std::vector<std::string> parts(1);
-        for (char c : control(kMacAddress).text) {
-            if (c == ':')
-                parts.emplace_back();
-            else
-                parts.back() += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-        }
-        if (parts.size() == 6) {
-            std::string joined;
-            for (const auto& p : parts) joined += p;
-            out.emplace_back("MacAddress", joined);
-        }
-    }
-    out.emplace_back("SSID", control(kSsid).text);
-    out.emplace_back("DHCP", control(kDhcp).checked ? "1" : "0");
-    out.emplace_back("IP", wifi::dottedAddress(control(kIp).octets));
-    out.emplace_back("SUBNET", wifi::dottedAddress(control(kNetMask).octets));
-    out.emplace_back("GATEWAY", wifi::dottedAddress(control(kGateway).octets));
-    out.emplace_back("DNS", wifi::dottedAddress(control(kDns).octets));
-    out.emplace_back("MODE", std::to_string(selection(kMode)));
-    out.emplace_back("CHANNEL", format("%02d", selection(kChannel) + 1));
-    out.emplace_back("ENCRYPTION", std::to_string(selection(kEncryption)));
-    out.emplace_back("AUTHENTICATION", std::to_string(selection(kAuthentication)));
-    out.emplace_back("USEKEY", std::to_string(selection(kUsingKeyId) + 1));
-
-    const int encryption = selection(kEncryption);
-    const int key = selection(kUsingKeyId);
-    bool checked = true;
-    if ((encryption == 1 || encryption == 2) && key >= 0 && key <= 3) {
-        const auto k = static_cast<std::size_t>(key);
-        const std::string& typed = control(kKeyEdits[key]).text;
-        const wifi::KeyFormat f = formatsOf(editTarget())[k];
-        if (auto error = wifi::wepKeyLengthError(encryption, f, typed)) {
-            shell().message(*error, "Error");
-            checked = false;
-        } else {
-            out.emplace_back("KEY" + std::to_string(key + 1),
-                             f == wifi::KeyFormat::Ascii ? wifi::asciiKeyToHex(typed) : typed);
-        }
-    } else if (encryption == 3 && control(kWpaKey).text.size() > 32) {
-        shell().message("WPA Key Length is not long", "Error");
-        checked = false;
-    }
-    if (checked) {
-        out.emplace_back("WPA", std::to_string(selection(kWpaAuthentication)));
-        out.emplace_back("WPAENC", std::to_string(selection(kWpaEncryption)));
-        out.emplace_back("WPAKEY", control(kWpaKey).text);
-        out.emplace_back("TCPPORT", std::to_string(r.tcpPort()));
-    }
-    if (!ini->write(out)) trace("Wi-Fi INI file not written");
 }
 
 }  // namespace setrion::ui

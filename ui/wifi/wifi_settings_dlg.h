@@ -50,8 +50,8 @@ public:
     static constexpr int kTemplateId = 134;
 
     CWiFiSettings(Shell& shell, WifiDialogServices services);
-    // Writes the INI file when the dialog worked on a settings-block module and the file
-    // still exists.
+    // Writes the keys the user changed to the INI file when the dialog worked on a
+    // settings-block module and the file still exists.
     ~CWiFiSettings() override;
 
     enum class TargetKind { Controls, Record, Discovered };
@@ -73,9 +73,7 @@ public:
     const wifi::KeyFormats& keyFormats() const { return m_keyFormat; }
     WifiNetworkMode& network() { return *m_net; }
 
-    // A character typed to the dialog window itself while control `focusedId` has the focus:
-    // whether it passes to the default handling.
-    bool acceptsTypedCharacter(int focusedId, int ch) const;
+    bool acceptsTypedCharacter(int id, const std::string& fieldText, int ch) const override;
 
 protected:
     void onInit() override;
@@ -102,7 +100,17 @@ protected:
     void closePort();
     void closeSequence();
     bool takeBoundValues();
+
+    // ---- INI file (wifi_settings_ini.cpp) ---------------------------------------------
+    // The keys the controls would give the file (only values its reader takes), and the key
+    // length message that stops the keys after the key check (unless told not to stop).
+    struct IniImage {
+        WifiIniAccess::KeyValues values;
+        std::string keyError;
+        std::string checkedKey;  // the key text the check looked at
+    };
     void loadIniFile();
+    IniImage iniImage(bool stopAtKeyError = true) const;
     void writeIniFile();
 
     // ---- handlers of the lists and controls (wifi_settings_handlers.cpp) --------------
@@ -120,6 +128,8 @@ protected:
     void refillWpaAuthentication(const wifi::WifiSettings& record);
     void setKeyLimits(int encryption, const wifi::KeyFormats& formats);
     void enableKeyInUseOnly(int keyInUse);
+    // An address field of a record in an IP control: empty unless it holds 8 hex digits.
+    static void showRecordAddress(Control& c, const wifi::WifiSettings& r, wifi::RecordField f);
     void openEnterprise();
 
     // ---- key entry (wifi_key_handlers.cpp) --------------------------------------------
@@ -173,6 +183,7 @@ protected:
     int m_channel = 1;      // the 2.4 GHz channel number
     int m_current5Ghz = 0;  // the 5 GHz channel number, 0 for none
     std::unique_ptr<WifiNetworkMode> m_net;
+    IniImage m_iniAtLoad;  // the file's keys as the controls showed them after the load
 };
 
 }  // namespace setrion::ui

@@ -93,8 +93,18 @@ void CWiFiSettings::addressChanged(int id) {
                                 : id == kNetMask ? field::kSubnet
                                 : id == kGateway ? field::kGateway
                                                  : field::kDns;
+    // An emptied control leaves the record's address as it was.
+    if (!control(id).hasAddress) return;
     const wifi::Octets octets = control(id).octets;
     editRecord(t.index, [&](WifiSettings& r) { r.setAddress(f, octets); });
+}
+
+void CWiFiSettings::showRecordAddress(Control& c, const WifiSettings& r, wifi::RecordField f) {
+    const auto raw = r.raw(f);
+    if (std::all_of(raw.begin(), raw.end(), [](uint8_t b) { return std::isxdigit(b) != 0; }))
+        c.setAddress(r.address(f));
+    else
+        c.clearAddress();  // spaces (never set) or no address
 }
 
 void CWiFiSettings::enableKeyInUseOnly(int keyInUse) {
@@ -255,10 +265,10 @@ void CWiFiSettings::fillFromRecord(std::size_t entry) {
         control(kMacAddress).text = mac;
     }
     control(kSsid).text = r.text(field::kSsid);
-    control(kIp).octets = r.address(field::kIp);
-    control(kNetMask).octets = r.address(field::kSubnet);
-    control(kGateway).octets = r.address(field::kGateway);
-    control(kDns).octets = r.address(field::kDns);
+    showRecordAddress(control(kIp), r, field::kIp);
+    showRecordAddress(control(kNetMask), r, field::kSubnet);
+    showRecordAddress(control(kGateway), r, field::kGateway);
+    showRecordAddress(control(kDns), r, field::kDns);
     const int mode = r.choice(field::kMode);
     const int channel = r.channel();
     if (channel >= 1 && channel <= 14) m_channel = channel;

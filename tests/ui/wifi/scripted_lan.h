@@ -52,6 +52,7 @@ struct ScriptedLan {
     std::vector<Sent> sent;
     std::map<uint16_t, std::deque<Queued>> inbox;
     bool textAnswers = true;  // the text-frame printers answer
+    uint32_t moduleSender = 0;  // every module answers from this address when not 0
 };
 
 class ScriptedLanSocket final : public net::DatagramSocket {
@@ -65,6 +66,7 @@ public:
                 // Each module answers from its own address, 192.168.1.20 + its MAC's last byte - 1.
                 auto h = net::ManagementHeader::decode(answers[i].bytes);
                 uint32_t ip = 0xC0A80114u + (h ? h->mac[5] - 1u : 0u);
+                if (m_lan.moduleSender != 0) ip = m_lan.moduleSender;
                 m_lan.deliver(m_port, std::move(answers[i].bytes), ip, 5 + i);
             }
         } else if (to.port == ScriptedLan::kTextPeer && m_lan.textAnswers) {

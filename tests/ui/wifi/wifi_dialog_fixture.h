@@ -74,10 +74,16 @@ struct MemoryIni final : WifiIniAccess {
         record = loads;
         return true;
     }
-    bool write(const KeyValues& values) override {
+    std::string failure;  // a write fails with this reason when not empty
+    bool write(const KeyValues& values, std::string& error) override {
+        if (!failure.empty()) {
+            error = failure;
+            return false;
+        }
         writes.push_back(values);
         return true;
     }
+    std::string name() const override { return "Tessun_WIFI.ini"; }
 };
 
 struct WifiDialogFixture : ::testing::Test {

@@ -271,14 +271,19 @@ TEST_F(WifiDialogTest, ExitRefusesOverlongValues) {
     EXPECT_EQ(dlg->result(), kIdOk);
 }
 
-TEST_F(WifiDialogTest, TypedCharactersToTheWindowAreFiltered) {
+TEST_F(WifiDialogTest, TypedCharactersOfTheAddressFieldsAreFiltered) {
     make();
-    EXPECT_TRUE(dlg->acceptsTypedCharacter(kIp, '7'));
-    EXPECT_FALSE(dlg->acceptsTypedCharacter(kIp, 'x'));
-    EXPECT_TRUE(dlg->acceptsTypedCharacter(kIp, 8));
-    EXPECT_TRUE(dlg->acceptsTypedCharacter(kTcpPort, 'x'));
-    dlg->control(kTcpPort).text = "910";
-    EXPECT_FALSE(dlg->acceptsTypedCharacter(kTcpPort, '0'));
+    struct Case {
+        int id;
+        const char* field;
+        int ch;
+        bool taken;
+    };
+    const Case cases[] = {{kIp, "", '7', true},       {kIp, "", 'x', false},       {kNetMask, "25", '5', true},
+                          {kGateway, "255", '1', false}, {kDns, "255", 8, true},     {kSsid, "Office", ' ', true},
+                          {kWpaKey, "secret key", 'x', true}};
+    for (const Case& k : cases)
+        EXPECT_EQ(dlg->acceptsTypedCharacter(k.id, k.field, k.ch), k.taken) << k.id << " " << k.field << " " << k.ch;
 }
 
 // ---- INI file ----------------------------------------------------------------------
@@ -319,26 +324,46 @@ TEST_F(WifiIniTest, LoadingShowsTheFileAndSelectsSettingsBlockModule) {
     EXPECT_TRUE(visible(kDhcp));
 }
 
-TEST_F(WifiIniTest, ClosingWritesTheKeysAndStopsAtAKeyLengthError) {
+TEST_F(WifiIniTest, ClosingWritesOnlyTheEditedKeysAndStopsAtAKeyLengthError) {
     make();
+    dlg.reset();
+    EXPECT_TRUE(ini.writes.empty());  // nothing edited: nothing written
+    EXPECT_TRUE(shell.messages().empty());
+
+    make();
+    dlg->editText(kSsid, "Depot 2");
     dlg->editText(kKey1, "123456789");  // WEP64 HEX needs 10 digits
     dlg->requestClose();
     dlg.reset();
     EXPECT_EQ(lastText(), "Key Length is not matched");
     EXPECT_EQ(lastCaption(), "Error");
     ASSERT_EQ(ini.writes.size(), 1u);
-    EXPECT_EQ(written("Version"), "02");
-    EXPECT_EQ(written("MacAddress"), "0011AABBCCDD");
-    EXPECT_EQ(written("SSID"), "Depot");
-    EXPECT_EQ(written("CHANNEL"), "06");
-    EXPECT_EQ(written("USEKEY"), "1");
-    for (const char* key : {"KEY1", "WPA", "WPAENC", "WPAKEY", "TCPPORT"}) EXPECT_EQ(written(key), "<absent>") << key;
+    EXPECT_EQ(ini.writes.back(), (WifiIniAccess::KeyValues{{"SSID", "Depot 2"}}));
 
     make();
     dlg->editText(kKey1, "123456789A");
+    dlg->editText(kTcpPort, "9101");
     dlg.reset();
-    EXPECT_EQ(written("KEY1"), "123456789A");
-    EXPECT_EQ(written("TCPPORT"), "9100");
+    EXPECT_EQ(ini.writes.back(), (WifiIniAccess::KeyValues{{"KEY1", "123456789A"}, {"TCPPORT", "9101"}}));
+}
+
+TEST_F(WifiIniTest, TheWpaKeyCheckTakesWhatTheKeyEditTakes) {
+    ini.loads.setChoice(field::kWpa, 1);  // "WPA" encryption
+    make();
+    shell.clearMessages();
+    dlg->editText(kWpaKey, std::string(40, 'k'));
+    dlg.reset();
+    EXPECT_TRUE(shell.messages().empty()) << lastText();
+    EXPECT_EQ(ini.writes.back(), (WifiIniAccess::KeyValues{{"WPAKEY", std::string(40, 'k')}}));
+}
+
+TEST_F(WifiIniTest, AFailedWriteIsShownWithTheFileAndTheReason) {
+    make();
+    dlg->editText(kSsid, "Shop");
+    ini.failure = "No space left on device";
+    dlg.reset();
+    EXPECT_EQ(lastText(), "The Wi-Fi settings could not be written to Tessun_WIFI.ini:\nNo space left on device");
+    EXPECT_EQ(lastCaption(), "Error");
 }
 
 TEST_F(WifiIniTest, ADeletedFileIsNotWritten) {

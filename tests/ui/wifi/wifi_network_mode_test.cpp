@@ -208,6 +208,35 @@ TEST(WifiNetworkSelection, WpaModuleShowsItsListsAndFlags) {
     EXPECT_EQ(f.c(f.ids.mac).text, "02:00:00:00:00:02");
 }
 
+TEST(WifiNetworkSelection, TheIpShowsTheSenderUnlessItIsALoopbackAddress) {
+    struct Case {
+        uint32_t sender;
+        std::array<uint8_t, 4> shown;
+    };
+    // From the loopback only a simulated module answers: its reported address is shown.
+    for (const Case& k : {Case{0x7F000001u, {192, 168, 1, 20}}, Case{0x0A010203u, {10, 1, 2, 3}}}) {
+        Fixture f(1, 0);
+        f.lan.moduleSender = k.sender;
+        f.mode().onWifiSearch();
+        f.pick(0);
+        EXPECT_EQ(f.c(f.ids.ip).octets, k.shown);
+    }
+}
+
+TEST(WifiNetworkEdits, KeyFormatChangeConvertsTheKeyText) {
+    Fixture f(1, 0);
+    f.mode().onWifiSearch();
+    auto& d = f.dialog;
+    d.control(f.ids.encryption).selection = 1;  // "WEP64"
+    f.mode().onEncryptionChanged();
+    d.control(f.ids.keys[0]).text = "6162636465";
+    for (auto [format, text] : {std::pair{1, "abcde"}, std::pair{0, "6162636465"}}) {
+        d.control(f.ids.keyFormats[0]).selection = format;
+        f.mode().onKeyFormatChanged(0);
+        EXPECT_EQ(f.c(f.ids.keys[0]).text, text);
+    }
+}
+
 TEST(WifiNetworkEdits, ModuleFlagsFollowTheLists) {
     Fixture f(1, 0);
     f.mode().onWifiSearch();
