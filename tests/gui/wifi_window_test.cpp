@@ -305,7 +305,9 @@ TEST_F(WifiWindowTest, OpeningAndClosingKeepsTheIniFileByteForByte) {
         QTest::mouseClick(main->widget(ui::main_dlg::kStartWifi), Qt::LeftButton);
         EXPECT_TRUE(d.acted());
         // An address the file does not give shows as an empty control, not 0.0.0.0.
-        if (k.ip.size() != 0) EXPECT_TRUE(ipEmpty);
+        if (k.ip.size() != 0) {
+            EXPECT_TRUE(ipEmpty);
+        }
         std::ifstream in(iniPath, std::ios::binary);
         EXPECT_EQ(std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>()), k.after);
         main.reset();
