@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "common/trace.h"
 #include "ui/wifi/wifi_settings_dlg.h"
 #include "wifi/module/key_rules.h"
 #include "wifi/settings/choice_codes.h"
@@ -203,6 +204,11 @@ CWiFiSettings::IniImage CWiFiSettings::iniImage(bool stopAtKeyError) const {
 void CWiFiSettings::writeIniFile() {
     WifiIniAccess* ini = m_services.ini;
     if (ini == nullptr || static_cast<int>(m_conn.moduleKind()) < 2 || !ini->exists()) return;
+    if (m_networkMode) {
+        // The controls show a printer found on the LAN, not the file's module.
+        trace("Wi-Fi INI file not written: the dialog ended in network mode");
+        return;
+    }
     const IniImage now = iniImage();
     // Only what the user changed is written: an untouched file stays byte for byte as it was,
     // and a key whose control holds no value keeps its line.

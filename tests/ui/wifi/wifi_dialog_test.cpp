@@ -347,6 +347,14 @@ TEST_F(WifiIniTest, ClosingWritesOnlyTheEditedKeysAndStopsAtAKeyLengthError) {
     EXPECT_EQ(ini.writes.back(), (WifiIniAccess::KeyValues{{"KEY1", "123456789A"}, {"TCPPORT", "9101"}}));
 }
 
+TEST_F(WifiIniTest, ADialogEndedInNetworkModeWritesNothing) {
+    make();
+    dlg->editText(kSsid, "Depot 2");
+    dlg->select(kPort, kNetworkPortIndex);  // the controls now follow printers found on the LAN
+    dlg.reset();
+    EXPECT_TRUE(ini.writes.empty());
+}
+
 TEST_F(WifiIniTest, TheWpaKeyCheckTakesWhatTheKeyEditTakes) {
     ini.loads.setChoice(field::kWpa, 1);  // "WPA" encryption
     make();
