@@ -9,6 +9,7 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include "tests/support/font_bytes.h"
 
 namespace {
 
@@ -56,7 +57,7 @@ TEST_F(FontJobCli, WritesTheExactJobText) {
 }
 
 TEST_F(FontJobCli, IdOutsideTheRangeIsAUsageError) {
-    std::ofstream(m_dir / "a.ttf") << "x";
+    std::ofstream(m_dir / "a.ttf") << setrion::test::trueTypeBytes();
     for (const char* id : {"99", "500", "abc"}) {
         EXPECT_EQ(run("font-job " + (m_dir / "a.ttf").string() + " --id " + id + " -o " +
                       (m_dir / "j.tfd").string()),
@@ -77,7 +78,7 @@ TEST_F(FontJobCli, MissingFontIsReportedWithItsPath) {
 }
 
 TEST_F(FontJobCli, UnwritableOutputIsWriteOpenFailed) {
-    std::ofstream(m_dir / "a.ttf") << "x";
+    std::ofstream(m_dir / "a.ttf") << setrion::test::trueTypeBytes();
     EXPECT_EQ(run("font-job " + (m_dir / "a.ttf").string() + " --id 100 -o " +
                   (m_dir / "no" / "j.tfd").string()),
               2);
@@ -85,7 +86,7 @@ TEST_F(FontJobCli, UnwritableOutputIsWriteOpenFailed) {
 }
 
 TEST_F(FontJobCli, OutputOntoANodeIsRefusedAndThroughASymlinkReachesTheFile) {
-    std::ofstream(m_dir / "a.ttf") << "x";
+    std::ofstream(m_dir / "a.ttf") << setrion::test::trueTypeBytes();
     const std::string job = "font-job " + (m_dir / "a.ttf").string() + " --id 100 -o ";
     ASSERT_EQ(::mkfifo((m_dir / "fifo").c_str(), 0600), 0);
     fs::create_directory(m_dir / "dir");

@@ -77,10 +77,15 @@ TEST(ProbeEndToEnd, PortsThatCannotBeOpenedFailAtOnce) {
     const std::string cli = setrion::test::cliPath();
     auto tmp = std::filesystem::temp_directory_path() / ("setrion-notatty-" + std::to_string(::getpid()));
     { std::ofstream(tmp) << "x"; }
-    for (const std::string& port : {tmp.string(), std::string("/dev/setrion-missing-device")}) {
+    // The program's message, then the reason.
+    for (const auto& [port, reason] :
+         {std::pair<std::string, std::string>{tmp.string(), tmp.string() + " is a regular file, not a serial port"},
+          {"/dev/setrion-missing-device", "no such device: /dev/setrion-missing-device"},
+          {"/dev/null", "/dev/null is not a serial port"},
+          {"/dev/tty", "/dev/tty is the session's terminal, not a serial port"}}) {
         ProcessResult r = runProcess({cli, "--port", port, "probe"});
         EXPECT_EQ(r.exitCode, 2) << port;
-        EXPECT_EQ(r.err, "Serial Port Open Failed\n") << port;
+        EXPECT_EQ(r.err, "Serial Port Open Failed\n" + reason + "\n") << port;
         EXPECT_LT(r.seconds, 2.0) << port;
     }
     std::filesystem::remove(tmp);
@@ -99,7 +104,12 @@ TEST(ProbeEndToEnd, PortHeldByAnotherProcessIsRefused) {
     ASSERT_EQ(::flock(fd, LOCK_EX | LOCK_NB), 0);
     ProcessResult r = sim.cli({"probe"});
     EXPECT_EQ(r.exitCode, 2);
-    EXPECT_EQ(r.err, "Serial Port Open Failed\n");
+    // The lock names its holder: this test.
+    EXPECT_EQ(r.err.rfind("Serial Port Open Failed\n" + sim.link() + " is busy: held by process " +
+                              std::to_string(::getpid()) + " (",
+                          0),
+              0u)
+        << r.err;
     ::close(fd);
     EXPECT_EQ(sim.cli({"probe"}).exitCode, 0);
 }
