@@ -43,16 +43,18 @@ protected:
 };
 
 TEST_F(FontJobCli, WritesTheExactJobText) {
-    std::ofstream(m_dir / "Demo.ttf", std::ios::binary) << "ABCDEFGHIJ";
+    std::string font = setrion::test::trueTypeBytes(38);
+    font.replace(28, 10, "ABCDEFGHIJ");
+    std::ofstream(m_dir / "Demo.ttf", std::ios::binary) << font;
     ASSERT_EQ(run("font-job " + (m_dir / "Demo.ttf").string() + " --id 256 --memory flash -o " +
                   (m_dir / "job.tfd").string()),
               0)
         << m_err;
     EXPECT_EQ(slurp(m_dir / "job.tfd"),
-              "{W,256,A,F,9|\r\n"
-              "H,\"0420000144656D6F000000000000000000000000000100000A00000040000000\"|\r\n"
+              "{W,256,A,F,11|\r\n"
+              "H,\"0420000144656D6F000000000000000000000000000100002600000040000000\"|\r\n"
               "R,\"zzzzzzzzzv\"|\r\n"
-              "H,\"4142434445464748494A\"|\r\n"
+              "H,\"00010000000100100000000068656164000000000000001C0000000A4142434445464748494A\"|\r\n"
               "}");
 }
 

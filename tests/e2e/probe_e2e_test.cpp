@@ -59,7 +59,7 @@ TEST(ProbeEndToEnd, SilentPrinterIsReportedAfterAboutTwoSeconds) {
     EXPECT_LT(r.seconds, 6.0);
 }
 
-TEST(ProbeEndToEnd, GetvarAndSetvarTalkWithoutAProbe) {
+TEST(ProbeEndToEnd, GetvarTalksWithoutAProbeAndSetvarAfterOne) {
     SimProcess sim({"--emulation", "cpcl"});
     ASSERT_TRUE(sim.ready());
     ProcessResult set = sim.cli({"setvar", "bluetooth.discoverable", "off"});
@@ -70,7 +70,10 @@ TEST(ProbeEndToEnd, GetvarAndSetvarTalkWithoutAProbe) {
     std::string rec = sim.recorded();
     EXPECT_NE(rec.find("! U1 setvar \"bluetooth.discoverable\" \"off\"\r\n"), std::string::npos);
     EXPECT_NE(rec.find("! U1 getvar \"bluetooth.discoverable\"\r\n"), std::string::npos);
-    EXPECT_EQ(rec.find("\x1C" "EC"), std::string::npos);
+    // setvar is probe-gated (a silent printer must not look set); getvar talks at once.
+    const size_t probe = rec.find("\x1C" "EC");
+    EXPECT_LT(probe, rec.find("! U1 setvar"));
+    EXPECT_EQ(rec.find("\x1C" "EC", probe + 1), std::string::npos);
 }
 
 TEST(ProbeEndToEnd, PortsThatCannotBeOpenedFailAtOnce) {

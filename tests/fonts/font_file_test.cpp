@@ -116,7 +116,7 @@ TEST_F(FontFileTest, MakeJobReadsTheFontOrNamesTheMissingPath) {
     std::ofstream(p, std::ios::binary) << font;
     JobText job = makeFontJob(p, "Demo.ttf", 100, TargetMemory::Ram);
     ASSERT_TRUE(job.ok()) << job.error;
-    EXPECT_EQ(job.text.substr(0, 15), "{W,100,A,R,9|\r\n");
+    EXPECT_EQ(job.text.substr(0, 16), "{W,100,A,R,11|\r\n");
     EXPECT_NE(job.text.find("41414141414141414141\"|\r\n}"), std::string::npos) << job.text;
 
     JobText missing = makeFontJob(m_dir / "gone.ttf", "gone.ttf", 100, TargetMemory::Ram);
