@@ -71,7 +71,8 @@ bool isSessionTerminal(const std::string& devicePath) {
 
 std::string serialOpenFailureReason(const std::string& devicePath, SerialOpenError error) {
     switch (error) {
-        case SerialOpenError::NotFound: return "no such device: " + devicePath;
+        case SerialOpenError::NotFound:
+            return "no such device: " + devicePath;
         case SerialOpenError::Busy: {
             const std::string holder = serialPortHolder(devicePath);
             return devicePath + " is busy: " +
@@ -98,7 +99,8 @@ std::string serialOpenFailureReason(const std::string& devicePath, SerialOpenErr
         case SerialOpenError::Settings:
             return devicePath + ": the line settings were refused";
         case SerialOpenError::None:
-        case SerialOpenError::Other: break;
+        case SerialOpenError::Other:
+            break;
     }
     return devicePath + ": open failed";
 }
@@ -106,7 +108,8 @@ std::string serialOpenFailureReason(const std::string& devicePath, SerialOpenErr
 std::string deviceIdentity(const std::string& devicePath) {
     struct stat st {};
     if (::stat(devicePath.c_str(), &st) == 0 && S_ISCHR(st.st_mode))
-        return "char " + std::to_string(major(st.st_rdev)) + ":" + std::to_string(minor(st.st_rdev));
+        return "char " + std::to_string(major(st.st_rdev)) + ":" +
+               std::to_string(minor(st.st_rdev));
     std::error_code ec;
     const auto real = std::filesystem::weakly_canonical(devicePath, ec);
     return ec ? devicePath : real.string();

@@ -1,10 +1,9 @@
 // setrion-cli and setrion-sim facing faults: ports that do not open, printers that never
 // answer, files that are no fonts, and a simulator link path already taken.
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
-
-#include <gtest/gtest.h>
 
 #include "tests/support/font_bytes.h"
 #include "tests/support/sim_process.h"
@@ -86,8 +85,8 @@ TEST(FontFileEndToEnd, OnlyAFontBecomesAJob) {
     EXPECT_EQ(sim.recorded(), "");  // the port was never written
 
     writeFile(d / "ok.ttf", trueTypeBytes(64));
-    ProcessResult ok = runProcess({cliPath(), "font-job", (d / "ok.ttf").string(), "--id", "100", "-o",
-                                   (d / "ok.tfd").string()});
+    ProcessResult ok = runProcess({cliPath(), "font-job", (d / "ok.ttf").string(), "--id", "100",
+                                   "-o", (d / "ok.tfd").string()});
     EXPECT_EQ(ok.exitCode, 0) << ok.err;
 }
 
@@ -99,7 +98,8 @@ TEST(SimulatorLinkEndToEnd, AnExistingPathIsNotTakenOver) {
     for (const std::string& path : {regular.string(), first.link()}) {
         ProcessResult r = runProcess({simPath(), "--link", path}, 5000);
         EXPECT_EQ(r.exitCode, 2) << path;
-        EXPECT_NE(r.err.find("will not create the link " + path + ": "), std::string::npos) << r.err;
+        EXPECT_NE(r.err.find("will not create the link " + path + ": "), std::string::npos)
+            << r.err;
     }
     std::ifstream in(regular);
     std::string kept;
