@@ -154,7 +154,7 @@ std::string sha256Hex(const std::string& bytes) {
 }
 
 TEST_F(FontWindowsTest, DownloadFromTheMainWindowReachesTheSimulatedPrinter) {
-    std::string font = test::trueTypeBytes(3000);
+    std::string font = setrion::test::trueTypeBytes(3000);
     for (size_t i = 28; i < font.size(); ++i) font[i] = static_cast<char>(i * 7 + 3);
     fonts.write("Demo.ttf", font);
     DemoSimulator sim;
