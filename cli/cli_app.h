@@ -14,6 +14,8 @@ namespace setrion::cli {
 inline constexpr int kExitOk = 0;
 inline constexpr int kExitUsage = 1;
 inline constexpr int kExitDevice = 2;
+// The printer was changed, but the result file that keeps the record sent was not written.
+inline constexpr int kExitResultFile = 3;
 
 // Options every command shares.
 struct GlobalOptions {

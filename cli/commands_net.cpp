@@ -176,6 +176,11 @@ void netSave(CommandContext& ctx) {
             ctx.deviceFailure(r.message);
             return;
         }
+        if (!r.resultFileError.empty()) {
+            *ctx.err << r.message << "\n";
+            ctx.exitCode = kExitResultFile;
+            return;
+        }
         *ctx.out << r.message << "\n";
     }
     ctx.exitCode = kExitOk;
@@ -207,7 +212,8 @@ void installNetCommands(CLI::App& app, CommandContext& ctx) {
     save->add_option("MAC", g_net.mac, "The printer's MAC address")->required();
     save->add_option("FILE", g_net.file, "JSON object with the keys of `net search --json`, or the Wi-Fi INI file (.ini)")->required();
     save->add_option("--password", g_net.password, "The module's password (at most 10 characters)");
-    save->add_option("--result-file", g_net.resultFile, "Where a text-frame save keeps the record sent")
+    save->add_option("--result-file", g_net.resultFile,
+                     "Where a text-frame save keeps the record sent (exit 3: saved, but this file not written)")
         ->capture_default_str();
     save->callback([&ctx] { netSave(ctx); });
 }

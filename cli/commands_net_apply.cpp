@@ -103,6 +103,17 @@ void printResult(CommandContext& ctx, const FleetPlan& plan) {
                  << column(r.verified ? "yes" : "no", 8) << r.message << "\n";
 }
 
+// Printers past the search's capacity answered but were neither planned nor written: they
+// are named on stderr and the run fails (exit 2). False when there are none.
+bool reportedLeftOut(CommandContext& ctx, const NetworkSearchResult& found) {
+    if (found.leftOut.empty()) return false;
+    *ctx.err << "left out (more than " << kSearchCapacity << " printers of a kind answered):";
+    for (const auto& mac : found.leftOut) *ctx.err << " " << mac;
+    *ctx.err << "\n";
+    ctx.exitCode = kExitDevice;
+    return true;
+}
+
 void netApply(CommandContext& ctx, CLI::App& net, const ApplyOptions& o) {
     FleetRequest request;
     request.all = o.all;
@@ -151,8 +162,11 @@ void netApply(CommandContext& ctx, CLI::App& net, const ApplyOptions& o) {
     }
     mctx.blocks = &blocks;
     if (mctx.config.allInterfaces) mctx.extraBroadcasts = interfaceBroadcasts();
+    // Named printers are a known set: the search ends when all of them have answered.
+    std::vector<std::string> wanted;
+    for (const auto& mac : request.macs) wanted.push_back(formatMac(mac));
     NetworkSearch search(mctx);
-    NetworkSearchResult found = search.run();
+    NetworkSearchResult found = search.run(300, wanted);
     if (found.lines.empty()) {
         if (!found.failure.empty()) *ctx.err << found.failure << "\n";
         ctx.deviceFailure(kNothingFound);
@@ -168,6 +182,7 @@ void netApply(CommandContext& ctx, CLI::App& net, const ApplyOptions& o) {
         bool allPlanned = std::all_of(plan.rows.begin(), plan.rows.end(),
                                       [](const FleetRow& r) { return r.found && r.refusal.empty(); });
         ctx.exitCode = allPlanned ? kExitOk : kExitDevice;
+        reportedLeftOut(ctx, found);
         return;
     }
 
@@ -180,8 +195,11 @@ void netApply(CommandContext& ctx, CLI::App& net, const ApplyOptions& o) {
         board.update(row, state);
     });
     printResult(ctx, plan);
+    if (reportedLeftOut(ctx, found)) return;
     bool allGood = std::all_of(plan.rows.begin(), plan.rows.end(), [](const FleetRow& r) { return r.verified; });
-    ctx.exitCode = allGood ? kExitOk : kExitDevice;
+    bool fileMissing =
+        std::any_of(plan.rows.begin(), plan.rows.end(), [](const FleetRow& r) { return r.resultFileMissing; });
+    ctx.exitCode = !allGood ? kExitDevice : fileMissing ? kExitResultFile : kExitOk;
 }
 
 void installNetApply(CLI::App& app, CommandContext& ctx) {
@@ -195,7 +213,8 @@ void installNetApply(CLI::App& app, CommandContext& ctx) {
     apply->add_option("--ip-from", o->ipFrom,
                       "Static addresses from this one, in MAC order, DHCP off; addresses in use are skipped");
     apply->add_option("--password", o->password, "The modules' password (at most 10 characters)");
-    apply->add_option("--result-file", o->resultFile, "Where a text-frame save keeps the record sent")
+    apply->add_option("--result-file", o->resultFile,
+                      "Where a text-frame save keeps the record sent (exit 3: all verified, but this file not written)")
         ->capture_default_str();
     apply->add_flag("--dry-run", o->dryRun, "Print the plan (MAC, current IP, new IP, changes); write nothing");
     apply->callback([&ctx, net, o] { netApply(ctx, *net, *o); });

@@ -46,7 +46,7 @@ void runSetvar(CommandContext& ctx, const std::string& name, const std::string& 
             "double quote or control character)");
         return;
     }
-    auto session = PrinterSession::openChecked(ctx);
+    auto session = PrinterSession::openProbed(ctx);
     if (!session || !session->sendLine(ctx, *line)) return;
     if (ctx.options.json) ctx.printJson({{"name", name}, {"value", value}, {"sent", true}});
 }
@@ -61,7 +61,7 @@ void installPrinterCommands(CLI::App& app, CommandContext& ctx) {
     getvar->callback([&ctx, getName] { runGetvar(ctx, *getName); });
 
     auto setArgs = std::make_shared<std::pair<std::string, std::string>>();
-    auto* setvar = app.add_subcommand("setvar", "Set a printer variable (no probe first)");
+    auto* setvar = app.add_subcommand("setvar", "Set a printer variable (after the probe)");
     setvar->add_option("NAME", setArgs->first, "Variable name, e.g. comm.baud")->required();
     setvar->add_option("VALUE", setArgs->second, "The value")->required();
     setvar->callback([&ctx, setArgs] { runSetvar(ctx, setArgs->first, setArgs->second); });

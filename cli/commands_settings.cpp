@@ -1,6 +1,7 @@
 // Printer settings: emulation, the printer's serial parameters, Bluetooth, power save, code
-// page, density and media sensing. Each command runs the same operation (and probe gate) as
-// its button in the main dialog and prints the confirmation the dialog shows.
+// page, density and media sensing. Each command runs the same operation as its button in the
+// main dialog and prints the confirmation the dialog shows. Every setter is probe-gated,
+// also those the dialog sends unprobed: a printer that never answers must not look set.
 #include <memory>
 #include <ostream>
 
@@ -40,13 +41,16 @@ void runGetEmulation(CommandContext& ctx) {
     EmulationCode code = EmulationCode::EscPos;
     const EmulationQuery q = getEmulation(session->exchange(), code);
     if (!settled(ctx, q.result)) return;
-    nlohmann::json j = {{"emulation", q.text}};
-    if (q.text != kUnknownEmulationText) j["code"] = static_cast<int>(code);
-    say(ctx, q.text, j);
+    // An answer that names no emulation is a failure, not a reading.
+    if (q.text == kUnknownEmulationText) {
+        ctx.deviceFailure(q.text);
+        return;
+    }
+    say(ctx, q.text, {{"emulation", q.text}, {"code", static_cast<int>(code)}});
 }
 
 void runSetEmulation(CommandContext& ctx, const std::string& target) {
-    auto session = PrinterSession::openChecked(ctx);
+    auto session = PrinterSession::openProbed(ctx);
     if (!session) return;
     EmulationCode code = EmulationCode::EscPos;
     switchEmulation(session->exchange(), code, target == "cpcl");
@@ -155,7 +159,7 @@ void runSetCodePage(CommandContext& ctx, const std::string& name) {
         ctx.usageError("Unknown code page " + name);
         return;
     }
-    auto session = PrinterSession::openChecked(ctx);
+    auto session = PrinterSession::openProbed(ctx);
     if (!session) return;
     saveCodePage(session->exchange(), *index);
     const std::string text = codePageConfirmation(*index);
@@ -163,7 +167,7 @@ void runSetCodePage(CommandContext& ctx, const std::string& name) {
 }
 
 void runPrintCodePage(CommandContext& ctx) {
-    auto session = PrinterSession::openChecked(ctx);
+    auto session = PrinterSession::openProbed(ctx);
     if (!session) return;
     const auto sample = codePageSample();
     if (!session->send(ctx, sample)) return;
@@ -176,7 +180,7 @@ void runSetDensity(CommandContext& ctx, const std::string& level) {
         ctx.usageError("Density must be one of -1, 0, +1, +2, +3");
         return;
     }
-    auto session = PrinterSession::openChecked(ctx);
+    auto session = PrinterSession::openProbed(ctx);
     if (!session) return;
     saveDensity(session->exchange(), *index);
     const std::string text = densityConfirmation(*index);

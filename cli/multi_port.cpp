@@ -15,6 +15,8 @@
 #include "cli/printer_session.h"
 #include "cli/progress_board.h"
 #include "link/port_discovery.h"
+#include "link/port_failure.h"
+#include "link/port_names.h"
 
 namespace setrion::cli {
 namespace {
@@ -122,6 +124,30 @@ struct PortRun {
     std::unique_ptr<LineBuffer> outBuf, errBuf;
 };
 
+// Two --port names of one device (a by-id link and ttyUSB0, COM3 mapped to a path named
+// too) would run the command twice on one printer at once: the text naming them, or "".
+std::string sameDeviceTwice(const std::vector<std::string>& args, const std::vector<std::string>& ports) {
+    PortMap map;
+    for (size_t i = 1; i < args.size(); ++i) {
+        std::string mapping;
+        if (args[i] == "--map" && i + 1 < args.size()) mapping = args[++i];
+        else if (args[i].rfind("--map=", 0) == 0) mapping = args[i].substr(6);
+        else continue;
+        addPortMapping(mapping, map);  // a bad mapping is reported by the run itself
+    }
+    std::vector<std::pair<std::string, std::string>> seen;  // identity, port name
+    for (const auto& name : ports) {
+        auto port = resolvePort(name, map);
+        if (!port || port->kind != ResolvedPort::Kind::Serial) continue;
+        const std::string identity = deviceIdentity(port->device);
+        for (const auto& [known, knownName] : seen)
+            if (known == identity)
+                return "--port " + knownName + " and --port " + name + " name the same device";
+        seen.emplace_back(identity, name);
+    }
+    return {};
+}
+
 }  // namespace
 
 std::vector<std::string> portsOf(int argc, char** argv) {
@@ -172,6 +198,10 @@ std::optional<int> runOnEveryPort(int argc, char** argv, std::ostream& out, std:
             err << "--port " << ports[i] << " is given more than once\n";
             return kExitUsage;
         }
+    if (std::string twice = sameDeviceTwice(args, ports); !twice.empty()) {
+        err << twice << "\n";
+        return kExitUsage;
+    }
     if (everyAnswering) {
         int rc = kExitOk;
         ports = answeringPorts(argc, argv, err, spooler, rc);

@@ -4,6 +4,7 @@
 
 #include "common/trace.h"
 #include "link/port_names.h"
+#include "link/port_failure.h"
 #include "link/port_opening.h"
 
 namespace setrion::cli {
@@ -71,6 +72,12 @@ std::unique_ptr<PrinterSession> PrinterSession::openChecked(CommandContext& ctx)
     return open(ctx, systemClock(), PortCheck{&ctx.spooler()});
 }
 
+std::unique_ptr<PrinterSession> PrinterSession::openProbed(CommandContext& ctx) {
+    auto session = openChecked(ctx);
+    if (!session || !session->probe(ctx)) return nullptr;
+    return session;
+}
+
 std::unique_ptr<PrinterSession> PrinterSession::open(CommandContext& ctx, Clock& clock,
                                                      const PortCheck& check) {
     const GlobalOptions& o = ctx.options;
@@ -118,7 +125,9 @@ std::unique_ptr<PrinterSession> PrinterSession::open(CommandContext& ctx, Clock&
             ctx.usageError("--port: " + opened.error);
             return nullptr;
         case PortOpenResult::Status::SerialOpenFailed:
-            ctx.deviceFailure(kSerialOpenFailed);
+            // The program's message, then what the link knows of the reason.
+            ctx.deviceFailure(std::string(kSerialOpenFailed) + "\n" +
+                              serialOpenFailureReason(port->device, session->m_serial.lastOpenError()));
             return nullptr;
         case PortOpenResult::Status::UsbOpenFailed:
             ctx.deviceFailure(kUsbOpenFailed);

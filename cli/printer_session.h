@@ -47,7 +47,8 @@ struct PortCheck {
 //     if (!emulation) return;
 class PrinterSession {
 public:
-    // Opens the port; nullptr after printing "Serial Port Open Failed" / "USB Port Open
+    // Opens the port; nullptr after printing "Serial Port Open Failed" (and on the next line
+    // the reason: busy and by whom, no such device, not a serial port, permission) / "USB Port Open
     // Failed" (exit 2) or a usage error for a bad port name, mapping or line setting (exit 1).
     // With a spooler in `check`, a print queue on the port's device refuses it with the
     // driver-conflict message (exit 2) before anything is opened; a spooler that fails to
@@ -57,6 +58,10 @@ public:
     // Opens the port after the print-queue check against the context's spooler, as the
     // main dialog's Open Port does; every printer and font command opens this way.
     static std::unique_ptr<PrinterSession> openChecked(CommandContext& ctx);
+    // openChecked, then the emulation probe: nullptr after its failure message (exit 2).
+    // The setters that send without waiting for an answer run it first, so a printer that
+    // never answers is reported rather than taken as set.
+    static std::unique_ptr<PrinterSession> openProbed(CommandContext& ctx);
 
     ~PrinterSession();
     PrinterSession(const PrinterSession&) = delete;

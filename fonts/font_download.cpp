@@ -1,6 +1,7 @@
 #include "fonts/font_download.h"
 
 #include "fonts/font_file.h"
+#include "fonts/font_header.h"
 
 namespace setrion::fonts {
 
@@ -8,11 +9,22 @@ JobText makeFontJob(const std::filesystem::path& fontPath, std::string_view file
                     int fontId, TargetMemory memory) {
     JobText out;
     FileBytes ttf = readWholeFile(fontPath);
+    const std::string path = fontPath.string();
     switch (ttf.error) {
         case FileError::None: break;
         case FileError::TooLarge: out.error = kFontTooLarge; return out;
+        case FileError::NotRegular: out.error = notRegularFileMessage(path); return out;
         case FileError::NotExist:
-        case FileError::ShortRead: out.error = fileNotExistMessage(fontPath.string()); return out;
+        case FileError::ShortRead: out.error = fileNotExistMessage(path); return out;
+    }
+    // Only a font is made into a job: the printer would store anything as one.
+    switch (checkFontHeader(ttf.bytes)) {
+        case FontHeaderError::None: break;
+        case FontHeaderError::Empty: out.error = path + ": the file is empty"; return out;
+        case FontHeaderError::NotAFont: out.error = path + ": not a TrueType or OpenType font"; return out;
+        case FontHeaderError::Truncated:
+            out.error = path + ": truncated font (its tables run past the end of the file)";
+            return out;
     }
     out.text = buildFontJob(ttf.bytes, fileName, fontId, memory);
     return out;
@@ -24,6 +36,7 @@ JobText readKeptJob(const std::filesystem::path& keptPath) {
     FileBytes job = readWholeFile(keptPath, 3 * kMaxFontFileSize);
     switch (job.error) {
         case FileError::None: break;
+        case FileError::NotRegular: out.error = notRegularFileMessage(keptPath.string()); return out;
         case FileError::NotExist:
         case FileError::TooLarge: out.error = fileNotExistMessage(keptPath.string()); return out;
         case FileError::ShortRead: out.error = kReadFileSizeError; return out;

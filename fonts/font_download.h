@@ -14,8 +14,10 @@ struct JobText {
     bool ok() const { return error.empty(); }
 };
 
-// Reads the TrueType file and builds its job. A file that cannot be read gives
-// "<path> file is not exist"; one past the size limit "Font file is too large.".
+// Reads the TrueType file, checks its font header and builds its job. A file that cannot be
+// read gives "<path> file is not exist"; one past the size limit "Font file is too large.";
+// a device, FIFO or folder "<path>: not a regular file"; an empty file, one that is no
+// TrueType/OpenType font, or a truncated one says so after "<path>: ".
 JobText makeFontJob(const std::filesystem::path& fontPath, std::string_view fileName,
                     int fontId, TargetMemory memory);
 

@@ -11,11 +11,16 @@ std::string fileNotExistMessage(std::string_view path) {
     return std::string(path) + " file is not exist";
 }
 
+std::string notRegularFileMessage(std::string_view path) {
+    return std::string(path) + ": not a regular file";
+}
+
 FileBytes readWholeFile(const std::filesystem::path& path, uintmax_t maxSize) {
     FileBytes out;
     std::error_code ec;
-    if (!std::filesystem::is_regular_file(path, ec)) {
-        out.error = FileError::NotExist;
+    const auto status = std::filesystem::status(path, ec);
+    if (!std::filesystem::is_regular_file(status)) {
+        out.error = std::filesystem::exists(status) ? FileError::NotRegular : FileError::NotExist;
         return out;
     }
     uintmax_t size = std::filesystem::file_size(path, ec);

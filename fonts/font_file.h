@@ -19,15 +19,18 @@ inline constexpr const char* kFontDownloadQuestionCaption = "Setrion";
 inline constexpr const char* kFontDownloadSuccess = "Font download is success.";
 // "<path> file is not exist"
 std::string fileNotExistMessage(std::string_view path);
+// "<path>: not a regular file" (a device such as /dev/zero, a FIFO, a folder)
+std::string notRegularFileMessage(std::string_view path);
 
 // The largest TrueType file accepted; the job's size field has 32 bits, and the printer's
 // memory is far smaller.
 inline constexpr uintmax_t kMaxFontFileSize = 256u * 1024u * 1024u;
 
-enum class FileError { None, NotExist, TooLarge, ShortRead };
+enum class FileError { None, NotExist, NotRegular, TooLarge, ShortRead };
 
-// Reads a whole file. NotExist when it cannot be opened, TooLarge past kMaxFontFileSize,
-// ShortRead when fewer bytes arrive than its size.
+// Reads a whole file. NotExist when there is nothing or it cannot be opened, NotRegular for a
+// device, FIFO or folder (never opened, so nothing blocks or reads for ever), TooLarge past
+// kMaxFontFileSize, ShortRead when fewer bytes arrive than its size.
 struct FileBytes {
     FileError error = FileError::None;
     std::vector<uint8_t> bytes;

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "common/trace.h"
+#include "link/port_failure.h"
 
 namespace setrion {
 namespace {
@@ -84,6 +85,12 @@ int SerialLink::open(const std::string& devicePath, const SerialSettings& settin
     close();
 
     m_openError = SerialOpenError::None;
+    // The session's terminal would open as a tty, and the line settings would take over the
+    // user's own terminal.
+    if (isSessionTerminal(devicePath)) {
+        m_openError = SerialOpenError::NotATerminal;
+        return -1;
+    }
     int fd = m_sys.open(devicePath.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
         const int why = errno;

@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/stat.h>
 #include <signal.h>
 #include <stdlib.h>
 #include <termios.h>
@@ -12,6 +13,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <string>
 
 #include "common/atomic_file.h"
 
@@ -27,11 +29,41 @@ uint64_t nowMs() {
         duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
 }
 
-bool publishLink(const std::string& target, const std::string& link) {
-    std::string tmp = link + ".tmp";
-    ::unlink(tmp.c_str());
-    if (::symlink(target.c_str(), tmp.c_str()) != 0) return false;
-    return ::rename(tmp.c_str(), link.c_str()) == 0;
+// Why an existing `link` may not be taken, or "" when nothing is there or it is a dangling
+// link to a pty (left by a simulator that ended without removing it), which is replaced.
+// A regular file, a folder, or a link to a live device (another simulator's) is never
+// touched.
+std::string linkRefusal(const std::string& link) {
+    struct stat st {};
+    if (::lstat(link.c_str(), &st) != 0) return errno == ENOENT ? "" : std::strerror(errno);
+    if (!S_ISLNK(st.st_mode)) {
+        if (S_ISREG(st.st_mode)) return "a regular file is there";
+        if (S_ISDIR(st.st_mode)) return "a folder is there";
+        return "a file that is no link is there";
+    }
+    char target[4096];
+    const ssize_t n = ::readlink(link.c_str(), target, sizeof target - 1);
+    if (n < 0) return std::strerror(errno);
+    const std::string to(target, static_cast<size_t>(n));
+    if (to.rfind("/dev/pts/", 0) != 0) return "a link to " + to + " is there";
+    if (::stat(link.c_str(), &st) == 0) return "a live link to " + to + " is there (another simulator's?)";
+    return {};
+}
+
+// Creates the link, replacing only a dangling pty link. "" on success, else the reason.
+std::string publishLink(const std::string& target, const std::string& link) {
+    if (std::string why = linkRefusal(link); !why.empty()) return why;
+    ::unlink(link.c_str());  // a dangling pty link, or nothing
+    // symlink() never replaces: a path taken meanwhile is refused too.
+    if (::symlink(target.c_str(), link.c_str()) != 0) return std::strerror(errno);
+    return {};
+}
+
+// True while `link` still points to `target` (so it is ours to remove).
+bool linkPointsTo(const std::string& link, const std::string& target) {
+    char buf[4096];
+    const ssize_t n = ::readlink(link.c_str(), buf, sizeof buf - 1);
+    return n >= 0 && std::string(buf, static_cast<size_t>(n)) == target;
 }
 
 }  // namespace
@@ -55,10 +87,12 @@ int runPtyPrinter(SimPrinter& printer, const PtyOptions& options) {
     ::tcsetattr(slave, TCSANOW, &tio);
     ::fcntl(master, F_SETFL, ::fcntl(master, F_GETFL) | O_NONBLOCK);
 
-    if (!options.linkPath.empty() && !publishLink(slavePath, options.linkPath)) {
-        std::fprintf(stderr, "setrion-sim: cannot create link %s: %s\n", options.linkPath.c_str(),
-                     std::strerror(errno));
-        return 1;
+    if (!options.linkPath.empty()) {
+        if (std::string why = publishLink(slavePath, options.linkPath); !why.empty()) {
+            std::fprintf(stderr, "setrion-sim: will not create the link %s: %s\n",
+                         options.linkPath.c_str(), why.c_str());
+            return 2;
+        }
     }
     FILE* record = nullptr;
     if (!options.recordPath.empty()) {
@@ -128,7 +162,8 @@ int runPtyPrinter(SimPrinter& printer, const PtyOptions& options) {
     printer.stateChanged();
     writeState();
     if (record) std::fclose(record);
-    if (!options.linkPath.empty()) ::unlink(options.linkPath.c_str());
+    if (!options.linkPath.empty() && linkPointsTo(options.linkPath, slavePath))
+        ::unlink(options.linkPath.c_str());
     ::close(slave);
     ::close(master);
     return 0;

@@ -6,7 +6,9 @@
 namespace setrion::sim {
 
 struct PtyOptions {
-    std::string linkPath;    // symlink to the pty's device, if given
+    // Symlink to the pty's device, if given. An existing path is refused (exit 2) unless it
+    // is a dangling link to a pty; the link is removed at exit while it still points here.
+    std::string linkPath;
     std::string recordPath;  // every received byte is appended here, if given
     std::string statePath;   // the state JSON, rewritten after every change, if given
 };

@@ -153,12 +153,14 @@ void varyModule(SimModule& m, size_t i) {
     }
 }
 
-SimTextPrinter makeTextPrinter(size_t j) {
+// Text printers are 02:00:00:00:00:A1 and on; beside more than 160 modules, whose MACs
+// reach there, they move to 02:00:00:00:FF:A1 and on so that every MAC stays unique.
+SimTextPrinter makeTextPrinter(size_t j, size_t modules) {
     namespace f = wifi::field;
     SimTextPrinter p;
     auto& r = p.record;
     char mac[16];
-    std::snprintf(mac, sizeof mac, "0200000000A%zX", (j + 1) & 0xF);
+    std::snprintf(mac, sizeof mac, "02000000%sA%zX", modules > 160 ? "FF" : "00", (j + 1) & 0xF);
     r.setText(f::kVersion, "V1");
     r.setText(f::kMacAddress, mac);
     r.setText(f::kSsid, "TextNet-" + std::to_string(j + 1));
@@ -183,7 +185,7 @@ SimTextPrinter makeTextPrinter(size_t j) {
 
 LanDevices::LanDevices(size_t modules, size_t printers, const ProtocolKeyPrefix& key) : m_key(key) {
     for (size_t i = 0; i < modules; ++i) m_modules.push_back(makeModule(i));
-    for (size_t j = 0; j < printers; ++j) m_printers.push_back(makeTextPrinter(j));
+    for (size_t j = 0; j < printers; ++j) m_printers.push_back(makeTextPrinter(j, modules));
 }
 
 Datagram LanDevices::replyOf(const SimModule& m, uint8_t flags, uint8_t command, uint8_t status) const {

@@ -50,8 +50,8 @@ SimModule makeModule(size_t i);
 // generation-1 module with WEP64 and open authentication on channel 11; i % 3 == 2 is a
 // generation-3 module with WPA-PSK/TKIP on channel 1 and DHCP on.
 void varyModule(SimModule& m, size_t i);
-// Printer j: MAC text 0200000000A(j+1).
-SimTextPrinter makeTextPrinter(size_t j);
+// Printer j: MAC text 0200000000A(j+1), or 02000000FFA(j+1) beside more than 160 modules.
+SimTextPrinter makeTextPrinter(size_t j, size_t modules = 0);
 
 struct Datagram {
     std::vector<uint8_t> bytes;

@@ -9,6 +9,7 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include "tests/support/font_bytes.h"
 
 namespace {
 
@@ -42,21 +43,23 @@ protected:
 };
 
 TEST_F(FontJobCli, WritesTheExactJobText) {
-    std::ofstream(m_dir / "Demo.ttf", std::ios::binary) << "ABCDEFGHIJ";
+    std::string font = setrion::test::trueTypeBytes(38);
+    font.replace(28, 10, "ABCDEFGHIJ");
+    std::ofstream(m_dir / "Demo.ttf", std::ios::binary) << font;
     ASSERT_EQ(run("font-job " + (m_dir / "Demo.ttf").string() + " --id 256 --memory flash -o " +
                   (m_dir / "job.tfd").string()),
               0)
         << m_err;
     EXPECT_EQ(slurp(m_dir / "job.tfd"),
-              "{W,256,A,F,9|\r\n"
-              "H,\"0420000144656D6F000000000000000000000000000100000A00000040000000\"|\r\n"
+              "{W,256,A,F,11|\r\n"
+              "H,\"0420000144656D6F000000000000000000000000000100002600000040000000\"|\r\n"
               "R,\"zzzzzzzzzv\"|\r\n"
-              "H,\"4142434445464748494A\"|\r\n"
+              "H,\"00010000000100100000000068656164000000000000001C0000000A4142434445464748494A\"|\r\n"
               "}");
 }
 
 TEST_F(FontJobCli, IdOutsideTheRangeIsAUsageError) {
-    std::ofstream(m_dir / "a.ttf") << "x";
+    std::ofstream(m_dir / "a.ttf") << setrion::test::trueTypeBytes();
     for (const char* id : {"99", "500", "abc"}) {
         EXPECT_EQ(run("font-job " + (m_dir / "a.ttf").string() + " --id " + id + " -o " +
                       (m_dir / "j.tfd").string()),
@@ -77,7 +80,7 @@ TEST_F(FontJobCli, MissingFontIsReportedWithItsPath) {
 }
 
 TEST_F(FontJobCli, UnwritableOutputIsWriteOpenFailed) {
-    std::ofstream(m_dir / "a.ttf") << "x";
+    std::ofstream(m_dir / "a.ttf") << setrion::test::trueTypeBytes();
     EXPECT_EQ(run("font-job " + (m_dir / "a.ttf").string() + " --id 100 -o " +
                   (m_dir / "no" / "j.tfd").string()),
               2);
@@ -85,7 +88,7 @@ TEST_F(FontJobCli, UnwritableOutputIsWriteOpenFailed) {
 }
 
 TEST_F(FontJobCli, OutputOntoANodeIsRefusedAndThroughASymlinkReachesTheFile) {
-    std::ofstream(m_dir / "a.ttf") << "x";
+    std::ofstream(m_dir / "a.ttf") << setrion::test::trueTypeBytes();
     const std::string job = "font-job " + (m_dir / "a.ttf").string() + " --id 100 -o ";
     ASSERT_EQ(::mkfifo((m_dir / "fifo").c_str(), 0600), 0);
     fs::create_directory(m_dir / "dir");

@@ -12,6 +12,7 @@
 #include "cli/cli_app.h"
 #include "link/spooler.h"
 #include "tests/link/pty_pair.h"
+#include "tests/support/font_bytes.h"
 
 namespace setrion::cli {
 namespace {
@@ -70,7 +71,7 @@ TEST(PrinterCliDriverCheck, PrinterAndFontCommandsRefuseAPortAQueueUses) {
     FixedSpooler spooler(std::vector<SpoolerQueue>{{"labels", uri, "Generic Label Printer"}});
     const std::filesystem::path font =
         std::filesystem::temp_directory_path() / ("setrion-cli-font-" + std::to_string(::getpid()) + ".ttf");
-    std::ofstream(font) << "font bytes";
+    std::ofstream(font) << test::trueTypeBytes();
     const std::vector<std::vector<std::string>> commands{
         {"probe"}, {"getvar", "bluetooth.address"}, {"set-density", "+2"},
         {"download-font", font.string(), "--id", "100"}};

@@ -56,7 +56,7 @@ TEST(PrinterSession, MissingDeviceIsADeviceFailureWithTheProgramsMessage) {
     c.ctx.options.port = "/dev/setrion-no-such-port";
     EXPECT_FALSE(PrinterSession::open(c.ctx));
     EXPECT_EQ(c.ctx.exitCode, kExitDevice);
-    EXPECT_EQ(c.err.str(), "Serial Port Open Failed\n");
+    EXPECT_EQ(c.err.str(), "Serial Port Open Failed\nno such device: /dev/setrion-no-such-port\n");
 }
 
 TEST(PrinterSession, MappedComPortOpensTheMappedDevice) {

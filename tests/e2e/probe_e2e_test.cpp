@@ -59,7 +59,7 @@ TEST(ProbeEndToEnd, SilentPrinterIsReportedAfterAboutTwoSeconds) {
     EXPECT_LT(r.seconds, 6.0);
 }
 
-TEST(ProbeEndToEnd, GetvarAndSetvarTalkWithoutAProbe) {
+TEST(ProbeEndToEnd, GetvarTalksWithoutAProbeAndSetvarAfterOne) {
     SimProcess sim({"--emulation", "cpcl"});
     ASSERT_TRUE(sim.ready());
     ProcessResult set = sim.cli({"setvar", "bluetooth.discoverable", "off"});
@@ -70,17 +70,25 @@ TEST(ProbeEndToEnd, GetvarAndSetvarTalkWithoutAProbe) {
     std::string rec = sim.recorded();
     EXPECT_NE(rec.find("! U1 setvar \"bluetooth.discoverable\" \"off\"\r\n"), std::string::npos);
     EXPECT_NE(rec.find("! U1 getvar \"bluetooth.discoverable\"\r\n"), std::string::npos);
-    EXPECT_EQ(rec.find("\x1C" "EC"), std::string::npos);
+    // setvar is probe-gated (a silent printer must not look set); getvar talks at once.
+    const size_t probe = rec.find("\x1C" "EC");
+    EXPECT_LT(probe, rec.find("! U1 setvar"));
+    EXPECT_EQ(rec.find("\x1C" "EC", probe + 1), std::string::npos);
 }
 
 TEST(ProbeEndToEnd, PortsThatCannotBeOpenedFailAtOnce) {
     const std::string cli = setrion::test::cliPath();
     auto tmp = std::filesystem::temp_directory_path() / ("setrion-notatty-" + std::to_string(::getpid()));
     { std::ofstream(tmp) << "x"; }
-    for (const std::string& port : {tmp.string(), std::string("/dev/setrion-missing-device")}) {
+    // The program's message, then the reason.
+    for (const auto& [port, reason] :
+         {std::pair<std::string, std::string>{tmp.string(), tmp.string() + " is a regular file, not a serial port"},
+          {"/dev/setrion-missing-device", "no such device: /dev/setrion-missing-device"},
+          {"/dev/null", "/dev/null is not a serial port"},
+          {"/dev/tty", "/dev/tty is the session's terminal, not a serial port"}}) {
         ProcessResult r = runProcess({cli, "--port", port, "probe"});
         EXPECT_EQ(r.exitCode, 2) << port;
-        EXPECT_EQ(r.err, "Serial Port Open Failed\n") << port;
+        EXPECT_EQ(r.err, "Serial Port Open Failed\n" + reason + "\n") << port;
         EXPECT_LT(r.seconds, 2.0) << port;
     }
     std::filesystem::remove(tmp);
@@ -99,7 +107,12 @@ TEST(ProbeEndToEnd, PortHeldByAnotherProcessIsRefused) {
     ASSERT_EQ(::flock(fd, LOCK_EX | LOCK_NB), 0);
     ProcessResult r = sim.cli({"probe"});
     EXPECT_EQ(r.exitCode, 2);
-    EXPECT_EQ(r.err, "Serial Port Open Failed\n");
+    // The lock names its holder: this test.
+    EXPECT_EQ(r.err.rfind("Serial Port Open Failed\n" + sim.link() + " is busy: held by process " +
+                              std::to_string(::getpid()) + " (",
+                          0),
+              0u)
+        << r.err;
     ::close(fd);
     EXPECT_EQ(sim.cli({"probe"}).exitCode, 0);
 }

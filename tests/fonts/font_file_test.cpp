@@ -1,5 +1,7 @@
 #include "fonts/font_file.h"
 #include "fonts/font_download.h"
+#include "fonts/font_header.h"
+#include "tests/support/font_bytes.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -50,7 +52,37 @@ TEST_F(FontFileTest, ReadsAWholeFile) {
 
 TEST_F(FontFileTest, MissingFileOrFolderIsNotExist) {
     EXPECT_EQ(readWholeFile(m_dir / "missing.ttf").error, FileError::NotExist);
-    EXPECT_EQ(readWholeFile(m_dir).error, FileError::NotExist);
+    // A folder or a device is there, but is no file to read.
+    EXPECT_EQ(readWholeFile(m_dir).error, FileError::NotRegular);
+    EXPECT_EQ(readWholeFile("/dev/zero").error, FileError::NotRegular);
+}
+
+TEST(FontHeader, EachRefusalHasItsReason) {
+    const std::string font = test::trueTypeBytes(40);
+    auto with = [&](size_t at, std::string_view bytes) {
+        std::string b = font;
+        b.replace(at, bytes.size(), bytes);
+        return b;
+    };
+    const std::vector<std::pair<std::string, FontHeaderError>> cases{
+        {font, FontHeaderError::None},
+        {with(0, "OTTO"), FontHeaderError::None},
+        {with(0, "true"), FontHeaderError::None},
+        {"", FontHeaderError::Empty},
+        {"hello, this is text", FontHeaderError::NotAFont},
+        {with(0, "ttcf"), FontHeaderError::NotAFont},
+        {with(4, std::string("\0\0", 2)), FontHeaderError::NotAFont},      // no tables
+        {font.substr(0, 8), FontHeaderError::Truncated},                     // offset table cut
+        {with(4, std::string("\0\2", 2)), FontHeaderError::Truncated},      // directory past the end
+        {font.substr(0, 39), FontHeaderError::Truncated},                    // table past the end
+        {with(20, "\xFF\xFF\xFF\xFF"), FontHeaderError::Truncated},         // offset past the end
+    };
+    for (size_t i = 0; i < cases.size(); ++i) {
+        const auto& bytes = cases[i].first;
+        EXPECT_EQ(checkFontHeader({reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()}),
+                  cases[i].second)
+            << "case " << i;
+    }
 }
 
 TEST_F(FontFileTest, FileAboveTheLimitIsRefusedBeforeReading) {
@@ -80,11 +112,12 @@ TEST_F(FontFileTest, JobInAMissingFolderFails) {
 
 TEST_F(FontFileTest, MakeJobReadsTheFontOrNamesTheMissingPath) {
     fs::path p = m_dir / "Demo.ttf";
-    std::ofstream(p, std::ios::binary) << "ABCDEFGHIJ";
+    const std::string font = test::trueTypeBytes(38, 'A');
+    std::ofstream(p, std::ios::binary) << font;
     JobText job = makeFontJob(p, "Demo.ttf", 100, TargetMemory::Ram);
     ASSERT_TRUE(job.ok()) << job.error;
-    EXPECT_EQ(job.text.substr(0, 15), "{W,100,A,R,9|\r\n");
-    EXPECT_EQ(job.text.substr(job.text.size() - 28), "H,\"4142434445464748494A\"|\r\n}");
+    EXPECT_EQ(job.text.substr(0, 16), "{W,100,A,R,11|\r\n");
+    EXPECT_NE(job.text.find("41414141414141414141\"|\r\n}"), std::string::npos) << job.text;
 
     JobText missing = makeFontJob(m_dir / "gone.ttf", "gone.ttf", 100, TargetMemory::Ram);
     EXPECT_FALSE(missing.ok());

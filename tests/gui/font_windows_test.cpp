@@ -29,6 +29,7 @@
 #include "ui/fonts/font_id_dlg.h"
 #include "ui/fonts/font_select_dlg.h"
 #include "ui/main/main_dialog_ids.h"
+#include "tests/support/font_bytes.h"
 
 namespace setrion::gui {
 namespace {
@@ -153,8 +154,8 @@ std::string sha256Hex(const std::string& bytes) {
 }
 
 TEST_F(FontWindowsTest, DownloadFromTheMainWindowReachesTheSimulatedPrinter) {
-    std::string font(3000, '\0');
-    for (size_t i = 0; i < font.size(); ++i) font[i] = static_cast<char>(i * 7 + 3);
+    std::string font = setrion::test::trueTypeBytes(3000);
+    for (size_t i = 28; i < font.size(); ++i) font[i] = static_cast<char>(i * 7 + 3);
     fonts.write("Demo.ttf", font);
     DemoSimulator sim;
     ASSERT_EQ(sim.start(SETRION_BINARY_DIR "/sim/setrion-sim", {"--emulation", "escpos"}), QString());

@@ -236,6 +236,7 @@ void runFleet(ManagementContext& ctx, NetworkSearchResult& search, FleetPlan& pl
                                               request.resultFile, ctx.openSocket);
             row.message = r.message;
             row.written = r.confirmed;
+            row.resultFileMissing = !r.resultFileError.empty();
             if (r.confirmed) textExpected[i] = describeTextRecord(r.sent);
             report(i, r.confirmed ? FleetStep::Written : FleetStep::Failed, row.message);
         }
@@ -266,8 +267,12 @@ void runFleet(ManagementContext& ctx, NetworkSearchResult& search, FleetPlan& pl
     if (!anyWritten) return;
     for (size_t i = 0; i < plan.rows.size(); ++i)
         if (plan.rows[i].written) report(i, FleetStep::Verifying, "");
+    // The written printers are known: the verifying search ends when all have answered.
+    std::vector<std::string> written;
+    for (const auto& row : plan.rows)
+        if (row.written) written.push_back(row.mac);
     NetworkSearch verify(ctx);
-    NetworkSearchResult after = verify.run();
+    NetworkSearchResult after = verify.run(300, written);
     for (size_t i = 0; i < plan.rows.size(); ++i) {
         FleetRow& row = plan.rows[i];
         if (!row.written) continue;

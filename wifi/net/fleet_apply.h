@@ -40,6 +40,7 @@ struct FleetRow {
     std::string message;               // kSaveCompleted or the failing check's text
     bool written = false;
     bool verified = false;
+    bool resultFileMissing = false;  // a confirmed text-frame save whose result file failed
 };
 
 struct FleetPlan {

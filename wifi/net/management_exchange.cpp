@@ -29,15 +29,29 @@ int sendTwice(ManagementContext& ctx, DatagramSocket& sock, std::span<const uint
     return rc < 0 ? -rc : 0;
 }
 
+// Step at which a search with an end condition asks it while no answer comes.
+constexpr uint32_t kDoneSliceMs = 50;
+
 // Collects replies until a wait passes empty, a receive fails, the window has passed
-// after a datagram, or `done` says the exchange has its answer.
+// after a datagram, or `done` says the exchange has its answer. With `sliceMs`, a quiet
+// socket is waited on in slices until the window ends, `done` asked after each (what it
+// waits for may arrive elsewhere).
 template <typename Done>
 void collect(ManagementContext& ctx, DatagramSocket& sock, ExchangeState& state,
-             uint32_t windowMs, Done done) {
+             uint32_t windowMs, Done done, uint32_t sliceMs = 0) {
     std::vector<uint8_t> buffer(kReceiveBufferSize);
     uint64_t start = ctx.clock->nowMs();
     for (;;) {
-        if (sock.waitReadable(windowMs) <= 0) return;
+        if (sliceMs != 0) {
+            const uint64_t spent = ctx.clock->nowMs() - start;
+            if (spent >= windowMs) return;
+            if (sock.waitReadable(static_cast<uint32_t>(std::min<uint64_t>(sliceMs, windowMs - spent))) <= 0) {
+                if (done()) return;
+                continue;
+            }
+        } else if (sock.waitReadable(windowMs) <= 0) {
+            return;
+        }
         SocketAddress from;
         std::fill(buffer.begin(), buffer.end(), 0);
         int n = sock.receiveFrom(buffer, from);
@@ -116,8 +130,15 @@ void acceptReply(ExchangeState& s, const SocketAddress& sender, std::span<const 
     auto header = ManagementHeader::decode(d);
     if (!header) return;  // shorter than a header: nothing to examine
     s.scratch.header = *header;
-    if (s.table.size() >= kModuleTableCapacity) return;
     if (!header->hasMagic() || (header->flags & kFlagReply) == 0) return;
+    if (s.table.size() >= s.capacity) {
+        if (s.command == kCommandSearchAll &&
+            std::find(s.leftOut.begin(), s.leftOut.end(), header->mac) == s.leftOut.end() &&
+            std::none_of(s.table.begin(), s.table.end(),
+                         [&](const ModuleEntry& e) { return e.record.mac == header->mac; }))
+            s.leftOut.push_back(header->mac);
+        return;
+    }
     auto payload = d.subspan(kManagementHeaderSize);
     bool replyDirected = (header->flags & kFlagDirected) != 0;
     std::vector<uint8_t> plain;
@@ -146,11 +167,13 @@ void acceptReply(ExchangeState& s, const SocketAddress& sender, std::span<const 
         storeBlock(s.blocks.list(replyDirected), header->mac, plain);
 }
 
-SearchOutcome searchModules(ManagementContext& ctx, int mode, uint32_t address) {
+SearchOutcome searchModules(ManagementContext& ctx, int mode, uint32_t address,
+                            const ModuleSearchOptions& options) {
     SearchOutcome out;
     bool directed = mode == 1;
     ExchangeState state(directed ? kCommandSearchOne : kCommandSearchAll,
                         directed ? kFlagDirected : 0, ctx.config.protocolKey, *ctx.blocks);
+    state.capacity = options.capacity;
     clearBlocks(ctx.blocks->list(directed));
     state.request.record.replyAddress = hostToOctets(address);
     auto sock = openManagementSocket(ctx, out.error);
@@ -165,8 +188,12 @@ SearchOutcome searchModules(ManagementContext& ctx, int mode, uint32_t address) 
     }
     out.error = sendTwice(ctx, *sock, state.output, destinations);
     if (out.error != 0) return out;
-    collect(ctx, *sock, state, kSearchWindowMs, [] { return false; });
+    if (options.done)
+        collect(ctx, *sock, state, kSearchWindowMs, [&] { return options.done(state.table); }, kDoneSliceMs);
+    else
+        collect(ctx, *sock, state, kSearchWindowMs, [] { return false; });
     for (const auto& e : state.table) out.records.push_back(e.record);
+    out.leftOut = std::move(state.leftOut);
     return out;
 }
 

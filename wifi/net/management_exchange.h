@@ -1,4 +1,5 @@
 #pragma once
+#include <functional>
 #include <array>
 #include <cstdint>
 #include <span>
@@ -33,7 +34,9 @@ struct ExchangeState {
     uint8_t command;
     uint8_t flags;  // 0 or kFlagDirected
     bool found = false;
-    std::vector<ModuleEntry> table;  // at most kModuleTableCapacity
+    std::vector<ModuleEntry> table;  // at most `capacity`
+    size_t capacity = kModuleTableCapacity;
+    std::vector<MacAddress> leftOut;  // modules that answered a full table, each once
     ModuleEntry scratch;
     ModuleEntry request;  // header, and for a write the record to write
     std::vector<uint8_t> output;
@@ -68,11 +71,20 @@ void acceptReply(ExchangeState& state, const SocketAddress& sender,
 
 struct SearchOutcome {
     std::vector<DiscoveredPrinter> records;  // in the order they answered
+    std::vector<MacAddress> leftOut;         // answered after the table was full
     int error = 0;                           // socket error code, 0 when none
 };
 
+struct ModuleSearchOptions {
+    size_t capacity = kModuleTableCapacity;  // modules kept; the rest go to leftOut
+    // Ends the window early once true: asked after each answer and every 50 ms with the
+    // modules so far (a search for a known set stops when all have answered).
+    std::function<bool(const std::vector<ModuleEntry>&)> done;
+};
+
 // Mode 0 broadcasts a search of all modules; mode 1 asks the module at `address`.
-SearchOutcome searchModules(ManagementContext& ctx, int mode, uint32_t address = 0);
+SearchOutcome searchModules(ManagementContext& ctx, int mode, uint32_t address = 0,
+                            const ModuleSearchOptions& options = {});
 
 // Writes one module (checks of a network save first). Returns 1 on success, else the
 // negative result code or a positive socket error code. On a reply from the target,

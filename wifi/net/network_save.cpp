@@ -197,22 +197,28 @@ TextSaveResult saveTextRecord(const NetConfig& config, Clock& clock, const wifi:
     out.confirmed = waiter.confirmed;
     out.message = out.confirmed ? kSaveCompleted : kSaveError;
 
-    // The record holds the WPA key in clear: a new file is readable by its owner only.
-    if (!writeFileAtomically(resultFile, std::span<const uint8_t>(record.bytes()), nullptr,
-                             FileAccess::Private)) {
-        out.confirmed = false;
-        out.message = resultFile.string() + " is not created !";
+    // A confirmed save changed the printer whatever becomes of the result file: that is
+    // said, not hidden behind the file's failure.
+    auto fileFailed = [&](const std::string& reason, const char* unconfirmedSuffix) {
+        if (out.confirmed) {
+            out.resultFileError = reason;
+            out.message = std::string(kSavedWithoutResultFile) + reason;
+            out.sent = record;
+        } else {
+            out.message = resultFile.string() + unconfirmedSuffix;
+        }
         return out;
-    }
+    };
+    // The record holds the WPA key in clear: a new file is readable by its owner only.
+    std::string writeError;
+    if (!writeFileAtomically(resultFile, std::span<const uint8_t>(record.bytes()), &writeError,
+                             FileAccess::Private))
+        return fileFailed(writeError, " is not created !");
     std::ifstream in(resultFile, std::ios::binary);
     std::vector<uint8_t> back((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     auto readBack = wifi::WifiSettings::fromBytes(back);
     if (!in.good() && !in.eof()) readBack.reset();
-    if (!readBack) {
-        out.confirmed = false;
-        out.message = resultFile.string() + " is not opened !";
-        return out;
-    }
+    if (!readBack) return fileFailed(resultFile.string() + ": not read back as written", " is not opened !");
     out.sent = *readBack;
     trace("PacketVersion=" + readBack->text(wifi::field::kVersion));
     trace("MAC=" + readBack->text(wifi::field::kMacAddress));

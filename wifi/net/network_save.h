@@ -30,10 +30,16 @@ ModuleSaveResult saveModule(ManagementContext& ctx, DiscoveredPrinter& record,
 // Returns the message of a refused value, or "".
 std::string applyModuleEdit(DiscoveredPrinter& r, const NetworkEdit& edit);
 
+// The start of the message for a confirmed save whose result file failed; the reason follows.
+inline constexpr const char* kSavedWithoutResultFile = "Saved; result file not written: ";
+
 struct TextSaveResult {
-    bool confirmed = false;
+    bool confirmed = false;        // the printer confirmed the save
     std::string message;           // kSaveCompleted, kSaveError, or the failure
     wifi::WifiSettings sent;       // the record sent (as read back from the file)
+    // Set when the printer confirmed but the result file was not written or read back
+    // (message is then kSavedWithoutResultFile + this reason).
+    std::string resultFileError;
 };
 
 // The record a text-frame save sends: the source record with the edit applied.
@@ -42,7 +48,8 @@ std::string applyTextEdit(wifi::WifiSettings& record, const NetworkEdit& edit);
 
 // Sends the edited record in a save frame, waits up to 7 s for an answer carrying the
 // source's MAC, then keeps the record sent in `resultFile` (written atomically) and reads
-// it back.
+// it back. Unconfirmed, a file that fails makes the message "<file> is not created !" (or
+// "is not opened !"); confirmed, the save stands and resultFileError says why.
 TextSaveResult saveTextRecord(const NetConfig& config, Clock& clock, const wifi::WifiSettings& source,
                               const NetworkEdit& edit, const std::filesystem::path& resultFile,
                               const SocketOpener& opener = systemSocketOpener());

@@ -1,5 +1,6 @@
 #pragma once
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -9,7 +10,10 @@
 
 namespace setrion::net {
 
-inline constexpr size_t kMaxListLines = 200;
+inline constexpr size_t kMaxListLines = 200;  // the dialog's printer list
+// The printers one search keeps, of each kind; those answering beyond it are named in
+// NetworkSearchResult::leftOut.
+inline constexpr size_t kSearchCapacity = 4096;
 
 // One line of the printer list: kind and index into the matching table.
 struct NetworkLine {
@@ -22,7 +26,8 @@ struct NetworkLine {
 struct NetworkSearchResult {
     std::vector<DiscoveredPrinter> modules;       // ascending MAC order
     std::vector<wifi::WifiSettings> textRecords;  // as they answered
-    std::vector<NetworkLine> lines;  // modules first, then text printers; at most 200
+    std::vector<NetworkLine> lines;  // modules first, then text printers
+    std::vector<std::string> leftOut;  // MACs of printers that answered a full search
     std::string failure;             // the message box text when the text socket failed
     int managementError = 0;
 };
@@ -34,15 +39,22 @@ struct NetworkSearchResult {
 class NetworkSearch final : public CUdpSockOwner {
 public:
     NetworkSearch(ManagementContext& management, SocketOpener textOpener = systemSocketOpener());
-    NetworkSearchResult run(uint32_t textGraceMs = 300);
+    // With `wanted` (MACs as "02:00:00:00:00:01"), the search ends as soon as each of them
+    // has answered, rather than at the end of its window and grace.
+    NetworkSearchResult run(uint32_t textGraceMs = 300, const std::vector<std::string>& wanted = {});
 
     void addTextPrinter(std::span<const uint8_t> frame) override;
     void showMessage(const std::string& text) override { m_result.failure = text; }
 
 private:
+    bool allWantedAnswered(const std::vector<ModuleEntry>& modules);
+
     ManagementContext& m_management;
     SocketOpener m_textOpener;
     NetworkSearchResult m_result;
+    std::set<std::string> m_missing;  // wanted MACs (upper case) not answered yet
+    size_t m_modulesSeen = 0;         // modules already taken off m_missing
+    size_t m_textsSeen = 0;
 };
 
 // Sorts by MAC (the list's order for modules).

@@ -9,6 +9,7 @@
 #include "ui/fonts/font_id_dlg.h"
 #include "ui/fonts/font_select_dlg.h"
 #include "ui/main/information_window.h"
+#include "tests/support/font_bytes.h"
 
 namespace setrion::test {
 namespace {
@@ -19,7 +20,7 @@ struct FontDownloadTest : MainDialogFixture {
     TempDir fontDir{"fontdl"};
     TempDir saveDir{"fontdl-save"};
     FontDownloadHandler handler{shell, [this] { return fontDir.path().string(); }};
-    const std::string fontBytes = std::string(100, '\x5A');
+    const std::string fontBytes = test::trueTypeBytes(100);
     // Progress bar state seen by the link at each write of the transfer.
     std::vector<std::pair<bool, int>> barAtWrite;
 
@@ -189,6 +190,11 @@ TEST_F(FontDownloadTest, FailuresStopWithTheirMessageAndSendNothing) {
     dlg->click(kFontDownload);
     EXPECT_EQ(lastText(), fontDir.folder() + "Demo.ttf file is not exist");
     EXPECT_EQ(lastCaption(), "Error");
+
+    fontDir.write("Demo.ttf", "a text file named .ttf");
+    shell.answerSaveFiles({std::nullopt});
+    dlg->click(kFontDownload);
+    EXPECT_EQ(lastText(), fontDir.folder() + "Demo.ttf: not a TrueType or OpenType font");
 
     EXPECT_EQ(sentFrom(before), "");
     EXPECT_EQ(shell.unscriptedQuestions(), 0);

@@ -29,9 +29,11 @@ protected:
     std::string port(int k) const { return std::to_string(m_base + k); }
     std::string statePath() const { return (m_dir / "state.json").string(); }
 
-    void startSim(std::vector<std::string> extra) {
-        std::vector<std::string> args{simPath(), "lan", "--mgmt-port", port(0), "--text-port", port(1),
-                                      "--text-printers", "0", "--state", statePath(), "--max-seconds", "120"};
+    void startSim(std::vector<std::string> extra, int textPrinters = 0) {
+        std::vector<std::string> args{simPath(),         "lan",   "--mgmt-port",
+                                      port(0),           "--text-port", port(1),
+                                      "--text-printers", std::to_string(textPrinters),
+                                      "--state",         statePath(),   "--max-seconds", "120"};
         args.insert(args.end(), extra.begin(), extra.end());
         std::vector<char*> argv;
         for (auto& a : args) argv.push_back(a.data());
@@ -163,4 +165,26 @@ TEST_F(FleetE2e, WifiIniFileIsAppliedLikeAJsonProfile) {
         EXPECT_EQ(module["dhcp"], false);
     }
     EXPECT_EQ(after["modules"][1]["ssid"], "SimNet-2");
+}
+
+TEST_F(FleetE2e, AllReachesEveryPrinterBeyondTheListOfTwoHundred) {
+    startSim({"--modules", "200"}, 3);
+    std::string profile = (m_dir / "profile.json").string();
+    std::ofstream(profile) << json{{"ssid", "Everyone"}}.dump();
+    ProcessResult run = apply({profile, "--all", "--password", "secret"});
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    json rows = json::parse(run.out, nullptr, false);
+    ASSERT_EQ(rows.size(), 203u) << run.err;
+    for (const json& row : rows) EXPECT_EQ(row["verified"], true) << row.dump();
+}
+
+TEST_F(FleetE2e, NamedPrintersEndEachSearchOnceAllHaveAnswered) {
+    startSim({"--modules", "20"});
+    std::string profile = (m_dir / "profile.json").string();
+    std::ofstream(profile) << json{{"ssid", "Quick"}}.dump();
+    ProcessResult run = apply({profile, "--mac", macOf(1), "--mac", macOf(3), "--mac", macOf(20)});
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    // Two whole search windows alone would take 4 s.
+    EXPECT_LT(run.seconds, 3.5);
+    EXPECT_EQ(state()["modules"][19]["ssid"], "Quick");
 }

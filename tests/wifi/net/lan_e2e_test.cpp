@@ -227,6 +227,20 @@ TEST_F(LanE2e, TextPrinterSaveIsConfirmedAndKeptInTheResultFile) {
     EXPECT_EQ(list.back()["ssid"], "Hall");
 }
 
+TEST_F(LanE2e, SaveWhoseResultFileFailsIsStillReportedSaved) {
+    startSim();
+    auto edit = writeJson({{"ssid", "Saved"}});
+    std::ofstream(m_dir / "plain") << "a file, not a folder";
+    const fs::path result = m_dir / "plain" / "result.out";
+    CliRun r = cli({"save", "02:00:00:00:00:A1", edit.string(), "--result-file", result.string()});
+    EXPECT_EQ(r.exitCode, 3) << r.err;
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.err.rfind("Saved; result file not written: ", 0), 0u) << r.err;
+    EXPECT_NE(r.err.find(result.string()), std::string::npos) << r.err;
+    auto list = nlohmann::json::parse(cli({"search"}, true).out);
+    EXPECT_EQ(list.back()["ssid"], "Saved");
+}
+
 TEST_F(LanE2e, NothingAnsweringEndsAfterAboutTwoSeconds) {
     CliRun r = cli({"search"}, true);
     EXPECT_EQ(r.exitCode, 2);
