@@ -58,14 +58,15 @@ bool waylandReachable(const std::string& name) {
 
 std::string displayProblem() {
     const std::string platform = env("QT_QPA_PLATFORM");
-    const bool windowed = platform.empty() || platform.rfind("xcb", 0) == 0 ||
-                          platform.rfind("wayland", 0) == 0;
+    const bool windowed =
+        platform.empty() || platform.rfind("xcb", 0) == 0 || platform.rfind("wayland", 0) == 0;
     if (!windowed) return {};
     const std::string wayland = env("WAYLAND_DISPLAY");
     if (!wayland.empty() && waylandReachable(wayland)) return {};
     const std::string x = env("DISPLAY");
     if (x.empty())
-        return wayland.empty() ? "DISPLAY is not set" : "the Wayland display " + wayland + " is not there";
+        return wayland.empty() ? "DISPLAY is not set"
+                               : "the Wayland display " + wayland + " is not there";
     if (!xDisplayReachable(x)) return "the X display " + x + " does not answer";
     return {};
 }

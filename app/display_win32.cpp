@@ -3,6 +3,8 @@
 namespace setrion::app {
 
 // A Windows session always has its desktop.
-std::string displayProblem() { return {}; }
+std::string displayProblem() {
+    return {};
+}
 
 }  // namespace setrion::app

@@ -118,6 +118,11 @@ int runCli(int argc, char** argv, std::ostream& out, std::ostream& err, Spooler*
     addGlobalOptions(app, o);
 
     for (auto& [name, install] : registry()) install(app, ctx);
+    // Set after the commands are made, so their own help does not repeat it.
+    app.footer(
+        "Exit status: 0 success, 1 usage error, 2 device failure; 130, 143 or 129 when SIGINT, "
+        "SIGTERM or SIGHUP ended a sequence at its next step (command mode left, what was stored "
+        "printed as \"interrupted: ...\"); a second signal ends it at once.");
 
     try {
         app.parse(argc, argv);

@@ -11,7 +11,9 @@ std::atomic<int> g_shields{0};
 
 }  // namespace
 
-bool interruptRequested() { return g_signal.load() >= 0; }
+bool interruptRequested() {
+    return g_signal.load() >= 0;
+}
 
 int interruptSignal() {
     const int s = g_signal.load();
@@ -31,11 +33,19 @@ void requestInterrupt(int signal) {
     }
 }
 
-void clearInterrupt() { g_signal.store(-1); }
+void clearInterrupt() {
+    g_signal.store(-1);
+}
 
-bool interruptPending() { return interruptRequested() && g_shields.load() == 0; }
+bool interruptPending() {
+    return interruptRequested() && g_shields.load() == 0;
+}
 
-InterruptShield::InterruptShield() { ++g_shields; }
-InterruptShield::~InterruptShield() { --g_shields; }
+InterruptShield::InterruptShield() {
+    ++g_shields;
+}
+InterruptShield::~InterruptShield() {
+    --g_shields;
+}
 
 }  // namespace setrion

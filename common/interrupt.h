@@ -22,7 +22,7 @@ bool interruptPending();
 // While one lives, waits run to their end despite a request: a step that commits (the store)
 // or undoes (leaving command mode) is awaited whole, so its outcome is known.
 class InterruptShield {
-public:
+  public:
     InterruptShield();
     ~InterruptShield();
     InterruptShield(const InterruptShield&) = delete;

@@ -87,6 +87,8 @@ void endWithParent(long parent) {
     if (static_cast<long>(::getppid()) != parent) ::_exit(128 + SIGTERM);
 }
 
-long currentProcessId() { return static_cast<long>(::getpid()); }
+long currentProcessId() {
+    return static_cast<long>(::getpid());
+}
 
 }  // namespace setrion

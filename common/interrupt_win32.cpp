@@ -1,8 +1,7 @@
 // The console's termination events on Windows: Ctrl+C and Ctrl+Break stand for SIGINT, the
 // console's close, log-off and shutdown for SIGTERM.
-#include <windows.h>
-
 #include <signal.h>
+#include <windows.h>
 
 #include <atomic>
 
@@ -22,7 +21,9 @@ BOOL WINAPI onConsoleEvent(DWORD event) {
 
 }  // namespace
 
-void installInterruptHandlers() { ::SetConsoleCtrlHandler(onConsoleEvent, TRUE); }
+void installInterruptHandlers() {
+    ::SetConsoleCtrlHandler(onConsoleEvent, TRUE);
+}
 
 // Windows removes nothing on a second event: the demo's simulators do not run there.
 void removeOnAbruptExit(const std::string&) {}
@@ -31,6 +32,8 @@ void forgetOnAbruptExit(const std::string&) {}
 // Children are not tied to their parent here (a job object would do it).
 void endWithParent(long) {}
 
-long currentProcessId() { return static_cast<long>(::GetCurrentProcessId()); }
+long currentProcessId() {
+    return static_cast<long>(::GetCurrentProcessId());
+}
 
 }  // namespace setrion

@@ -1,12 +1,12 @@
 // setrion: the desktop program. Shows the main settings dialog until it is closed.
+#include <sys/socket.h>
+#include <unistd.h>
+
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QMessageBox>
 #include <QTimer>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <cstdio>
 #include <filesystem>
 #include <set>
@@ -14,7 +14,6 @@
 #include "app/display.h"
 #include "app/startup.h"
 #include "common/interrupt.h"
-
 #include "common/trace.h"
 #include "gui/demo_lan.h"
 #include "gui/demo_simulator.h"
@@ -22,18 +21,18 @@
 #include "gui/main_session.h"
 #include "gui/net_options.h"
 #include "gui/qt_shell.h"
+#include "setrion_version.h"
 #include "ui/wifi/wifi_ini_file.h"
 #include "wifi/settings/wifi_ini.h"
-#include "setrion_version.h"
 
 namespace {
 
 // Qt's own options of a windowed program, taken by QApplication rather than by our parser
 // (those in the first list take a value).
-const std::set<QString> kQtValueOptions{"platform", "platformpluginpath", "platformtheme",
-                                        "plugin", "qwindowgeometry", "qwindowicon",
-                                        "qwindowtitle", "session", "display", "geometry",
-                                        "style", "stylesheet"};
+const std::set<QString> kQtValueOptions{
+    "platform",        "platformpluginpath", "platformtheme", "plugin",
+    "qwindowgeometry", "qwindowicon",        "qwindowtitle",  "session",
+    "display",         "geometry",           "style",         "stylesheet"};
 const std::set<QString> kQtFlagOptions{"reverse", "widgetcount", "nograb", "dograb"};
 
 QStringList withoutQtOptions(const QStringList& args) {
@@ -61,7 +60,8 @@ QtMessageHandler g_qtHandler = nullptr;
 void onQtMessage(QtMsgType type, const QMessageLogContext& context, const QString& message) {
     if (type == QtFatalMsg && !g_windowUp) {
         std::fprintf(stderr, "setrion: no display: the window system refused to start (%s); %s\n",
-                     message.section('\n', 0, 0).toLocal8Bit().constData(), setrion::app::kNoDisplayHint);
+                     message.section('\n', 0, 0).toLocal8Bit().constData(),
+                     setrion::app::kNoDisplayHint);
         std::_Exit(2);
     }
     if (g_qtHandler) g_qtHandler(type, context, message);

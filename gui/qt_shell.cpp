@@ -40,8 +40,7 @@ int QtShell::messageBox(const ui::MessageBox& box) {
     }
     // The program is ending on a signal: nothing more is asked or shown (a question is
     // answered No).
-    if (interruptSignal() > 0)
-        return box.buttons == ui::MessageButtons::Ok ? ui::kIdOk : ui::kIdNo;
+    if (interruptSignal() > 0) return box.buttons == ui::MessageButtons::Ok ? ui::kIdOk : ui::kIdNo;
     // A message box is not the place to keep a busy cursor.
     const bool busy = m_busy;
     if (busy) QApplication::setOverrideCursor(Qt::ArrowCursor);

@@ -17,7 +17,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string guiPath() { return SETRION_BINARY_DIR "/gui/setrion"; }
+std::string guiPath() {
+    return SETRION_BINARY_DIR "/gui/setrion";
+}
 
 struct NoDisplayCase {
     std::vector<std::string> args;
@@ -34,9 +36,15 @@ TEST(ProgramWithoutDisplay, OptionsWorkAndAWindowIsRefusedInOneLine) {
         {{"--version"}, nullptr, 0, "setrion " SETRION_VERSION "\n", ""},
         {{"--help"}, nullptr, 0, "--demo", ""},
         {{"--bogus"}, nullptr, 1, "", "bogus"},
-        {{}, nullptr, 2, "",
+        {{},
+         nullptr,
+         2,
+         "",
          "setrion: no display: DISPLAY is not set; setrion-cli does the same from a terminal\n"},
-        {{"--demo"}, ":987", 2, "",
+        {{"--demo"},
+         ":987",
+         2,
+         "",
          "setrion: no display: the X display :987 does not answer; setrion-cli does the same "
          "from a terminal\n"},
     };

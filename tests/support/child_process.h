@@ -17,7 +17,7 @@ extern char** environ;
 namespace setrion::test {
 
 class ChildProcess {
-public:
+  public:
     explicit ChildProcess(const std::vector<std::string>& args) {
         int errPipe[2];
         if (::pipe2(errPipe, O_CLOEXEC) != 0) return;
@@ -51,7 +51,8 @@ public:
         const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(limitMs);
         while (m_text.find(text) == std::string::npos) {
             const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-                                  end - std::chrono::steady_clock::now()).count();
+                                  end - std::chrono::steady_clock::now())
+                                  .count();
             if (left <= 0 || !readSome(static_cast<int>(left))) return false;
         }
         return true;
@@ -65,7 +66,8 @@ public:
         const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(limitMs);
         for (;;) {
             const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-                                  end - std::chrono::steady_clock::now()).count();
+                                  end - std::chrono::steady_clock::now())
+                                  .count();
             if (left <= 0) {
                 ::kill(m_pid, SIGKILL);
                 ::waitpid(m_pid, nullptr, 0);
@@ -85,7 +87,7 @@ public:
         return -1;
     }
 
-private:
+  private:
     // False once stderr has closed or nothing came within `limitMs`.
     bool readSome(int limitMs) {
         if (m_err < 0) return false;

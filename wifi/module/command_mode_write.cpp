@@ -174,7 +174,8 @@ SequenceResult writeCommandModeSettings(ModuleConnection& conn, const CommandMod
     }
 
     // The store's own reply is read with the limits of a parameter write and judged by "701".
-    if (interruptRequested()) return SequenceResult::interruption(static_cast<int>(WriteStep::Store));
+    if (interruptRequested())
+        return SequenceResult::interruption(static_cast<int>(WriteStep::Store));
     // The store commits: once sent, its answer is awaited whole so the outcome is known.
     InterruptShield shield;
     std::vector<uint8_t> stored = conn.storeParameters();
