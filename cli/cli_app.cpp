@@ -6,6 +6,7 @@
 
 #include "cli/multi_port.h"
 #include "common/device_text.h"
+#include "common/interrupt.h"
 #include "common/trace.h"
 #include "setrion_version.h"
 
@@ -24,7 +25,7 @@ CommandGroupRegistrar::CommandGroupRegistrar(const char* name, CommandGroupInsta
 }
 
 int CommandContext::deviceFailure(const std::string& message) {
-    *err << message << "\n";
+    if (!interruptRequested()) *err << message << "\n";
     exitCode = kExitDevice;
     return exitCode;
 }
@@ -77,6 +78,29 @@ void addGlobalOptions(CLI::App& app, GlobalOptions& o) {
     app.add_flag("--json", o.json, "Machine-readable output");
 }
 
+std::string interruptedSummary(const CommandContext& ctx) {
+    if (!ctx.stored.empty()) return ctx.stored;
+    if (ctx.blocksSent > 0)
+        return "nothing sent after the signal (" + std::to_string(ctx.blocksSent) +
+               " command block(s) sent before it)";
+    return "nothing stored";
+}
+
+// Every subcommand's help, one after another (the man pages are made from it).
+std::string helpOfEverything(const CLI::App& app) {
+    std::string text = app.help("", CLI::AppFormatMode::Normal);
+    std::vector<std::pair<std::string, const CLI::App*>> pending;
+    for (const CLI::App* sub : app.get_subcommands({}))
+        pending.emplace_back(app.get_name() + " " + sub->get_name(), sub);
+    for (size_t i = 0; i < pending.size(); ++i) {
+        const auto [name, command] = pending[i];
+        text += "\n" + name + "\n" + command->help("", CLI::AppFormatMode::Normal);
+        for (const CLI::App* sub : command->get_subcommands({}))
+            pending.emplace_back(name + " " + sub->get_name(), sub);
+    }
+    return text;
+}
+
 int runCli(int argc, char** argv, std::ostream& out, std::ostream& err, Spooler* spooler) {
     if (auto rc = runOnEveryPort(argc, argv, out, err, spooler)) return *rc;
     CommandContext ctx;
@@ -90,9 +114,15 @@ int runCli(int argc, char** argv, std::ostream& out, std::ostream& err, Spooler*
     app.fallthrough();
     app.set_version_flag("--version", std::string("setrion-cli ") + SETRION_VERSION,
                          "Print the program's version and exit");
+    app.set_help_all_flag("--help-all", "Print the help of every command and exit");
     addGlobalOptions(app, o);
 
     for (auto& [name, install] : registry()) install(app, ctx);
+    // Set after the commands are made, so their own help does not repeat it.
+    app.footer(
+        "Exit status: 0 success, 1 usage error, 2 device failure; 130, 143 or 129 when SIGINT, "
+        "SIGTERM or SIGHUP ended a sequence at its next step (command mode left, what was stored "
+        "printed as \"interrupted: ...\"); a second signal ends it at once.");
 
     try {
         app.parse(argc, argv);
@@ -100,7 +130,7 @@ int runCli(int argc, char** argv, std::ostream& out, std::ostream& err, Spooler*
         out << app.help();
         return kExitOk;
     } catch (const CLI::CallForAllHelp& e) {
-        out << app.help("", CLI::AppFormatMode::All);
+        out << helpOfEverything(app);
         return kExitOk;
     } catch (const CLI::ParseError& e) {
         // Subcommand help requests arrive here too; CLI11 formats them.
@@ -117,6 +147,10 @@ int runCli(int argc, char** argv, std::ostream& out, std::ostream& err, Spooler*
     } catch (...) {
         err << "setrion-cli: unexpected failure\n";
         return kExitDevice;
+    }
+    if (interruptRequested()) {
+        err << "interrupted: " << interruptedSummary(ctx) << "\n";
+        return interruptExitCode();
     }
     return ctx.exitCode;
 }

@@ -36,8 +36,13 @@ struct CommandContext {
     std::ostream* out = nullptr;
     std::ostream* err = nullptr;
     int exitCode = kExitOk;
+    // What the command has stored, for the line an interrupt ends it with ("interrupted: "
+    // and this); empty: "nothing stored" (or the command blocks a printer session sent).
+    std::string stored;
+    int blocksSent = 0;  // command blocks the printer sessions sent
 
-    // Prints the program's own message on stderr and sets exit code 2.
+    // Prints the program's own message on stderr and sets exit code 2; after an interrupt
+    // only sets the code (the interrupted line replaces the message).
     int deviceFailure(const std::string& message);
     // Prints a usage error on stderr and sets exit code 1.
     int usageError(const std::string& message);
@@ -66,7 +71,12 @@ struct CommandGroupRegistrar {
 // The options every command shares (--port, the line settings, --map, --trace, --json).
 void addGlobalOptions(CLI::App& app, GlobalOptions& options);
 
-// Runs the CLI over argv; returns the exit code. `spooler` null: the system's spooler.
+// The line an interrupted command ends with, after "interrupted: ".
+std::string interruptedSummary(const CommandContext& ctx);
+
+// Runs the CLI over argv; returns the exit code. `spooler` null: the system's spooler. After
+// an interrupt request (a termination signal) it prints "interrupted: " and what was stored,
+// and returns 128 + the signal.
 int runCli(int argc, char** argv, std::ostream& out, std::ostream& err,
            Spooler* spooler = nullptr);
 

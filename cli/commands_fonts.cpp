@@ -91,6 +91,9 @@ void runDownloadFont(CommandContext& ctx, const FontOptions& o) {
         *ctx.err << "progress: " << position << "%\n";
     };
     fonts::TransferResult sent = fonts::sendFontJob(*link, job.text, progress);
+    if (sent.interrupted)
+        ctx.stored = "font not stored (job cut after " + std::to_string(sent.sent) + " of " +
+                     std::to_string(job.text.size()) + " bytes)";
     if (!sent.ok) {
         ctx.deviceFailure(fonts::kFontDownloadFailed);
         return;
@@ -99,6 +102,7 @@ void runDownloadFont(CommandContext& ctx, const FontOptions& o) {
         ctx.printJson({{"id", o.id}, {"memory", o.memory}, {"bytes", sent.sent}});
     else
         ctx.outStream() << fonts::kFontDownloadSuccess << "\n";
+    ctx.stored = "stored font " + std::to_string(o.id);
 }
 
 void installFontCommands(CLI::App& app, CommandContext& ctx) {

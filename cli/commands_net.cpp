@@ -6,6 +6,7 @@
 #include "cli/network_edit.h"
 #include "common/clock.h"
 #include "common/device_text.h"
+#include "common/interrupt.h"
 #include "wifi/net/network_save.h"
 #include "wifi/net/network_search.h"
 #include "wifi/net/save_result.h"
@@ -145,6 +146,7 @@ void netSave(CommandContext& ctx) {
         ctx.usageError(run.usage);
         return;
     }
+    if (interruptRequested()) return;  // nothing sent yet
     const NetworkLine* line = nullptr;
     for (const auto& l : run.result.lines)
         if (l.macText == formatMac(*mac)) line = &l;
@@ -159,6 +161,8 @@ void netSave(CommandContext& ctx) {
         ctx.usageError(g_net.file + ": " + error);
         return;
     }
+    // The save commits: once sent, its answer is awaited whole so the outcome is known.
+    InterruptShield shield;
     if (module) {
         std::array<uint8_t, 10> password{};
         std::copy(g_net.password.begin(), g_net.password.end(), password.begin());
@@ -168,6 +172,7 @@ void netSave(CommandContext& ctx) {
             ctx.deviceFailure(r.message);
             return;
         }
+        ctx.stored = "stored on " + formatMac(*mac);
         *ctx.out << r.message << "\n";
     } else {
         TextSaveResult r = saveTextRecord(run.ctx.config, systemClock(),
@@ -176,6 +181,7 @@ void netSave(CommandContext& ctx) {
             ctx.deviceFailure(r.message);
             return;
         }
+        ctx.stored = "stored on " + formatMac(*mac);
         if (!r.resultFileError.empty()) {
             *ctx.err << r.message << "\n";
             ctx.exitCode = kExitResultFile;

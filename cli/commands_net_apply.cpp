@@ -7,6 +7,7 @@
 #include "cli/cli_app.h"
 #include "cli/network_edit.h"
 #include "cli/progress_board.h"
+#include "cli/stored_summary.h"
 #include "wifi/net/fleet_apply.h"
 #include "wifi/net/network_search.h"
 #include "wifi/settings/ini_profile.h"
@@ -195,6 +196,7 @@ void netApply(CommandContext& ctx, CLI::App& net, const ApplyOptions& o) {
         board.update(row, state);
     });
     printResult(ctx, plan);
+    ctx.stored = fleetStoredSummary(plan);
     if (reportedLeftOut(ctx, found)) return;
     bool allGood = std::all_of(plan.rows.begin(), plan.rows.end(), [](const FleetRow& r) { return r.verified; });
     bool fileMissing =

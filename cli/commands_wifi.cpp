@@ -5,6 +5,7 @@
 #include "cli/cli_app.h"
 #include "cli/network_edit.h"
 #include "cli/printer_session.h"
+#include "cli/stored_summary.h"
 #include "common/device_text.h"
 #include "wifi/module/command_mode_read.h"
 #include "wifi/module/command_mode_write.h"
@@ -276,6 +277,7 @@ void runWrite(CommandContext& ctx, const std::string& path) {
             return;
         }
         if (failed(ctx, writeCommandModeSettings(*s->conn, in, cmd))) return;
+        ctx.stored = storedKeysSummary(patch);
         ctx.outStream() << kSaveCompletedText << "\n";
         return;
     }
@@ -310,6 +312,7 @@ void runWrite(CommandContext& ctx, const std::string& path) {
     }
     fillRecordFromInput(record, in, lpd);
     if (failed(ctx, writeSettingsBlock(*s->conn, record))) return;
+    ctx.stored = storedKeysSummary(patch);
     ctx.outStream() << kSaveCompletedText << "\n";
 }
 
@@ -334,6 +337,7 @@ void runReset(CommandContext& ctx) {
         ctx.deviceFailure(kFactoryResetFailedText);
         return;
     }
+    ctx.stored = "module reset to factory settings";
     ctx.outStream() << kFactoryResetDoneText << "\n";
 }
 

@@ -39,6 +39,7 @@ PrinterSession::PrinterSession(Clock& clock)
       m_exchange(m_links, clock) {}
 
 PrinterSession::~PrinterSession() {
+    if (m_ctx) m_ctx->blocksSent += m_exchange.blocksSent();
     m_serial.close();
     if (m_usb) m_usb->close();
 }
@@ -108,6 +109,7 @@ std::unique_ptr<PrinterSession> PrinterSession::open(CommandContext& ctx, Clock&
 
     std::unique_ptr<PrinterSession> session(new PrinterSession(clock));
     session->m_port = o.port;
+    session->m_ctx = &ctx;
     NullSpooler noSpooler;
     Opener opener(*session);
     const PortOpenResult opened =

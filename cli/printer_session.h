@@ -93,6 +93,7 @@ private:
     LinkPair m_links;
     CommandExchange m_exchange;
     std::string m_port;  // the --port text
+    CommandContext* m_ctx = nullptr;  // told what was sent when the session closes
 };
 
 }  // namespace setrion::cli

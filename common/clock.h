@@ -14,7 +14,8 @@ public:
     virtual void sleepMs(uint32_t ms) = 0;
 };
 
-// Monotonic wall time and real sleeps.
+// Monotonic wall time and real sleeps; a sleep ends early on an interrupt request
+// (common/interrupt.h).
 class SystemClock final : public Clock {
 public:
     uint64_t nowMs() override;

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <span>
 
+#include "common/interrupt.h"
+
 namespace setrion::fonts {
 
 TransferResult sendFontJob(PrinterLink& link, std::string_view job,
@@ -14,6 +16,10 @@ TransferResult sendFontJob(PrinterLink& link, std::string_view job,
     int position = 0;
     size_t offset = 0;
     while (offset < job.size()) {
+        if (interruptRequested()) {
+            result.interrupted = true;
+            return result;
+        }
         size_t n = std::min(pieceSize, job.size() - offset);
         auto piece = std::span(reinterpret_cast<const uint8_t*>(job.data()) + offset, n);
         int written = link.write(piece);

@@ -8,6 +8,8 @@
 #include <QElapsedTimer>
 #include <array>
 
+#include "common/interrupt.h"
+
 namespace setrion::gui {
 namespace {
 
@@ -39,6 +41,7 @@ QString DemoLan::start(const QString& simulatorPath, int modules, int textPrinte
     if (!freePorts(ports)) return "no free UDP ports for the simulated LAN";
     m_dir = std::make_unique<QTemporaryDir>(QDir::tempPath() + "/setrion-lan-XXXXXX");
     if (!m_dir->isValid()) return "cannot create a temporary folder: " + m_dir->errorString();
+    removeOnAbruptExit(m_dir->path().toStdString());
     m_state = m_dir->filePath("lan.json");
     m_config = net::NetConfig{};
     m_config.broadcast = kLoopbackBroadcast;
@@ -48,6 +51,8 @@ QString DemoLan::start(const QString& simulatorPath, int modules, int textPrinte
     m_config.textLocalPort = ports[3];
     m_process = std::make_unique<QProcess>();
     m_process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    // The simulator ends with this program, whatever ends it.
+    m_process->setChildProcessModifier([parent = currentProcessId()] { endWithParent(parent); });
     m_process->start(simulatorPath,
                      {"lan", "--mixed", "--modules", QString::number(modules), "--text-printers",
                       QString::number(textPrinters), "--mgmt-port", QString::number(ports[0]),
@@ -85,6 +90,7 @@ void DemoLan::stop() {
         }
         m_process.reset();
     }
+    if (m_dir) forgetOnAbruptExit(m_dir->path().toStdString());
     m_dir.reset();
     m_state.clear();
 }

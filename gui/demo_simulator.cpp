@@ -7,6 +7,7 @@
 #include <QThread>
 
 #include "common/atomic_file.h"
+#include "common/interrupt.h"
 #include "wifi/settings/wifi_ini.h"
 
 namespace setrion::gui {
@@ -46,6 +47,9 @@ QString DemoSimulator::start(const QString& simulatorPath, const QStringList& ex
         m_dir.reset();
         return "cannot create a temporary folder: " + why;
     }
+    // A second termination signal ends the program at once; the folder (its INI holds WPA
+    // keys) goes with it.
+    removeOnAbruptExit(m_dir->path().toStdString());
     m_simulator = simulatorPath;
     const QString why = addPrinter("COM1", extraArgs);
     if (!why.isEmpty()) stop();
@@ -73,6 +77,8 @@ QString DemoSimulator::launch(Instance in, const QStringList& args) {
     in.process = std::make_unique<QProcess>();
     in.process->setProcessChannelMode(QProcess::ForwardedChannels);
     in.process->setWorkingDirectory(m_dir->path());
+    // The simulator ends with this program, whatever ends it.
+    in.process->setChildProcessModifier([parent = currentProcessId()] { endWithParent(parent); });
     in.process->start(m_simulator, args);
     QProcess& p = *in.process;
     if (!p.waitForStarted(kStartTimeoutMs)) return "cannot start " + m_simulator + ": " + p.errorString();
@@ -125,6 +131,7 @@ void DemoSimulator::stop() {
         stopProcess(*m_instances.back().process);
         m_instances.pop_back();
     }
+    if (m_dir) forgetOnAbruptExit(m_dir->path().toStdString());
     m_dir.reset();
 }
 

@@ -16,6 +16,7 @@
 
 #include <functional>
 
+#include "common/interrupt.h"
 #include "gui/icon_button.h"
 #include "gui/icons.h"
 #include "gui/ip_address_edit.h"
@@ -363,6 +364,19 @@ void DialogView::closeEvent(QCloseEvent* event) {
         return;
     }
     event->ignore();
+    if (m_busy > 0) {
+        // A sequence runs: it ends at its next step, then the dialog closes the ordinary way
+        // (leaving command mode first).
+        m_closeAfterBusy = true;
+        requestInterrupt(0);
+        return;
+    }
+    dispatch([&] { m_model.requestClose(ui::kIdCancel); });
+}
+
+void DialogView::closeAfterSequence() {
+    m_closeAfterBusy = false;
+    if (interruptSignal() == 0) clearInterrupt();  // the request was this window's own
     dispatch([&] { m_model.requestClose(ui::kIdCancel); });
 }
 

@@ -28,12 +28,16 @@ public:
     // Shows the model's state in every widget and in the window; closes the window once
     // the model has ended.
     void render();
-    // Runs one model entry point, then renders.
+    // Runs one model entry point, then renders. A close asked for while it ran (a sequence
+    // keeps painting) is made once it has returned.
     template <class F>
     void dispatch(F&& entry) {
         if (m_rendering) return;  // a widget signalling while it is being set
+        ++m_busy;
         entry();
+        --m_busy;
         render();
+        if (m_busy == 0 && m_closeAfterBusy) closeAfterSequence();
     }
     QWidget* widget(int id) const;
     // Pixel rectangle of a rectangle in dialog units, by this window's font.
@@ -56,12 +60,15 @@ private:
     void renderControl(Binding& b, const ui::Control& c);
     // Routes the characters typed into `edit` through the model's acceptsTypedCharacter().
     void filterTypedCharacters(QLineEdit* edit, int id);
+    void closeAfterSequence();
 
     ui::Dialog& m_model;
     QtShell& m_shell;
     QSize m_base;
     bool m_rendering = false;
     bool m_closing = false;
+    int m_busy = 0;                 // model entry points running (nested by modal loops)
+    bool m_closeAfterBusy = false;  // the window was closed while one ran
     std::vector<std::unique_ptr<Binding>> m_bindings;
     std::map<int, Binding*> m_byId;
 };

@@ -1,15 +1,19 @@
 // setrion: the desktop program. Shows the main settings dialog until it is closed.
-#include <QApplication>
-#include <QCommandLineParser>
-#include <QMessageBox>
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QMessageBox>
+#include <QTimer>
 #include <cstdio>
 #include <filesystem>
+#include <set>
 
+#include "app/display.h"
 #include "app/startup.h"
-
+#include "common/interrupt.h"
 #include "common/trace.h"
 #include "gui/demo_lan.h"
 #include "gui/demo_simulator.h"
@@ -17,18 +21,62 @@
 #include "gui/main_session.h"
 #include "gui/net_options.h"
 #include "gui/qt_shell.h"
+#include "setrion_version.h"
 #include "ui/wifi/wifi_ini_file.h"
 #include "wifi/settings/wifi_ini.h"
-#include "setrion_version.h"
+
+namespace {
+
+// Qt's own options of a windowed program, taken by QApplication rather than by our parser
+// (those in the first list take a value).
+const std::set<QString> kQtValueOptions{
+    "platform",        "platformpluginpath", "platformtheme", "plugin",
+    "qwindowgeometry", "qwindowicon",        "qwindowtitle",  "session",
+    "display",         "geometry",           "style",         "stylesheet"};
+const std::set<QString> kQtFlagOptions{"reverse", "widgetcount", "nograb", "dograb"};
+
+QStringList withoutQtOptions(const QStringList& args) {
+    QStringList out;
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        const QString& a = args[i];
+        if (i > 0 && a.startsWith('-') && !a.startsWith("--")) {
+            const QString name = a.mid(1).section('=', 0, 0);
+            if (kQtFlagOptions.count(name)) continue;
+            if (kQtValueOptions.count(name)) {
+                if (!a.contains('=')) ++i;
+                continue;
+            }
+        }
+        out << a;
+    }
+    return out;
+}
+
+bool g_windowUp = false;
+QtMessageHandler g_qtHandler = nullptr;
+
+// A display that passed the look before start-up may still refuse Qt (authority, a remote
+// display): Qt's fatal message then becomes the program's one line and exit 2, not an abort.
+void onQtMessage(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+    if (type == QtFatalMsg && !g_windowUp) {
+        std::fprintf(stderr, "setrion: no display: the window system refused to start (%s); %s\n",
+                     message.section('\n', 0, 0).toLocal8Bit().constData(),
+                     setrion::app::kNoDisplayHint);
+        std::_Exit(2);
+    }
+    if (g_qtHandler) g_qtHandler(type, context, message);
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
     using namespace setrion;
-    QApplication app(argc, argv);
-    QApplication::setApplicationName("setrion");
-    QApplication::setApplicationVersion(SETRION_VERSION);
-    // Lets the desktop match the window to the installed menu entry and its icon.
-    QApplication::setDesktopFileName("org.setrion.Setrion");
-    QApplication::setWindowIcon(gui::windowIcon());
+    // A termination signal ends a running sequence at its next step, leaves command mode and
+    // ends the program through its ordinary exit (the demo's simulators and folders go too); a
+    // second one ends it at once.
+    installInterruptHandlers();
+    QCoreApplication::setApplicationName("setrion");
+    QCoreApplication::setApplicationVersion(SETRION_VERSION);
 
     QCommandLineParser parser;
     parser.setApplicationDescription("Configures Qx7 printers and their Wi-Fi module.");
@@ -48,15 +96,36 @@ int main(int argc, char** argv) {
     parser.addOptions({map, demo, emulation, traceOpt, wifiIni});
     const gui::NetOptions netOptions;
     netOptions.addTo(parser);
-    // The embedding/automation switches belong to start-up, not to the option parser.
+    // The options are read before any window system is touched, so --help and --version work
+    // anywhere. The embedding/automation switches belong to start-up, not to the parser.
     std::vector<std::string> args;
-    QStringList parsed;
-    for (const QString& a : QApplication::arguments()) {
-        args.push_back(a.toStdString());
-        if (!app::isAutomationStart({a.toStdString()})) parsed << a;
+    {
+        QCoreApplication options(argc, argv);
+        QStringList parsed;
+        for (const QString& a : withoutQtOptions(QCoreApplication::arguments())) {
+            args.push_back(a.toStdString());
+            if (!app::isAutomationStart({a.toStdString()})) parsed << a;
+        }
+        parser.process(parsed);
     }
-    parser.process(parsed);
     if (parser.isSet(traceOpt)) setTraceEnabled(true);
+    if (const std::string why = app::displayProblem(); !why.empty()) {
+        std::fprintf(stderr, "setrion: no display: %s; %s\n", why.c_str(), app::kNoDisplayHint);
+        return 2;
+    }
+    g_qtHandler = qInstallMessageHandler(onQtMessage);
+    QApplication app(argc, argv);
+    g_windowUp = true;
+    // Lets the desktop match the window to the installed menu entry and its icon.
+    QApplication::setDesktopFileName("org.setrion.Setrion");
+    QApplication::setWindowIcon(gui::windowIcon());
+    // The signal's request is looked at from the event loop: it ends every loop, and the
+    // program unwinds (dialogs leave command mode, the demo stops its simulators).
+    QTimer interruptWatch;
+    QObject::connect(&interruptWatch, &QTimer::timeout, [] {
+        if (interruptSignal() > 0) QCoreApplication::exit(interruptExitCode());
+    });
+    interruptWatch.start(100);
 
     net::NetConfig netConfig;
     if (const QString why = netOptions.read(parser, netConfig); !why.isEmpty()) {
@@ -122,5 +191,6 @@ int main(int argc, char** argv) {
     };
     steps.runMainDialog = [&] { shell.runModal(session.dialog()); };
     steps.showMessage = [&](const std::string& text) { shell.message(text); };
-    return app::runStartup(steps, args).exitCode;
+    const int rc = app::runStartup(steps, args).exitCode;
+    return interruptSignal() > 0 ? interruptExitCode() : rc;
 }

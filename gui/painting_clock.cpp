@@ -6,6 +6,8 @@
 #include <chrono>
 #include <thread>
 
+#include "common/interrupt.h"
+
 namespace setrion::gui {
 
 uint64_t PaintingClock::nowMs() {
@@ -19,6 +21,7 @@ void PaintingClock::sleepMs(uint32_t ms) {
                             QEventLoop::ExcludeSocketNotifiers | QEventLoop::X11ExcludeTimers;
     const uint64_t end = nowMs() + ms;
     for (;;) {
+        if (interruptPending()) return;  // the sequence ends at its next step
         if (QCoreApplication::instance() != nullptr) QCoreApplication::processEvents(kFlags);
         const uint64_t now = nowMs();
         if (now >= end) return;

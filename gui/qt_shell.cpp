@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <memory>
 
+#include "common/interrupt.h"
 #include "gui/dialog_view.h"
 
 namespace setrion::gui {
@@ -37,6 +38,9 @@ int QtShell::messageBox(const ui::MessageBox& box) {
     } else {
         mb.setStandardButtons(QMessageBox::Ok);
     }
+    // The program is ending on a signal: nothing more is asked or shown (a question is
+    // answered No).
+    if (interruptSignal() > 0) return box.buttons == ui::MessageButtons::Ok ? ui::kIdOk : ui::kIdNo;
     // A message box is not the place to keep a busy cursor.
     const bool busy = m_busy;
     if (busy) QApplication::setOverrideCursor(Qt::ArrowCursor);

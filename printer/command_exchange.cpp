@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 
+#include "common/interrupt.h"
 #include "common/trace.h"
 
 namespace setrion {
@@ -15,7 +16,7 @@ int pollForAnswer(LinkPair& links, Clock& clock, std::span<uint8_t> buffer) {
     for (;;) {
         int n = links.read(buffer);
         if (n > 0) return std::min(n, static_cast<int>(buffer.size()));
-        if (window.over()) return 0;
+        if (window.over() || interruptPending()) return 0;
         clock.sleepMs(kPollIntervalMs);
     }
 }
@@ -66,7 +67,12 @@ const char* probeFailureMessage(int probeResult) {
     }
 }
 
-int CommandExchange::send(std::span<const uint8_t> data) { return m_links.write(data); }
+int CommandExchange::send(std::span<const uint8_t> data) {
+    if (interruptRequested()) return 0;
+    const int n = m_links.write(data);
+    if (n == static_cast<int>(data.size()) && n > 0) ++m_blocksSent;
+    return n;
+}
 
 int CommandExchange::sendLine(std::string_view text, bool traced) {
     if (traced) trace(text);

@@ -38,7 +38,8 @@ class CommandExchange {
 public:
     CommandExchange(LinkPair& links, Clock& clock) : m_links(links), m_clock(clock) {}
 
-    // Passes the block to the current link's write; returns what the write returned.
+    // Passes the block to the current link's write; returns what the write returned. Once an
+    // interrupt is requested nothing more is sent (returns 0).
     int send(std::span<const uint8_t> data);
     // Sends the text without a terminating zero; `traced` also writes it as a trace line.
     int sendLine(std::string_view text, bool traced = false);
@@ -53,10 +54,13 @@ public:
 
     LinkPair& links() { return m_links; }
     Clock& clock() { return m_clock; }
+    // Blocks the link took whole so far.
+    int blocksSent() const { return m_blocksSent; }
 
 private:
     LinkPair& m_links;
     Clock& m_clock;
+    int m_blocksSent = 0;
 };
 
 // `! U1 setvar "NAME" "VALUE"\r\n`, `! U1 getvar "NAME"\r\n`, `! U1 setvar "NAME"\r\n`.

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "common/hex.h"
+#include "common/interrupt.h"
 #include "wifi/module/parameter_reply.h"
 
 namespace setrion::wifi {
@@ -75,7 +76,9 @@ SequenceResult readCommandModeSettings(ModuleConnection& conn, CommandModeSettin
             v.encryptionCapability != 2)
             break;
 
+        if (interruptRequested()) return SequenceResult::interruption(static_cast<int>(step));
         std::vector<uint8_t> reply = conn.readParameter(s.parameter);
+        if (interruptRequested()) return SequenceResult::interruption(static_cast<int>(step));
         if (reply.empty())
             return SequenceResult::failure(static_cast<int>(step), s.noReply, kCaptionUpperError);
         ParameterReply r = parseParameterReply(reply, true);

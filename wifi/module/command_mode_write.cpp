@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "common/hex.h"
+#include "common/interrupt.h"
 #include "common/wpa_psk.h"
 #include "wifi/module/key_rules.h"
 #include "wifi/module/parameter_reply.h"
@@ -159,7 +160,11 @@ SequenceResult writeCommandModeSettings(ModuleConnection& conn, const CommandMod
                 break;
             case WriteStep::Store: continue;
         }
+        // Nothing is stored before the store: an interrupted write ends here, and leaving
+        // command mode restores what the module holds.
+        if (interruptRequested()) return SequenceResult::interruption(static_cast<int>(s.step));
         std::vector<uint8_t> reply = conn.writeParameter(s.parameter, value);
+        if (interruptRequested()) return SequenceResult::interruption(static_cast<int>(s.step));
         if (reply.empty())
             return SequenceResult::failure(static_cast<int>(s.step), s.noReply, kCaptionUpperError);
         if (!parseParameterReply(reply, false).accepted)
@@ -169,6 +174,10 @@ SequenceResult writeCommandModeSettings(ModuleConnection& conn, const CommandMod
     }
 
     // The store's own reply is read with the limits of a parameter write and judged by "701".
+    if (interruptRequested())
+        return SequenceResult::interruption(static_cast<int>(WriteStep::Store));
+    // The store commits: once sent, its answer is awaited whole so the outcome is known.
+    InterruptShield shield;
     std::vector<uint8_t> stored = conn.storeParameters();
     if (!parseParameterReply(stored, false).accepted)
         return SequenceResult::failure(static_cast<int>(WriteStep::Store), kFlashWriteErrorText,

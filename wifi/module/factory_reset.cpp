@@ -1,5 +1,7 @@
 #include "wifi/module/factory_reset.h"
 
+#include "common/interrupt.h"
+
 namespace setrion::wifi {
 
 bool factoryResetOffered(ModuleKind kind, int generation) {
@@ -7,6 +9,9 @@ bool factoryResetOffered(ModuleKind kind, int generation) {
 }
 
 SequenceResult resetModuleSequence(ModuleConnection& conn) {
+    // The reset commits in one frame: not begun once interrupted, awaited whole once sent.
+    if (interruptRequested()) return SequenceResult::interruption(1);
+    InterruptShield shield;
     if (conn.resetModuleToFactory() != 0)
         return SequenceResult::failure(1, kFactoryResetFailedText, kCaptionApplication);
     conn.closePort();

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <string>
 
+#include "common/interrupt.h"
 #include "common/trace.h"
 #include "wifi/module/env_item.h"
 #include "wifi/module/module_frames.h"
@@ -39,17 +40,32 @@ OpenPortResult ModuleConnection::openPort(LinkKind kind,
     m_infoRead = false;
     if (!openModuleLink(kind, open)) return OpenPortResult::OpenFailed;
     m_clock.sleepMs(kOpenSettleMs);
-    if (!enterCommandMode()) {
+    // Interrupted before command mode: nothing to undo. Once the enter frame is sent, its
+    // banner is awaited whole, so a module that entered command mode is known and left.
+    if (interruptRequested()) {
+        closeModuleLink();
+        return OpenPortResult::OpenFailed;
+    }
+    bool entered = false;
+    {
+        InterruptShield shield;
+        entered = enterCommandMode();
+    }
+    if (!entered) {
         closeModuleLink();
         return OpenPortResult::NoBanner;
     }
     m_portOpen = true;
-    if (m_moduleKind == ModuleKind::CommandMode) m_infoRead = readModuleInformation();
+    if (m_moduleKind == ModuleKind::CommandMode && !interruptRequested())
+        m_infoRead = readModuleInformation();
     return OpenPortResult::Ok;
 }
 
 void ModuleConnection::closePort() {
     if (!m_portOpen) return;
+    // Leaving command mode is awaited whole, interrupted or not: the module must be left
+    // running on what it has stored.
+    InterruptShield shield;
     leaveCommandMode();
     closeModuleLink();
     m_portOpen = false;

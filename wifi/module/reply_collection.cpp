@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "common/interrupt.h"
+
 namespace setrion::wifi {
 
 namespace {
@@ -64,7 +66,7 @@ CollectedReply collectReply(const LinkPair& links, Clock& clock, const ReplyLimi
         }
         r.emptyPolls = quiet.pollsSoFar();
         if (observer) observer(r.emptyPolls);
-        if (quiet.over()) return r;
+        if (quiet.over() || interruptPending()) return r;
         clock.sleepMs(kEmptyPollSleepMs);
     }
 }

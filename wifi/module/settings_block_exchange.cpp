@@ -4,6 +4,7 @@
 #include <cctype>
 #include <cstdio>
 
+#include "common/interrupt.h"
 #include "wifi/module/key_rules.h"
 #include "wifi/module/module_frames.h"
 
@@ -26,6 +27,9 @@ SequenceResult readSettingsBlock(ModuleConnection& conn, WifiSettings& record) {
 
 SequenceResult writeSettingsBlock(ModuleConnection& conn, WifiSettings& record,
                                   const std::function<void(int)>& progress) {
+    // The record's write is its store: not begun once interrupted, awaited whole once sent.
+    if (interruptRequested()) return SequenceResult::interruption(1);
+    InterruptShield shield;
     PollObserver observer;
     if (progress) observer = [&](int emptyPolls) { progress(emptyPolls / 40); };
     CollectedReply r =

@@ -5,6 +5,7 @@
 #include <set>
 #include <thread>
 
+#include "common/interrupt.h"
 #include "wifi/net/fleet_writer.h"
 #include "wifi/net/network_save.h"
 #include "wifi/net/save_result.h"
@@ -231,6 +232,12 @@ void runFleet(ManagementContext& ctx, NetworkSearchResult& search, FleetPlan& pl
     auto writeTexts = [&] {
         for (size_t i : textRows) {
             FleetRow& row = plan.rows[i];
+            if (interruptRequested()) {
+                row.message = saveErrorMessage(kCodeNotSent);
+                report(i, FleetStep::Failed, row.message);
+                continue;
+            }
+            InterruptShield shield;  // a save once sent is awaited whole
             report(i, FleetStep::Writing, "");
             TextSaveResult r = saveTextRecord(ctx.config, *ctx.clock, search.textRecords[row.index], row.edit,
                                               request.resultFile, ctx.openSocket);
@@ -264,7 +271,8 @@ void runFleet(ManagementContext& ctx, NetworkSearchResult& search, FleetPlan& pl
     expected.merge(textExpected);
 
     bool anyWritten = std::any_of(plan.rows.begin(), plan.rows.end(), [](const FleetRow& r) { return r.written; });
-    if (!anyWritten) return;
+    // An interrupted run skips the verifying search: what was written is known already.
+    if (!anyWritten || interruptRequested()) return;
     for (size_t i = 0; i < plan.rows.size(); ++i)
         if (plan.rows[i].written) report(i, FleetStep::Verifying, "");
     // The written printers are known: the verifying search ends when all have answered.

@@ -5,6 +5,7 @@
 #include <limits>
 #include <memory>
 
+#include "common/interrupt.h"
 #include "wifi/net/save_result.h"
 #include "wifi/net/write_checks.h"
 
@@ -66,6 +67,12 @@ void writeModulesTogether(ManagementContext& ctx, std::vector<FleetWrite>& write
     std::vector<uint8_t> buffer(kReceiveBufferSize);
 
     while (!waiting.empty() || !flight.empty()) {
+        // Interrupted: nothing more is sent; the writes in flight are awaited to their answer
+        // or window, so each is known written or not.
+        if (interruptRequested()) {
+            for (size_t i : waiting) finish(i, kCodeNotSent);
+            waiting.clear();
+        }
         while (!waiting.empty() && flight.size() < maxOutstanding) {
             size_t i = waiting.front();
             waiting.pop_front();

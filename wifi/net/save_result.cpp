@@ -5,6 +5,7 @@ namespace setrion::net {
 std::string saveErrorMessage(int code) {
     switch (code) {
     case kCodeNoBlock: return "There is no available information to write.";
+    case kCodeNotSent: return "not sent: interrupted";
     case kCodeUnknownError: return "Unknown Error";
     case kCodeProductIdMismatch: return "Product ID Mismatch";
     case kCodePort50006: return "The port number 50006 is not available for Local Port.";

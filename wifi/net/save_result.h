@@ -6,6 +6,7 @@ namespace setrion::net {
 // Result codes of a management write; positive values other than 1 are socket errors.
 inline constexpr int kCodeSuccess = 1;
 inline constexpr int kCodeNoBlock = -900;
+inline constexpr int kCodeNotSent = -950;  // an interrupt ended the run before it was sent
 inline constexpr int kCodeMergeTooLarge = -910;  // the merged payload would not fit
 inline constexpr int kCodeUnknownError = -800;
 inline constexpr int kCodeProductIdMismatch = -700;

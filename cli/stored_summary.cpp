@@ -1,0 +1,53 @@
+#include "cli/stored_summary.h"
+
+#include <utility>
+#include <vector>
+
+namespace setrion::cli {
+
+namespace {
+std::string joined(const std::vector<std::string>& names) {
+    std::string out;
+    for (const auto& n : names) out += (out.empty() ? "" : ", ") + n;
+    return out;
+}
+}  // namespace
+
+std::string storedKeysSummary(const wifi::SettingsPatch& p) {
+    const std::pair<const char*, bool> keys[] = {
+        {"ssid", p.ssid.has_value()},
+        {"dhcp", p.dhcp.has_value()},
+        {"ip", p.ip.has_value()},
+        {"netmask", p.netmask.has_value()},
+        {"gateway", p.gateway.has_value()},
+        {"dns", p.dns.has_value()},
+        {"mode", p.mode.has_value()},
+        {"channel", p.channel.has_value()},
+        {"encryption", p.encryption.has_value()},
+        {"authentication", p.authentication.has_value()},
+        {"key_in_use", p.keyInUse.has_value()},
+        {"wpa_authentication", p.wpaAuthentication.has_value()},
+        {"wpa_encryption", p.wpaEncryption.has_value()},
+        {"wpa_key", p.wpaKey.has_value()},
+        {"tcp_port", p.tcpPort.has_value()},
+        {"wep_keys", p.wepKeys.has_value()},
+        {"lpd_enable", p.lpdEnable.has_value()},
+        {"lpd_queue", p.lpdQueue.has_value()},
+        {"channel_text", p.channelText.has_value()},
+    };
+    std::vector<std::string> set;
+    for (const auto& [name, present] : keys)
+        if (present) set.emplace_back(name);
+    return set.empty() ? "stored the settings read back unchanged" : "stored " + joined(set);
+}
+
+std::string fleetStoredSummary(const net::FleetPlan& plan) {
+    std::vector<std::string> written;
+    for (const auto& row : plan.rows)
+        if (row.written) written.push_back(row.mac);
+    if (written.empty()) return {};
+    return "stored on " + std::to_string(written.size()) + " of " +
+           std::to_string(plan.rows.size()) + " printers (" + joined(written) + ")";
+}
+
+}  // namespace setrion::cli
