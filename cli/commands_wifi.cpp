@@ -2,6 +2,7 @@
 #include <memory>
 #include <ostream>
 
+#include "cli/change_report.h"
 #include "cli/cli_app.h"
 #include "cli/network_edit.h"
 #include "cli/printer_session.h"
@@ -15,6 +16,7 @@
 #include "wifi/settings/choice_codes.h"
 #include "wifi/settings/ini_profile.h"
 #include "wifi/settings/profile.h"
+#include "wifi/settings/settings_diff.h"
 #include "wifi/settings/wifi_settings.h"
 
 namespace setrion::cli {
@@ -152,7 +154,17 @@ void runRead(CommandContext& ctx) {
     printSettings(ctx, out);
 }
 
-void runWrite(CommandContext& ctx, const std::string& path) {
+// After a write: the message, or with --json the report with the settings read back.
+void reportWritten(CommandContext& ctx, ModuleSession& s, const ChangeOptions& change,
+                   const std::vector<SettingChange>& changes) {
+    json after;
+    CommandModeSettings cmd;
+    WifiSettings record;
+    if (ctx.options.json && !readModule(ctx, s, after, cmd, record)) return;
+    printWritten(ctx, change, changes, kSaveCompletedText, after);
+}
+
+void runWrite(CommandContext& ctx, const std::string& path, const ChangeOptions& change) {
     // The whole file is validated before the port opens.
     ProfileResult profile = loadSettingsProfile(path);
     if (!profile.ok()) {
@@ -174,8 +186,10 @@ void runWrite(CommandContext& ctx, const std::string& path) {
             ctx.usageError(path + ": " + *r);
             return;
         }
+        auto changes = diffSettings(patch, reportedSettings(cmd));
+        if (endsBeforeWrite(ctx, change, changes, current)) return;
         if (failed(ctx, writeCommandModeSettings(*s->conn, in, cmd))) return;
-        ctx.outStream() << kSaveCompletedText << "\n";
+        reportWritten(ctx, *s, change, changes);
         return;
     }
 
@@ -189,9 +203,12 @@ void runWrite(CommandContext& ctx, const std::string& path) {
         ctx.deviceFailure(bad->message);
         return;
     }
+    // The module clears its key fields on read: a key in the profile always counts as a change.
+    auto changes = diffSettings(patch, reportedSettings(record, false));
+    if (endsBeforeWrite(ctx, change, changes, current)) return;
     fillRecordFromInput(record, in, lpd);
     if (failed(ctx, writeSettingsBlock(*s->conn, record))) return;
-    ctx.outStream() << kSaveCompletedText << "\n";
+    reportWritten(ctx, *s, change, changes);
 }
 
 // Why the module offers no factory reset (the dialog hides the button for it).
@@ -229,7 +246,9 @@ void installWifiCommands(CLI::App& app, CommandContext& ctx) {
                       "JSON object with the keys of wifi read --json, or a Wi-Fi INI file "
                       "(section WiFiInfo) read as the Wi-Fi dialog reads it")
         ->required();
-    write->callback([&ctx, file] { runWrite(ctx, *file); });
+    auto change = std::make_shared<ChangeOptions>();
+    addChangeOptions(*write, *change);
+    write->callback([&ctx, file, change] { runWrite(ctx, *file, *change); });
     wifi->add_subcommand("reset", "Return the module to its factory settings")
         ->callback([&ctx] { runReset(ctx); });
 }

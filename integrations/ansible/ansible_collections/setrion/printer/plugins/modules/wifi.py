@@ -257,7 +257,7 @@ def main():
             if p['password']:
                 args += ['--password', p['password']]
             header = p['mac']
-        result, dummy = run(module, args)
+        result, dummy = run(module, args, file_names={} if p['profile'] else {path: 'settings'})
     finally:
         if not p['profile']:
             os.unlink(path)
