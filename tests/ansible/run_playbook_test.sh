@@ -26,7 +26,7 @@ for module in wifi wifi_info; do
   ANSIBLE_COLLECTIONS_PATH=$COLLECTIONS ansible-doc "setrion.printer.$module" >"$WORK/doc.txt"
   grep -q "RETURN VALUES" "$WORK/doc.txt"
 done
-python3 -m py_compile "$COLLECTION"/plugins/modules/*.py "$COLLECTION"/plugins/module_utils/*.py
+PYTHONPYCACHEPREFIX=$WORK/pycache python3 -m py_compile "$COLLECTION"/plugins/modules/*.py "$COLLECTION"/plugins/module_utils/*.py
 
 SIM=$BUILD/sim/setrion-sim
 "$SIM" --link "$WORK/printer" --state "$WORK/state.json" --module command --generation 2 \
@@ -43,6 +43,7 @@ done
 
 export ANSIBLE_COLLECTIONS_PATH=$COLLECTIONS
 export ANSIBLE_HOME=$WORK/ansible-home ANSIBLE_LOCAL_TEMP=$WORK/ansible-tmp
+export PYTHONPYCACHEPREFIX=$WORK/pycache
 export ANSIBLE_NOCOLOR=1 ANSIBLE_RETRY_FILES_ENABLED=0 ANSIBLE_PYTHON_INTERPRETER=/usr/bin/python3
 rc=0
 ansible-playbook -i localhost, "$SRC/tests/ansible/playbook_test.yml" \
