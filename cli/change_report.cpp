@@ -1,7 +1,6 @@
 #include "cli/change_report.h"
 
 #include <CLI/CLI.hpp>
-
 #include <ostream>
 
 #include "cli/cli_app.h"
@@ -30,7 +29,8 @@ json typedValue(const std::string& key, const std::string& text) {
     return utf8WithReplacements(text);
 }
 
-json shown(const wifi::SettingChange& c, const std::optional<std::string>& value, bool showSecrets) {
+json shown(const wifi::SettingChange& c, const std::optional<std::string>& value,
+           bool showSecrets) {
     if (!value) return "unknown";
     if (c.secret && !showSecrets && !value->empty()) return kSecretMask;
     return typedValue(c.key, *value);
@@ -44,8 +44,9 @@ std::string shownText(const wifi::SettingChange& c, const std::optional<std::str
 }
 
 // The report of a run that ends with `message`.
-void printOutcome(CommandContext& ctx, const ChangeOptions& o, const std::vector<wifi::SettingChange>& changes,
-                  bool written, const std::string& message, const json& settings, const json& extra) {
+void printOutcome(CommandContext& ctx, const ChangeOptions& o,
+                  const std::vector<wifi::SettingChange>& changes, bool written,
+                  const std::string& message, const json& settings, const json& extra) {
     if (!ctx.options.json) {
         ctx.outStream() << message << "\n";
         ctx.exitCode = kExitOk;
@@ -71,8 +72,9 @@ json maskedSettings(json settings) {
     return settings;
 }
 
-bool endsBeforeWrite(CommandContext& ctx, const ChangeOptions& o, const std::vector<wifi::SettingChange>& changes,
-                     const json& current, const json& extra) {
+bool endsBeforeWrite(CommandContext& ctx, const ChangeOptions& o,
+                     const std::vector<wifi::SettingChange>& changes, const json& current,
+                     const json& extra) {
     if (o.dryRun) {
         if (ctx.options.json) {
             json report = changeReportJson(changes, o.showSecrets);
@@ -89,8 +91,9 @@ bool endsBeforeWrite(CommandContext& ctx, const ChangeOptions& o, const std::vec
     return true;
 }
 
-void printWritten(CommandContext& ctx, const ChangeOptions& o, const std::vector<wifi::SettingChange>& changes,
-                  const std::string& message, const json& after, const json& extra) {
+void printWritten(CommandContext& ctx, const ChangeOptions& o,
+                  const std::vector<wifi::SettingChange>& changes, const std::string& message,
+                  const json& after, const json& extra) {
     printOutcome(ctx, o, changes, true, message, after, extra);
 }
 
@@ -107,7 +110,8 @@ void addChangeOptions(CLI::App& command, ChangeOptions& o) {
 json changesJson(const std::vector<wifi::SettingChange>& changes, bool showSecrets) {
     json diff = json::object();
     for (const auto& c : changes)
-        diff[c.key] = json::array({shown(c, c.oldValue, showSecrets), shown(c, c.newValue, showSecrets)});
+        diff[c.key] =
+            json::array({shown(c, c.oldValue, showSecrets), shown(c, c.newValue, showSecrets)});
     return diff;
 }
 

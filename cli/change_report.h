@@ -10,10 +10,9 @@
 // A write run adds "skipped" (true when nothing differed and --skip-unchanged left the
 // printer alone), "result" (the write's message) and "settings" (as read after the write).
 #include <iosfwd>
+#include <nlohmann/json.hpp>
 #include <string>
 #include <vector>
-
-#include <nlohmann/json.hpp>
 
 #include "wifi/settings/settings_diff.h"
 
@@ -59,7 +58,8 @@ bool endsBeforeWrite(CommandContext& ctx, const ChangeOptions& options,
 // message as "result" and `after`, the settings as read after the write.
 void printWritten(CommandContext& ctx, const ChangeOptions& options,
                   const std::vector<wifi::SettingChange>& changes, const std::string& message,
-                  const nlohmann::json& after, const nlohmann::json& extra = nlohmann::json::object());
+                  const nlohmann::json& after,
+                  const nlohmann::json& extra = nlohmann::json::object());
 
 // One "key: old -> new" line per change after `indent` (device texts made safe for a
 // terminal); kNoChangeText when there is none.

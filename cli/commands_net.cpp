@@ -127,8 +127,8 @@ void netSearch(CommandContext& ctx) {
 }
 
 // What a save of `edit` would change on the printer of `line`; the refusal of a value, or "".
-std::string saveDiff(const NetworkSearchResult& found, const NetworkLine& line, const NetworkEdit& edit,
-                     std::vector<wifi::SettingChange>& diff) {
+std::string saveDiff(const NetworkSearchResult& found, const NetworkLine& line,
+                     const NetworkEdit& edit, std::vector<wifi::SettingChange>& diff) {
     if (line.kind == NetworkLine::Kind::Module) {
         const DiscoveredPrinter& record = found.modules[line.index];
         DiscoveredPrinter expected = record;
@@ -139,7 +139,8 @@ std::string saveDiff(const NetworkSearchResult& found, const NetworkLine& line, 
     const wifi::WifiSettings& record = found.textRecords[line.index];
     wifi::WifiSettings expected = record;
     if (std::string refused = applyTextEdit(expected, edit); !refused.empty()) return refused;
-    diff = wifi::diffSettings(wifi::reportedSettings(expected, true), wifi::reportedSettings(record, true));
+    diff = wifi::diffSettings(wifi::reportedSettings(expected, true),
+                              wifi::reportedSettings(record, true));
     return {};
 }
 
@@ -190,7 +191,8 @@ void netSave(CommandContext& ctx) {
     }
     const ChangeOptions& change = g_net.change;
     std::vector<wifi::SettingChange> diff;
-    // The settings as a save sees them: a module's configured address, not the one it answered from.
+    // The settings as a save sees them: a module's configured address, not the one it answered
+    // from.
     PrinterView current = lineView(run.result, *line);
     if (module) current.ip = formatIpv4(run.result.modules[line->index].ipAddress);
     if (std::string refused = saveDiff(run.result, *line, edit, diff); !refused.empty()) {

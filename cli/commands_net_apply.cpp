@@ -94,8 +94,13 @@ void printResult(CommandContext& ctx, const FleetPlan& plan, bool showSecrets) {
     if (ctx.options.json) {
         nlohmann::json all = nlohmann::json::array();
         for (const auto& r : plan.rows)
-            all.push_back({{"mac", r.mac}, {"old_ip", r.oldIp}, {"new_ip", r.newIp}, {"result", r.message},
-                           {"verified", r.verified}, {"changed", r.written}, {"skipped", r.skipped},
+            all.push_back({{"mac", r.mac},
+                           {"old_ip", r.oldIp},
+                           {"new_ip", r.newIp},
+                           {"result", r.message},
+                           {"verified", r.verified},
+                           {"changed", r.written},
+                           {"skipped", r.skipped},
                            {"diff", changesJson(r.diff, showSecrets)}});
         ctx.printJson(all);
         return;
@@ -104,7 +109,11 @@ void printResult(CommandContext& ctx, const FleetPlan& plan, bool showSecrets) {
              << "RESULT\n";
     for (const auto& r : plan.rows)
         *ctx.out << column(r.mac, 17) << column(r.oldIp, 15) << column(r.newIp, 15)
-                 << column(r.skipped ? "-" : r.verified ? "yes" : "no", 8) << r.message << "\n";
+                 << column(r.skipped    ? "-"
+                           : r.verified ? "yes"
+                                        : "no",
+                           8)
+                 << r.message << "\n";
 }
 
 void netApply(CommandContext& ctx, CLI::App& net, const ApplyOptions& o) {

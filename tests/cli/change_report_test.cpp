@@ -1,13 +1,13 @@
 // The diff of a dry run as the CLI prints it: typed JSON values, "unknown", secrets masked.
+#include "cli/change_report.h"
+
 #include <gtest/gtest.h>
 
 #include <sstream>
 
-#include "cli/change_report.h"
-
 using namespace setrion::cli;
-using setrion::wifi::SettingChange;
 using nlohmann::json;
+using setrion::wifi::SettingChange;
 
 namespace {
 const std::vector<SettingChange> kChanges{
@@ -26,7 +26,8 @@ TEST(ChangeReport, JsonAndTextMaskSecretsUnlessShown) {
         std::string wpaLine;
     };
     const Case cases[] = {
-        {false, json::array({"unknown", "***"}), json::array({"***", "***"}), "wpa_key: unknown -> ***"},
+        {false, json::array({"unknown", "***"}), json::array({"***", "***"}),
+         "wpa_key: unknown -> ***"},
         {true, json::array({"unknown", "s3cret"}),
          json::array({json::array({"A1", "", "", ""}), json::array({"B2", "", "", ""})}),
          "wpa_key: unknown -> s3cret"},
@@ -42,7 +43,8 @@ TEST(ChangeReport, JsonAndTextMaskSecretsUnlessShown) {
 
         std::ostringstream text;
         printChanges(text, kChanges, c.show, "  ");
-        EXPECT_NE(text.str().find("  ssid: Lab\\x1B -> Office\n  dhcp: false -> true\n"), std::string::npos)
+        EXPECT_NE(text.str().find("  ssid: Lab\\x1B -> Office\n  dhcp: false -> true\n"),
+                  std::string::npos)
             << text.str();
         EXPECT_NE(text.str().find("  " + c.wpaLine + "\n"), std::string::npos) << text.str();
         EXPECT_EQ(text.str().find("s3cret") != std::string::npos, c.show);

@@ -25,7 +25,7 @@ struct FleetRequest {
     std::string textRefusal;
     std::array<uint8_t, 10> password{};
     std::filesystem::path resultFile = "./result.out";  // text-frame saves keep their record here
-    bool skipUnchanged = false;     // leave printers that hold every value already alone
+    bool skipUnchanged = false;  // leave printers that hold every value already alone
 };
 
 // One target of the plan and, after the run, its outcome.

@@ -179,11 +179,13 @@ TEST_F(FleetE2e, DryRunShowsTheDiffAndSkipUnchangedWritesOnlyWhatDiffers) {
     ASSERT_EQ(plan.exitCode, 0) << plan.err;
     json rows = json::parse(plan.out);
     EXPECT_EQ(rows[0]["changed"], true);
-    EXPECT_EQ(rows[0]["diff"], json({{"ssid", {"SimNet-1", "Fleet"}}, {"wpa_key", {"***", "***"}}}));
+    EXPECT_EQ(rows[0]["diff"],
+              json({{"ssid", {"SimNet-1", "Fleet"}}, {"wpa_key", {"***", "***"}}}));
     EXPECT_EQ(rows[1]["diff"], json({{"wpa_key", {"***", "***"}}}));
     EXPECT_EQ(state()["modules"], before["modules"]);
 
-    std::vector<std::string> skip{profile, "--mac", macOf(1), "--mac", macOf(3), "--skip-unchanged"};
+    std::vector<std::string> skip{profile, "--mac",  macOf(1),
+                                  "--mac", macOf(3), "--skip-unchanged"};
     ProcessResult once = apply(skip);
     ASSERT_EQ(once.exitCode, 0) << once.err;
     json written = state();
@@ -197,9 +199,22 @@ TEST_F(FleetE2e, DryRunShowsTheDiffAndSkipUnchangedWritesOnlyWhatDiffers) {
     EXPECT_GT(written["modules"][0]["writes"], before["modules"][0]["writes"]);
 
     // Plain text: one "key: old -> new" line per change, the key shown only when asked.
-    std::vector<std::string> text{cliPath(), "net", "--broadcast", "127.255.255.255", "--mgmt-port", port(0),
-                                  "--mgmt-local-port", port(2), "--text-port", port(1), "--text-local-port",
-                                  port(3), "save", macOf(1), first, "--dry-run"};
+    std::vector<std::string> text{cliPath(),
+                                  "net",
+                                  "--broadcast",
+                                  "127.255.255.255",
+                                  "--mgmt-port",
+                                  port(0),
+                                  "--mgmt-local-port",
+                                  port(2),
+                                  "--text-port",
+                                  port(1),
+                                  "--text-local-port",
+                                  port(3),
+                                  "save",
+                                  macOf(1),
+                                  first,
+                                  "--dry-run"};
     std::ofstream(first) << json{{"ssid", "Other"}, {"wpa_key", "k2"}}.dump();
     ProcessResult shown = runProcess(text);
     EXPECT_EQ(shown.out, "ssid: Fleet -> Other\nwpa_key: *** -> ***\n");
