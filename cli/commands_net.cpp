@@ -2,14 +2,17 @@
 // text-frame protocols.
 #include <iostream>
 
+#include "cli/change_report.h"
 #include "cli/cli_app.h"
 #include "cli/network_edit.h"
 #include "common/clock.h"
 #include "common/device_text.h"
 #include "common/interrupt.h"
+#include "wifi/net/module_report.h"
 #include "wifi/net/network_save.h"
 #include "wifi/net/network_search.h"
 #include "wifi/net/save_result.h"
+#include "wifi/net/write_checks.h"
 #include "wifi/settings/ini_profile.h"
 
 namespace setrion::cli {
@@ -31,6 +34,7 @@ struct NetOptions {
     std::string file;
     std::string password;
     std::string resultFile = "./result.out";
+    ChangeOptions change;
 };
 
 NetOptions g_net;
@@ -123,6 +127,24 @@ void netSearch(CommandContext& ctx) {
     ctx.exitCode = kExitOk;
 }
 
+// What a save of `edit` would change on the printer of `line`; the refusal of a value, or "".
+std::string saveDiff(const NetworkSearchResult& found, const NetworkLine& line,
+                     const NetworkEdit& edit, std::vector<wifi::SettingChange>& diff) {
+    if (line.kind == NetworkLine::Kind::Module) {
+        const DiscoveredPrinter& record = found.modules[line.index];
+        DiscoveredPrinter expected = record;
+        if (std::string refused = applyModuleEdit(expected, edit); !refused.empty()) return refused;
+        diff = wifi::diffSettings(reportedSettings(expected), reportedSettings(record));
+        return {};
+    }
+    const wifi::WifiSettings& record = found.textRecords[line.index];
+    wifi::WifiSettings expected = record;
+    if (std::string refused = applyTextEdit(expected, edit); !refused.empty()) return refused;
+    diff = wifi::diffSettings(wifi::reportedSettings(expected, true),
+                              wifi::reportedSettings(record, true));
+    return {};
+}
+
 void netSave(CommandContext& ctx) {
     auto mac = parseMac(g_net.mac);
     if (!mac) {
@@ -161,6 +183,26 @@ void netSave(CommandContext& ctx) {
         ctx.usageError(g_net.file + ": " + error);
         return;
     }
+    if (module && !edit.ip) {
+        // Without a new address a module keeps its configured one, not the address it answered
+        // from (that differs behind a NAT or on loopback), as net apply does.
+        const DiscoveredPrinter& r = run.result.modules[line->index];
+        edit.ip = ipAddressUsable(octetsToHost(r.ipAddress), octetsToHost(r.subnetMask))
+                      ? octetsToHost(r.ipAddress)
+                      : octetsToHost(r.replyAddress);
+    }
+    const ChangeOptions& change = g_net.change;
+    std::vector<wifi::SettingChange> diff;
+    // The settings as a save sees them: a module's configured address, not the one it answered
+    // from.
+    PrinterView current = lineView(run.result, *line);
+    if (module) current.ip = formatIpv4(run.result.modules[line->index].ipAddress);
+    if (std::string refused = saveDiff(run.result, *line, edit, diff); !refused.empty()) {
+        ctx.deviceFailure(refused);
+        return;
+    }
+    const nlohmann::json identity = {{"mac", line->macText}};
+    if (endsBeforeWrite(ctx, change, diff, viewJson(current), identity)) return;
     // The save commits: once sent, its answer is awaited whole so the outcome is known.
     InterruptShield shield;
     if (module) {
@@ -173,7 +215,9 @@ void netSave(CommandContext& ctx) {
             return;
         }
         ctx.stored = "stored on " + formatMac(*mac);
-        *ctx.out << r.message << "\n";
+        PrinterView after = describeModule(record);
+        after.ip = formatIpv4(record.ipAddress);
+        printWritten(ctx, change, diff, r.message, viewJson(after), identity);
     } else {
         TextSaveResult r = saveTextRecord(run.ctx.config, systemClock(),
                                           run.result.textRecords[line->index], edit, g_net.resultFile);
@@ -187,9 +231,8 @@ void netSave(CommandContext& ctx) {
             ctx.exitCode = kExitResultFile;
             return;
         }
-        *ctx.out << r.message << "\n";
+        printWritten(ctx, change, diff, r.message, viewJson(describeTextRecord(r.sent)), identity);
     }
-    ctx.exitCode = kExitOk;
 }
 
 void installNetCommands(CLI::App& app, CommandContext& ctx) {
@@ -221,6 +264,7 @@ void installNetCommands(CLI::App& app, CommandContext& ctx) {
     save->add_option("--result-file", g_net.resultFile,
                      "Where a text-frame save keeps the record sent (exit 3: saved, but this file not written)")
         ->capture_default_str();
+    addChangeOptions(*save, g_net.change);
     save->callback([&ctx] { netSave(ctx); });
 }
 

@@ -4,6 +4,7 @@
 #include <memory>
 #include <ostream>
 
+#include "cli/change_report.h"
 #include "cli/cli_app.h"
 #include "cli/network_edit.h"
 #include "cli/progress_board.h"
@@ -26,7 +27,7 @@ struct ApplyOptions {
     std::string ipFrom;
     std::string password;
     std::string resultFile = "./result.out";
-    bool dryRun = false;
+    ChangeOptions change;
 };
 
 // The `net` group's own options, read back from the parsed command line.
@@ -67,12 +68,13 @@ std::string column(std::string s, size_t width) {
     return s + "  ";
 }
 
-void printPlan(CommandContext& ctx, const FleetPlan& plan) {
+void printPlan(CommandContext& ctx, const FleetPlan& plan, bool showSecrets) {
     if (ctx.options.json) {
         nlohmann::json all = nlohmann::json::array();
         for (const auto& r : plan.rows) {
             nlohmann::json j = {{"mac", r.mac}, {"current_ip", r.oldIp}, {"new_ip", r.newIp},
                                 {"changes", r.changes}};
+            j.update(changeReportJson(r.diff, showSecrets));
             if (!r.found || !r.refusal.empty()) j["refused"] = r.found ? r.refusal : r.message;
             all.push_back(j);
         }
@@ -85,15 +87,22 @@ void printPlan(CommandContext& ctx, const FleetPlan& plan) {
         if (!r.found) *ctx.out << "  (" << r.message << ")";
         else if (!r.refusal.empty()) *ctx.out << "  (refused: " << r.refusal << ")";
         *ctx.out << "\n";
+        if (r.found) printChanges(*ctx.out, r.diff, showSecrets, "    ");
     }
 }
 
-void printResult(CommandContext& ctx, const FleetPlan& plan) {
+void printResult(CommandContext& ctx, const FleetPlan& plan, bool showSecrets) {
     if (ctx.options.json) {
         nlohmann::json all = nlohmann::json::array();
         for (const auto& r : plan.rows)
-            all.push_back({{"mac", r.mac}, {"old_ip", r.oldIp}, {"new_ip", r.newIp}, {"result", r.message},
-                           {"verified", r.verified}});
+            all.push_back({{"mac", r.mac},
+                           {"old_ip", r.oldIp},
+                           {"new_ip", r.newIp},
+                           {"result", r.message},
+                           {"verified", r.verified},
+                           {"changed", r.written},
+                           {"skipped", r.skipped},
+                           {"diff", changesJson(r.diff, showSecrets)}});
         ctx.printJson(all);
         return;
     }
@@ -101,7 +110,11 @@ void printResult(CommandContext& ctx, const FleetPlan& plan) {
              << "RESULT\n";
     for (const auto& r : plan.rows)
         *ctx.out << column(r.mac, 17) << column(r.oldIp, 15) << column(r.newIp, 15)
-                 << column(r.verified ? "yes" : "no", 8) << r.message << "\n";
+                 << column(r.skipped    ? "-"
+                           : r.verified ? "yes"
+                                        : "no",
+                           8)
+                 << r.message << "\n";
 }
 
 // Printers past the search's capacity answered but were neither planned nor written: they
@@ -143,6 +156,7 @@ void netApply(CommandContext& ctx, CLI::App& net, const ApplyOptions& o) {
     }
     std::copy(o.password.begin(), o.password.end(), request.password.begin());
     request.resultFile = o.resultFile;
+    request.skipUnchanged = o.change.skipUnchanged;
 
     // The whole profile is validated before the search, so nothing is sent for a bad file.
     wifi::ProfileResult profile = wifi::loadSettingsProfile(o.profile);
@@ -178,8 +192,8 @@ void netApply(CommandContext& ctx, CLI::App& net, const ApplyOptions& o) {
         ctx.usageError(plan.error);
         return;
     }
-    if (o.dryRun) {
-        printPlan(ctx, plan);
+    if (o.change.dryRun) {
+        printPlan(ctx, plan, o.change.showSecrets);
         bool allPlanned = std::all_of(plan.rows.begin(), plan.rows.end(),
                                       [](const FleetRow& r) { return r.found && r.refusal.empty(); });
         ctx.exitCode = allPlanned ? kExitOk : kExitDevice;
@@ -195,10 +209,11 @@ void netApply(CommandContext& ctx, CLI::App& net, const ApplyOptions& o) {
         if (!detail.empty()) state += ": " + detail;
         board.update(row, state);
     });
-    printResult(ctx, plan);
+    printResult(ctx, plan, o.change.showSecrets);
     ctx.stored = fleetStoredSummary(plan);
     if (reportedLeftOut(ctx, found)) return;
-    bool allGood = std::all_of(plan.rows.begin(), plan.rows.end(), [](const FleetRow& r) { return r.verified; });
+    bool allGood = std::all_of(plan.rows.begin(), plan.rows.end(),
+                               [](const FleetRow& r) { return r.verified || r.skipped; });
     bool fileMissing =
         std::any_of(plan.rows.begin(), plan.rows.end(), [](const FleetRow& r) { return r.resultFileMissing; });
     ctx.exitCode = !allGood ? kExitDevice : fileMissing ? kExitResultFile : kExitOk;
@@ -218,7 +233,7 @@ void installNetApply(CLI::App& app, CommandContext& ctx) {
     apply->add_option("--result-file", o->resultFile,
                       "Where a text-frame save keeps the record sent (exit 3: all verified, but this file not written)")
         ->capture_default_str();
-    apply->add_flag("--dry-run", o->dryRun, "Print the plan (MAC, current IP, new IP, changes); write nothing");
+    addChangeOptions(*apply, o->change);
     apply->callback([&ctx, net, o] { netApply(ctx, *net, *o); });
 }
 

@@ -2,6 +2,7 @@
 #include <memory>
 #include <ostream>
 
+#include "cli/change_report.h"
 #include "cli/cli_app.h"
 #include "cli/network_edit.h"
 #include "cli/printer_session.h"
@@ -11,10 +12,12 @@
 #include "wifi/module/command_mode_write.h"
 #include "wifi/module/factory_reset.h"
 #include "wifi/module/module_connection.h"
+#include "wifi/module/profile_apply.h"
 #include "wifi/module/settings_block_exchange.h"
 #include "wifi/settings/choice_codes.h"
 #include "wifi/settings/ini_profile.h"
 #include "wifi/settings/profile.h"
+#include "wifi/settings/settings_diff.h"
 #include "wifi/settings/wifi_settings.h"
 
 namespace setrion::cli {
@@ -142,93 +145,6 @@ bool readModule(CommandContext& ctx, ModuleSession& s, json& out, CommandModeSet
     return true;
 }
 
-// A profile value the module at hand has no room for; names the key.
-using Refusal = std::optional<std::string>;
-
-std::string channelTextOf(int channel) { return std::to_string(channel); }
-
-// The channel a profile asks for: `channel`, else a number in `channel_text`.
-std::optional<int> profileChannel(const SettingsPatch& p, Refusal& refusal) {
-    std::optional<int> fromText;
-    if (p.channelText && !p.channelText->empty()) fromText = std::stoi(*p.channelText);
-    if (p.channel && fromText && *p.channel != *fromText)
-        refusal = "channel_text: \"" + *p.channelText + "\" differs from channel " +
-                  std::to_string(*p.channel);
-    return p.channel ? p.channel : fromText;
-}
-
-void applyCommonPatch(const SettingsPatch& p, std::string& ssid, bool& dhcp, Octets& ip,
-                      Octets& mask, Octets& gw, Octets& dns, int& mode, int& encryption,
-                      int& authentication, int& keyInUse, std::string& wpaKey,
-                      std::array<std::string, 4>& keyTexts, KeyFormats& formats) {
-    if (p.ssid) ssid = *p.ssid;
-    if (p.dhcp) dhcp = *p.dhcp;
-    if (p.ip) ip = *p.ip;
-    if (p.netmask) mask = *p.netmask;
-    if (p.gateway) gw = *p.gateway;
-    if (p.dns) dns = *p.dns;
-    if (p.mode) mode = *p.mode;
-    if (p.encryption) encryption = *p.encryption;
-    if (p.authentication) authentication = *p.authentication;
-    if (p.keyInUse) keyInUse = *p.keyInUse - 1;
-    if (p.wpaKey) wpaKey = *p.wpaKey;
-    if (p.wepKeys) keyTexts = *p.wepKeys;
-    if (p.keyFormats) formats = *p.keyFormats;
-}
-
-// LPD keys on a module without LPD settings: only their "nothing" values are taken.
-Refusal noLpdRefusal(const SettingsPatch& p, const char* module) {
-    if ((p.lpdEnable && *p.lpdEnable) || (p.lpdQueue && !p.lpdQueue->empty()))
-        return std::string(p.lpdQueue && !p.lpdQueue->empty() ? "lpd_queue" : "lpd_enable") +
-               ": " + module + " has no LPD settings";
-    return std::nullopt;
-}
-
-Refusal applyToCommandMode(const SettingsPatch& p, CommandModeWriteInput& in) {
-    Refusal refusal;
-    auto channel = profileChannel(p, refusal);
-    if (refusal) return refusal;
-    if (channel && *channel > 14) return "channel: a command-mode module takes 1-14";
-    if (p.wpaAuthentication && static_cast<int>(*p.wpaAuthentication) > 2)
-        return "wpa_authentication: a command-mode module takes \"None Use\", \"WPA-PSK\" or "
-               "\"WPA2-PSK\"";
-    if (auto r = noLpdRefusal(p, "a command-mode module")) return r;
-    applyCommonPatch(p, in.ssid, in.dhcp, in.ip, in.netmask, in.gateway, in.dns, in.mode,
-                     in.encryption, in.authentication, in.keyInUse, in.wpaKey, in.keyTexts,
-                     in.keyFormats);
-    if (channel) in.channelSelection = *channel - 1;
-    if (p.wpaAuthentication) in.wpaAuthentication = static_cast<int>(*p.wpaAuthentication);
-    if (p.wpaEncryption) in.wpaEncryption = static_cast<int>(*p.wpaEncryption);
-    if (p.tcpPort) in.tcpPort = *p.tcpPort;
-    return std::nullopt;
-}
-
-Refusal applyToBlock(const SettingsPatch& p, bool lpd, BlockWriteInput& in) {
-    Refusal refusal;
-    auto channel = profileChannel(p, refusal);
-    if (refusal) return refusal;
-    if (channel && *channel > 14 && !lpd) return "channel: this module has no 5 GHz channels";
-    if (p.wpaEncryption &&
-        *p.wpaEncryption != WpaEncryption::Tkip && *p.wpaEncryption != WpaEncryption::Aes)
-        return "wpa_encryption: a settings-block module takes \"TKIP\" or \"AES\"";
-    if (!lpd)
-        if (auto r = noLpdRefusal(p, "this module")) return r;
-    applyCommonPatch(p, in.ssid, in.dhcp, in.ip, in.netmask, in.gateway, in.dns, in.mode,
-                     in.encryption, in.authentication, in.keyInUse, in.wpaKey, in.keyTexts,
-                     in.keyFormats);
-    if (channel) {
-        in.channel = *channel;
-        in.channelText = channelTextOf(*channel);
-    }
-    // The record's WPA list has no "None" entry: position = code - 1, so "None" is -1.
-    if (p.wpaAuthentication) in.wpaAuthentication = static_cast<int>(*p.wpaAuthentication) - 1;
-    if (p.wpaEncryption) in.wpaEncryption = static_cast<int>(*p.wpaEncryption) - 1;
-    if (p.tcpPort) in.tcpPort = *p.tcpPort;
-    if (p.lpdEnable) in.lpdEnable = *p.lpdEnable;
-    if (p.lpdQueue) in.lpdQueue = *p.lpdQueue;
-    return std::nullopt;
-}
-
 void runRead(CommandContext& ctx) {
     auto s = openModule(ctx);
     if (!s) return;
@@ -239,7 +155,17 @@ void runRead(CommandContext& ctx) {
     printSettings(ctx, out);
 }
 
-void runWrite(CommandContext& ctx, const std::string& path) {
+// After a write: the message, or with --json the report with the settings read back.
+void reportWritten(CommandContext& ctx, ModuleSession& s, const ChangeOptions& change,
+                   const std::vector<SettingChange>& changes) {
+    json after;
+    CommandModeSettings cmd;
+    WifiSettings record;
+    if (ctx.options.json && !readModule(ctx, s, after, cmd, record)) return;
+    printWritten(ctx, change, changes, kSaveCompletedText, after);
+}
+
+void runWrite(CommandContext& ctx, const std::string& path, const ChangeOptions& change) {
     // The whole file is validated before the port opens.
     ProfileResult profile = loadSettingsProfile(path);
     if (!profile.ok()) {
@@ -256,53 +182,22 @@ void runWrite(CommandContext& ctx, const std::string& path) {
     if (!readModule(ctx, *s, current, cmd, record)) return;
 
     if (s->conn->moduleKind() == ModuleKind::CommandMode) {
-        CommandModeWriteInput in;
-        in.ip = cmd.ip, in.netmask = cmd.netmask, in.gateway = cmd.gateway, in.dns = cmd.dns;
-        in.ssid = cmd.ssid;
-        in.dhcp = cmd.dhcp;
-        in.mode = cmd.options.mode;
-        in.channelSelection = cmd.options.channel - 1;
-        in.encryption = encryptionSelection(cmd.options);
-        in.keyInUse = cmd.options.keyInUse;
-        in.authentication = cmd.options.authentication;
-        in.wpaAuthentication = wpaAuthSelection(cmd.options);
-        in.wpaEncryption = cmd.options.wpaCipher;
-        in.wpaKey = cmd.passphrase;
-        in.tcpPort = cmd.tcpPort;
-        const WepKeyStore& keys = in.encryption == 2 ? cmd.wep104 : cmd.wep40;
-        for (size_t i = 0; i < 4; ++i) in.keyTexts[i] = keys.hex[i];
-        in.keyFormats = {KeyFormat::Hex, KeyFormat::Hex, KeyFormat::Hex, KeyFormat::Hex};
-        if (Refusal r = applyToCommandMode(patch, in)) {
+        CommandModeWriteInput in = commandModeWriteInput(cmd);
+        if (ProfileRefusal r = applyToCommandMode(patch, in)) {
             ctx.usageError(path + ": " + *r);
             return;
         }
+        auto changes = diffSettings(patch, reportedSettings(cmd));
+        if (endsBeforeWrite(ctx, change, changes, current)) return;
         if (failed(ctx, writeCommandModeSettings(*s->conn, in, cmd))) return;
         ctx.stored = storedKeysSummary(patch);
-        ctx.outStream() << kSaveCompletedText << "\n";
+        reportWritten(ctx, *s, change, changes);
         return;
     }
 
-    BlockWriteInput in;
-    in.macText = record.text(kMacAddress);
-    in.ssid = record.text(kSsid);
-    in.dhcp = record.choice(kDhcp) == 1;
-    in.ip = record.address(kIp), in.netmask = record.address(kSubnet);
-    in.gateway = record.address(kGateway), in.dns = record.address(kDns);
-    in.mode = record.choice(kMode);
-    in.channel = record.channel();
-    in.encryption = record.choice(kEncryption);
-    in.authentication = record.choice(kAuthentication);
-    in.keyInUse = record.choice(kUseKey) - 1;
-    // A record without WPA (code 0) keeps code 0 when written back.
-    in.wpaAuthentication = record.choice(kWpa) - 1;
-    in.wpaEncryption = record.choice(kWpaEnc);
-    in.tcpPort = record.tcpPort();
-    in.lpdEnable = record.choice(kLpdEnable) == 1;
-    in.lpdQueue = record.text(kLpdQueue);
-    in.channelText = record.text(kChannelText);
-    in.keyFormats = {KeyFormat::Hex, KeyFormat::Hex, KeyFormat::Hex, KeyFormat::Hex};
+    BlockWriteInput in = blockWriteInput(record);
     bool lpd = record.hasLpdSupport();
-    if (Refusal r = applyToBlock(patch, lpd, in)) {
+    if (ProfileRefusal r = applyToBlock(patch, lpd, in)) {
         ctx.usageError(path + ": " + *r);
         return;
     }
@@ -310,10 +205,13 @@ void runWrite(CommandContext& ctx, const std::string& path) {
         ctx.deviceFailure(bad->message);
         return;
     }
+    // The module clears its key fields on read: a key in the profile always counts as a change.
+    auto changes = diffSettings(patch, reportedSettings(record, false));
+    if (endsBeforeWrite(ctx, change, changes, current)) return;
     fillRecordFromInput(record, in, lpd);
     if (failed(ctx, writeSettingsBlock(*s->conn, record))) return;
     ctx.stored = storedKeysSummary(patch);
-    ctx.outStream() << kSaveCompletedText << "\n";
+    reportWritten(ctx, *s, change, changes);
 }
 
 // Why the module offers no factory reset (the dialog hides the button for it).
@@ -352,7 +250,9 @@ void installWifiCommands(CLI::App& app, CommandContext& ctx) {
                       "JSON object with the keys of wifi read --json, or a Wi-Fi INI file "
                       "(section WiFiInfo) read as the Wi-Fi dialog reads it")
         ->required();
-    write->callback([&ctx, file] { runWrite(ctx, *file); });
+    auto change = std::make_shared<ChangeOptions>();
+    addChangeOptions(*write, *change);
+    write->callback([&ctx, file, change] { runWrite(ctx, *file, *change); });
     wifi->add_subcommand("reset", "Return the module to its factory settings")
         ->callback([&ctx] { runReset(ctx); });
 }

@@ -81,6 +81,7 @@ nlohmann::json SimModule::state() const {
     j["wifi_flags"] = flags.size() >= 4 ? (flags[0] | flags[1] << 8 | flags[2] << 16 | flags[3] << 24) : 0;
     j["dhcp"] = options.size() >= 1 && (options[0] & 0x08) != 0;
     j["items"] = items.size();
+    j["writes"] = writes;
     return j;
 }
 
@@ -228,6 +229,7 @@ uint8_t LanDevices::applyWrite(SimModule& m, std::span<const uint8_t> plain) {
         if (s.type == 2 && s.index == 0 && s.body.size() >= 2 && (s.body[0] | s.body[1] << 8) != m.productCode)
             return kStatusProductIdMismatch;
     for (auto& s : written) m.put(s.type, s.index, std::move(s.body));
+    ++m.writes;
     m_changed = true;
     return kStatusSuccess;
 }

@@ -29,6 +29,7 @@ struct SimModule {
     uint8_t productCode = 0x15;
     uint8_t versionV2 = 1;  // firmware version in the reply header: generation 2
     uint8_t versionV3 = 6;
+    int writes = 0;  // writes taken (shown in the state, so tests see a write left out)
 
     std::vector<uint8_t> payload() const;
     const SimItem* find(uint8_t type, uint8_t index) const;

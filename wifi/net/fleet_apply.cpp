@@ -7,6 +7,7 @@
 
 #include "common/interrupt.h"
 #include "wifi/net/fleet_writer.h"
+#include "wifi/net/module_report.h"
 #include "wifi/net/network_save.h"
 #include "wifi/net/save_result.h"
 #include "wifi/net/write_checks.h"
@@ -185,7 +186,7 @@ FleetPlan planFleet(const NetworkSearchResult& search, const FleetRequest& reque
             std::string refused = expectedModule(r, row.edit, expected);
             if (row.refusal.empty()) row.refusal = refused;
             row.newIp = formatIpv4(expected.ipAddress);
-            row.changes = changedKeys(moduleView(r), moduleView(expected));
+            row.diff = wifi::diffSettings(reportedSettings(expected), reportedSettings(r));
         } else {
             const auto& t = search.textRecords[row.index];
             wifi::WifiSettings expected;
@@ -193,8 +194,10 @@ FleetPlan planFleet(const NetworkSearchResult& search, const FleetRequest& reque
             if (row.refusal.empty()) row.refusal = refused;
             auto o = expected.address(wifi::field::kIp);
             row.newIp = formatIpv4(Ipv4Octets{o[0], o[1], o[2], o[3]});
-            row.changes = changedKeys(describeTextRecord(t), describeTextRecord(expected));
+            row.diff = wifi::diffSettings(wifi::reportedSettings(expected, true),
+                                          wifi::reportedSettings(t, true));
         }
+        for (const auto& c : row.diff) row.changes.push_back(c.key);
     }
     return plan;
 }
@@ -213,6 +216,12 @@ void runFleet(ManagementContext& ctx, NetworkSearchResult& search, FleetPlan& pl
         if (!row.found || !row.refusal.empty()) {
             if (row.message.empty()) row.message = row.refusal;
             report(i, FleetStep::Failed, row.message);
+            continue;
+        }
+        if (request.skipUnchanged && row.diff.empty()) {
+            row.skipped = true;
+            row.message = kUnchangedText;
+            report(i, FleetStep::Done, row.message);
             continue;
         }
         if (row.module) {

@@ -11,6 +11,7 @@
 
 #include "wifi/net/network_search.h"
 #include "wifi/net/printer_view.h"
+#include "wifi/settings/settings_diff.h"
 
 namespace setrion::net {
 
@@ -24,6 +25,7 @@ struct FleetRequest {
     std::string textRefusal;
     std::array<uint8_t, 10> password{};
     std::filesystem::path resultFile = "./result.out";  // text-frame saves keep their record here
+    bool skipUnchanged = false;  // leave printers that hold every value already alone
 };
 
 // One target of the plan and, after the run, its outcome.
@@ -35,13 +37,17 @@ struct FleetRow {
     std::string oldIp;
     std::string newIp;
     NetworkEdit edit;                  // what this printer is given
-    std::vector<std::string> changes;  // keys whose value the write changes
+    std::vector<wifi::SettingChange> diff;  // what the write changes: keys, old and new values
+    std::vector<std::string> changes;       // the keys of `diff`
     std::string refusal;               // refused before anything is sent to it
     std::string message;               // kSaveCompleted or the failing check's text
     bool written = false;
     bool verified = false;
     bool resultFileMissing = false;  // a confirmed text-frame save whose result file failed
+    bool skipped = false;  // nothing differed and skipUnchanged left it alone
 };
+
+inline constexpr const char* kUnchangedText = "Unchanged: not written";
 
 struct FleetPlan {
     std::vector<FleetRow> rows;  // MAC order; requested MACs that did not answer included
@@ -60,7 +66,8 @@ FleetPlan planFleet(const NetworkSearchResult& search, const FleetRequest& reque
 
 // Writes the plan's rows (modules together, matched by MAC, at most 16 in flight; text-frame
 // printers one after another beside them), then searches once more and marks each row
-// verified when the printer reports what was written. Each printer is written once.
+// verified when the printer reports what was written. Each printer is written once. With
+// skipUnchanged a row whose diff is empty is not written but marked skipped.
 void runFleet(ManagementContext& ctx, NetworkSearchResult& search, FleetPlan& plan,
               const FleetRequest& request, const FleetProgress& progress = {});
 

@@ -188,3 +188,60 @@ TEST_F(FleetE2e, NamedPrintersEndEachSearchOnceAllHaveAnswered) {
     EXPECT_LT(run.seconds, 3.5);
     EXPECT_EQ(state()["modules"][19]["ssid"], "Quick");
 }
+
+TEST_F(FleetE2e, DryRunShowsTheDiffAndSkipUnchangedWritesOnlyWhatDiffers) {
+    // Module 2 has a password and is left out; module 3 already holds the SSID.
+    startSim({"--modules", "3"});
+    std::string first = (m_dir / "first.json").string();
+    std::ofstream(first) << json{{"ssid", "Fleet"}}.dump();
+    ASSERT_EQ(apply({first, "--mac", macOf(3)}).exitCode, 0);
+    std::string profile = (m_dir / "profile.json").string();
+    std::ofstream(profile) << json{{"ssid", "Fleet"}, {"wpa_key", "fleetkey1"}}.dump();
+    json before = state();
+
+    ProcessResult plan = apply({profile, "--mac", macOf(1), "--mac", macOf(3), "--dry-run"});
+    ASSERT_EQ(plan.exitCode, 0) << plan.err;
+    json rows = json::parse(plan.out);
+    EXPECT_EQ(rows[0]["changed"], true);
+    EXPECT_EQ(rows[0]["diff"],
+              json({{"ssid", {"SimNet-1", "Fleet"}}, {"wpa_key", {"***", "***"}}}));
+    EXPECT_EQ(rows[1]["diff"], json({{"wpa_key", {"***", "***"}}}));
+    EXPECT_EQ(state()["modules"], before["modules"]);
+
+    std::vector<std::string> skip{profile, "--mac",  macOf(1),
+                                  "--mac", macOf(3), "--skip-unchanged"};
+    ProcessResult once = apply(skip);
+    ASSERT_EQ(once.exitCode, 0) << once.err;
+    json written = state();
+    ProcessResult twice = apply(skip);
+    ASSERT_EQ(twice.exitCode, 0) << twice.err;
+    for (const auto& row : json::parse(twice.out)) {
+        EXPECT_EQ(row["skipped"], true) << row;
+        EXPECT_EQ(row["result"], "Unchanged: not written");
+    }
+    EXPECT_EQ(state()["modules"], written["modules"]);
+    EXPECT_GT(written["modules"][0]["writes"], before["modules"][0]["writes"]);
+
+    // Plain text: one "key: old -> new" line per change, the key shown only when asked.
+    std::vector<std::string> text{cliPath(),
+                                  "net",
+                                  "--broadcast",
+                                  "127.255.255.255",
+                                  "--mgmt-port",
+                                  port(0),
+                                  "--mgmt-local-port",
+                                  port(2),
+                                  "--text-port",
+                                  port(1),
+                                  "--text-local-port",
+                                  port(3),
+                                  "save",
+                                  macOf(1),
+                                  first,
+                                  "--dry-run"};
+    std::ofstream(first) << json{{"ssid", "Other"}, {"wpa_key", "k2"}}.dump();
+    ProcessResult shown = runProcess(text);
+    EXPECT_EQ(shown.out, "ssid: Fleet -> Other\nwpa_key: *** -> ***\n");
+    text.push_back("--show-secrets");
+    EXPECT_EQ(runProcess(text).out, "ssid: Fleet -> Other\nwpa_key: fleetkey1 -> k2\n");
+}
