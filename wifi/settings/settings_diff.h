@@ -1,0 +1,77 @@
+#pragma once
+// What a settings profile would change on a device, key by key.
+//
+// Both sides are SettingsPatch values. The wanted side is a validated profile (or the whole
+// set of values just written); the reported side is what a device holds, built by the
+// device's own report function (reportedSettings() below for a settings record; the module
+// and LAN layers have theirs). On the reported side an absent member means the device does
+// not report that value (a write-only key): such a key is listed with no old value.
+//
+// Values are compared whole, as the typed values of the profile (texts byte for byte, spaces
+// included; addresses as octets). Each key is rendered as the profile writes it:
+//
+//   ssid, wpa_key, lpd_queue, channel_text   the text itself
+//   dhcp, lpd_enable                         "true" / "false"
+//   ip, netmask, gateway, dns                "a.b.c.d"
+//   mode, encryption, authentication         the list text ("infrastructure", "WEP64", ...)
+//   wpa_authentication                       "None", "WPA-PSK", "WPA2-PSK", "WPA-ENT", "WPA2-ENT"
+//   wpa_encryption                           "None", "TKIP", "AES", "TKIP+AES"
+//   channel, key_in_use, tcp_port            decimal
+//   wep_keys                                 a JSON array of the four key texts
+//
+// WEP keys are compared as upper-case hexadecimal (a key given as ASCII under key_formats
+// is converted first), since devices report them as hexadecimal. key_formats itself only
+// says how the keys are typed and is never listed; nor are the identity keys.
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "wifi/settings/profile.h"
+#include "wifi/settings/wifi_settings.h"
+
+namespace setrion::wifi {
+
+// One key whose wanted value differs from what the device reports.
+struct SettingChange {
+    std::string key;                     // the profile key: "ssid", "wpa_key", ...
+    std::optional<std::string> oldValue; // nullopt: the device does not report this key
+    std::string newValue;
+    bool secret = false;                 // a key or password: show only when asked
+
+    // The old value for display: the text, or "unknown" when the device does not report it.
+    std::string oldText() const { return oldValue ? *oldValue : "unknown"; }
+};
+
+// The keys `wanted` sets whose value differs from `reported`, in the profile's key order
+// (ssid, dhcp, ip, netmask, gateway, dns, mode, channel, channel_text, encryption,
+// authentication, key_in_use, wpa_authentication, wpa_encryption, wpa_key, tcp_port,
+// wep_keys, lpd_enable, lpd_queue). A key `reported` lacks is always listed (old value
+// unknown). Empty: the write would change nothing the device reports.
+std::vector<SettingChange> diffSettings(const SettingsPatch& wanted, const SettingsPatch& reported);
+
+// The differences a read-back check counts: those whose old value is known (a write-only key
+// cannot be checked and is left out).
+std::vector<SettingChange> verifiableChanges(const std::vector<SettingChange>& changes);
+
+// True for the keys whose values are secrets: wpa_key, wep_keys, eap_password.
+bool isSecretKey(std::string_view key);
+
+// What a settings record holds, as profile values. `keysReported` false (a settings-block
+// module clears its key fields) leaves wpa_key and wep_keys absent; true takes the WPA key
+// text and the four WEP key texts as the record holds them.
+SettingsPatch reportedSettings(const WifiSettings& record, bool keysReported);
+
+// A device that does not report its WPA key (a settings-block module clears the field) gets
+// whatever key the write sends, so a write that leaves WPA-PSK security in place without a
+// `wpa_key` in the profile would erase the key. Such a profile is refused with a message
+// naming the key; nullopt when it may be written. `reported` is the device's report, whose
+// absent wpa_key means "not reported".
+std::optional<std::string> missingWpaKeyRefusal(const SettingsPatch& patch,
+                                                const SettingsPatch& reported);
+
+// One line per change, "key: old -> new" (secrets shown as "********" unless `showSecrets`),
+// joined with "; "; for messages that name what differs.
+std::string describeChanges(const std::vector<SettingChange>& changes, bool showSecrets = false);
+
+}  // namespace setrion::wifi
