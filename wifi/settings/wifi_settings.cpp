@@ -40,12 +40,18 @@ std::span<const uint8_t> WifiSettings::raw(RecordField f) const {
 }
 
 std::string WifiSettings::text(RecordField f) const {
-    std::string out;
-    for (uint8_t b : raw(f)) {
-        if (b == ' ' || b == '\r' || b == '\n' || b == 0) break;
-        out.push_back(static_cast<char>(b));
-    }
-    return out;
+    auto bytes = raw(f);
+    std::string_view all(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+    // A field written with CR LF ends there.
+    if (f.crlf)
+        if (std::size_t end = all.find("\r\n"); end != std::string_view::npos)
+            return std::string(all.substr(0, end));
+    // A NUL never belongs to a text: it starts NUL padding, and spaces before it are kept.
+    if (std::size_t nul = all.find('\0'); nul != std::string_view::npos)
+        return std::string(all.substr(0, nul));
+    // Otherwise the padding is spaces (a space-padded field, or a table filled with spaces).
+    std::size_t end = all.find_last_not_of(' ');
+    return end == std::string_view::npos ? std::string() : std::string(all.substr(0, end + 1));
 }
 
 bool WifiSettings::setText(RecordField f, std::string_view value) {

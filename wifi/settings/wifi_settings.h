@@ -81,7 +81,8 @@ public:
     Bytes& bytes() { return m_bytes; }
     std::span<const uint8_t> raw(RecordField f) const;
 
-    // Text of a field: spaces, CR and LF end the value (as does NUL).
+    // Text of a field: it ends at its CR LF (fields written with one), else at the first NUL
+    // (NUL padding), else trailing spaces are padding. Spaces inside are part of the value.
     std::string text(RecordField f) const;
     // Fills the field with its padding byte, copies the text to its start and adds CR LF
     // where the field has it. A text longer than the field's capacity is not written and

@@ -54,13 +54,60 @@ TEST(WifiSettingsText, SsidOf32CharactersEndsWithCrLfAt46And47AndLeavesDhcp) {
     EXPECT_EQ(s.text(field::kSsid), std::string(32, 'S'));
 }
 
-TEST(WifiSettingsText, ValueEndsAtFirstSpaceCrOrLf) {
+TEST(WifiSettingsText, ValueEndsAtCrLfSpacesInsideKept) {
     WifiSettings s;
     ASSERT_TRUE(s.overwriteStart(field::kSsid, "Office AP\r\n"));
-    EXPECT_EQ(s.text(field::kSsid), "Office");
+    EXPECT_EQ(s.text(field::kSsid), "Office AP");
     ASSERT_TRUE(s.setText(field::kSsid, "Lab"));
     EXPECT_EQ(at(s, 14, 6), "Lab\r\n ");
     EXPECT_EQ(s.text(field::kSsid), "Lab");
+}
+
+// One reading rule for every text field: what the writer puts is read back whole, and a
+// field filled by hand (a device's bytes, an INI-loaded table of spaces) ends at its padding.
+TEST(WifiSettingsText, EveryTextFieldReadsBackWhatWasWritten) {
+    struct Field {
+        const char* name;
+        RecordField f;
+    };
+    const Field fields[] = {
+        {"Version", field::kVersion},       {"MacAddress", field::kMacAddress},
+        {"SSID", field::kSsid},             {"KEY1", field::kKey1},
+        {"KEY4", field::kKey4},             {"WPAKEY", field::kWpaKey},
+        {"EAPID", field::kEapId},           {"EAPPASSWORD", field::kEapPassword},
+        {"CACERT", field::kCaCertFile},     {"CLIENTCERT", field::kClientCertFile},
+        {"PRIVATEKEY", field::kPrivateKeyFile}, {"LPDQUEUE", field::kLpdQueue},
+        {"CHANNELTEXT", field::kChannelText},
+    };
+    auto raw = [](const RecordField& f, std::string bytes, char pad) {
+        WifiSettings s;
+        bytes.resize(f.length, pad);
+        s.overwriteStart(f, bytes);
+        return s.text(f);
+    };
+    for (const Field& fd : fields) {
+        const RecordField& f = fd.f;
+        SCOPED_TRACE(fd.name);
+        WifiSettings s;
+        const std::string inside = f.capacity() >= 3 ? "a b" : "ab";
+        ASSERT_TRUE(s.setText(f, inside));
+        EXPECT_EQ(s.text(f), inside) << "space inside";
+        // A trailing space survives where the padding is not a space.
+        ASSERT_TRUE(s.setText(f, "a "));
+        EXPECT_EQ(s.text(f), (f.crlf || f.padding == 0) ? "a " : "a") << "space at the end";
+        ASSERT_TRUE(s.setText(f, std::string(f.capacity(), 'x')));
+        EXPECT_EQ(s.text(f), std::string(f.capacity(), 'x')) << "full width";
+        EXPECT_EQ(raw(f, std::string(f.length, 'y'), ' '), std::string(f.length, 'y')) << "no padding";
+        EXPECT_EQ(raw(f, "a", '\0'), "a") << "NUL padding";
+        EXPECT_EQ(raw(f, "a", ' '), "a") << "space padding";
+        if (f.length >= 6) {
+            EXPECT_EQ(raw(f, "a b  ", '\0'), "a b  ") << "spaces before NUL padding";
+            EXPECT_EQ(raw(f, "a b  ", ' '), "a b") << "space padding after a spaced text";
+        }
+        if (f.crlf) {
+            EXPECT_EQ(raw(f, "a b \r\n", ' '), "a b ") << "CR LF";
+        }
+    }
 }
 
 TEST(WifiSettingsText, PaddingBytePerField) {
