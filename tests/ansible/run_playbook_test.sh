@@ -26,7 +26,7 @@ for module in wifi wifi_info; do
   ANSIBLE_COLLECTIONS_PATH=$COLLECTIONS ansible-doc "setrion.printer.$module" >"$WORK/doc.txt"
   grep -q "RETURN VALUES" "$WORK/doc.txt"
 done
-PYTHONPYCACHEPREFIX=$WORK/pycache python3 -m py_compile "$COLLECTION"/plugins/modules/*.py "$COLLECTION"/plugins/module_utils/*.py
+PYTHONPYCACHEPREFIX=$WORK/pycache python3 -m py_compile "$COLLECTION"/plugins/modules/*.py "$COLLECTION"/plugins/module_utils/*.py "$COLLECTION"/plugins/doc_fragments/*.py
 
 SIM=$BUILD/sim/setrion-sim
 "$SIM" --link "$WORK/printer" --state "$WORK/state.json" --module command --generation 2 \

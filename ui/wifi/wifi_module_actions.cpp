@@ -3,6 +3,7 @@
 
 #include "ui/main/information_window.h"
 #include "ui/main/status_window.h"
+#include "ui/wifi/choice_texts.h"
 #include "ui/wifi/wifi_settings_dlg.h"
 #include "wifi/module/command_mode_write.h"
 #include "wifi/module/factory_reset.h"
@@ -18,11 +19,6 @@ using wifi::WifiSettings;
 namespace field = wifi::field;
 
 namespace {
-template <std::size_t N>
-std::vector<std::string> texts(const std::array<std::string_view, N>& list) {
-    return {list.begin(), list.end()};
-}
-
 // The wait cursor while a module exchange blocks the dialog; off again before any window
 // that waits for the user.
 class BusyCursor {

@@ -1,4 +1,5 @@
 // The Wi-Fi dialog's controls, start-up, port handling and closing.
+#include "ui/wifi/choice_texts.h"
 #include "ui/wifi/wifi_settings_dlg.h"
 
 #include <cstdio>
@@ -20,11 +21,6 @@ namespace field = wifi::field;
 namespace {
 // Caption colour of the group boxes (red 16, green 140, blue 231).
 constexpr uint32_t kGroupColour = 0xE78C10;
-
-template <std::size_t N>
-std::vector<std::string> texts(const std::array<std::string_view, N>& list) {
-    return {list.begin(), list.end()};
-}
 
 WifiNetworkControls networkControls() {
     WifiNetworkControls ids;

@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "common/trace.h"
+#include "ui/wifi/choice_texts.h"
 #include "ui/wifi/wifi_settings_dlg.h"
 #include "wifi/module/key_rules.h"
 #include "wifi/settings/choice_codes.h"
@@ -16,10 +17,6 @@ using wifi::WifiSettings;
 namespace field = wifi::field;
 
 namespace {
-template <std::size_t N>
-std::vector<std::string> texts(const std::array<std::string_view, N>& list) {
-    return {list.begin(), list.end()};
-}
 std::vector<std::string> channels24() {
     std::vector<std::string> out;
     for (int i = 1; i <= 14; ++i) out.push_back(std::to_string(i));

@@ -6,6 +6,7 @@
 #include <cstdlib>
 
 #include "common/trace.h"
+#include "ui/wifi/choice_texts.h"
 #include "ui/wifi/wifi_settings_dlg.h"
 #include "wifi/module/key_rules.h"
 #include "wifi/settings/choice_codes.h"
@@ -19,11 +20,6 @@ using wifi::WifiSettings;
 namespace field = wifi::field;
 
 namespace {
-
-template <std::size_t N>
-std::vector<std::string> texts(const std::array<std::string_view, N>& list) {
-    return {list.begin(), list.end()};
-}
 
 bool isHex(const std::string& s) {
     return std::all_of(s.begin(), s.end(),

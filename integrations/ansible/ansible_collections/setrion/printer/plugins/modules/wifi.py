@@ -24,6 +24,8 @@ description:
     answer, fail the task with the program's own message.
 author:
   - Setrion developers
+extends_documentation_fragment:
+  - setrion.printer.lan
 options:
   port:
     description:
@@ -35,24 +37,6 @@ options:
     description:
       - MAC address of a printer on the LAN (C(02:00:00:00:00:01)); it is found by a
         search on C(broadcast) and saved over the network.
-    type: str
-  broadcast:
-    description: Broadcast address of the LAN search and save (C(setrion-cli) default 255.255.255.255).
-    type: str
-  mgmt_port:
-    description: The modules' management port.
-    type: int
-  mgmt_local_port:
-    description: The management port bound on the machine that runs the task.
-    type: int
-  text_port:
-    description: The text-frame printers' port.
-    type: int
-  text_local_port:
-    description: The text-frame port bound on the machine that runs the task.
-    type: int
-  protocol_key:
-    description: Management key prefix, 28 hexadecimal digits.
     type: str
   password:
     description: The module's password for a LAN save (at most 10 characters).

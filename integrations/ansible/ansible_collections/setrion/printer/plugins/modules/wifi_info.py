@@ -20,30 +20,14 @@ description:
   - Errors of C(setrion-cli) fail the task with the program's own message.
 author:
   - Setrion developers
+extends_documentation_fragment:
+  - setrion.printer.lan
 options:
   port:
     description: The printer's serial port (C(COM1)..C(COM9)), C(USB), or a device path.
     type: str
   mac:
     description: MAC address of one printer on the LAN.
-    type: str
-  broadcast:
-    description: Broadcast address of the LAN search (C(setrion-cli) default 255.255.255.255).
-    type: str
-  mgmt_port:
-    description: The modules' management port.
-    type: int
-  mgmt_local_port:
-    description: The management port bound on the machine that runs the task.
-    type: int
-  text_port:
-    description: The text-frame printers' port.
-    type: int
-  text_local_port:
-    description: The text-frame port bound on the machine that runs the task.
-    type: int
-  protocol_key:
-    description: Management key prefix, 28 hexadecimal digits.
     type: str
   show_secrets:
     description: Return secret values (WPA key) instead of C(***).
