@@ -195,6 +195,11 @@ void runWrite(CommandContext& ctx, const std::string& path, const ChangeOptions&
         return;
     }
 
+    // The module never reports its WPA key: a WPA write without one would erase it.
+    if (auto refused = missingWpaKeyRefusal(patch, reportedSettings(record, false))) {
+        ctx.usageError(path + ": " + *refused);
+        return;
+    }
     BlockWriteInput in = blockWriteInput(record);
     bool lpd = record.hasLpdSupport();
     if (ProfileRefusal r = applyToBlock(patch, lpd, in)) {

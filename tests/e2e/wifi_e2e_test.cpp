@@ -65,6 +65,25 @@ TEST(WifiEndToEnd, SettingsBlockWriteThenRead) {
     for (auto& [key, value] : change.items()) EXPECT_EQ(after[key], value) << key;
 }
 
+TEST(WifiEndToEnd, SettingsBlockKeepsSpacesAndRefusesAWpaWriteWithoutItsKey) {
+    SimProcess sim({"--module", "block"});
+    ASSERT_TRUE(sim.running());
+    json wpa = {{"ssid", "Office AP"},
+                {"encryption", "WPA"},
+                {"wpa_authentication", "WPA2-PSK"},
+                {"wpa_encryption", "AES"},
+                {"wpa_key", "my secret key"}};
+    ProcessResult w = sim.cli({"wifi", "write", writeFile(sim, wpa)}, 60000);
+    ASSERT_EQ(w.exitCode, 0) << w.err;
+    EXPECT_EQ(readJson(sim)["ssid"], "Office AP");
+
+    // The module does not report its key: writing another field alone would erase it.
+    ProcessResult r = sim.cli({"wifi", "write", writeFile(sim, {{"ssid", "Lab"}})}, 60000);
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.err.find("wpa_key"), std::string::npos) << r.err;
+    EXPECT_EQ(readJson(sim)["ssid"], "Office AP");
+}
+
 TEST(WifiEndToEnd, BadInputAndSilentModule) {
     SimProcess sim({"--module", "command"});
     ASSERT_TRUE(sim.running());
