@@ -215,14 +215,14 @@ def write_profile(settings):
 
 
 def main():
-    spec = dict(TARGET_ARGS)
-    spec.update(
+    options = dict(TARGET_ARGS)
+    options.update(
         password=dict(type='str', no_log=True),
         settings=dict(type='dict', options=SETTINGS_OPTIONS),
         profile=dict(type='path'),
     )
     module = AnsibleModule(
-        argument_spec=spec,
+        argument_spec=options,
         required_one_of=[('port', 'mac'), ('settings', 'profile')],
         mutually_exclusive=[('port', 'mac'), ('settings', 'profile')],
         supports_check_mode=True,
