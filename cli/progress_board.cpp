@@ -1,19 +1,12 @@
 #include "cli/progress_board.h"
 
-#include <sys/ioctl.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <iostream>
 
+#include "cli/terminal.h"
+
 namespace setrion::cli {
 namespace {
-
-size_t terminalRows(int fd) {
-    winsize ws{};
-    if (::ioctl(fd, TIOCGWINSZ, &ws) != 0 || ws.ws_row == 0) return 0;
-    return ws.ws_row;
-}
 
 int fdOf(const std::ostream& s) {
     if (&s == &std::cout) return 1;
@@ -25,7 +18,7 @@ int fdOf(const std::ostream& s) {
 
 bool streamIsTerminal(const std::ostream& s) {
     int fd = fdOf(s);
-    return fd >= 0 && ::isatty(fd) == 1;
+    return fd >= 0 && fdIsTerminal(fd);
 }
 
 ProgressBoard::ProgressBoard(std::ostream& out, bool terminal, std::vector<std::string> names)

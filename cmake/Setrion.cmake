@@ -99,8 +99,14 @@ function(setrion_test name)
   if(ARG_RUN_SERIAL)
     set(serial TRUE)
   endif()
-  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60
-    PROPERTIES LABELS "${ARG_LABELS}" RUN_SERIAL ${serial})
+  if(CMAKE_CROSSCOMPILING)
+    # Every start of the emulator costs a second or more: one CTest test per executable.
+    add_test(NAME ${name} COMMAND ${name})
+    set_tests_properties(${name} PROPERTIES LABELS "${ARG_LABELS}" RUN_SERIAL ${serial})
+  else()
+    gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60
+      PROPERTIES LABELS "${ARG_LABELS}" RUN_SERIAL ${serial})
+  endif()
 endfunction()
 
 # setrion_fuzz(NAME SOURCES ... [DEPS ...]): a libFuzzer target, built with -DSETRION_FUZZ=ON.
@@ -120,6 +126,11 @@ if(SETRION_FUZZ)
   # Instrument the libraries too, so coverage guides the fuzzer through them.
   add_compile_options(-fsanitize=fuzzer-no-link,address,undefined)
   add_link_options(-fsanitize=address,undefined)
+endif()
+
+if(WIN32)
+  include(${CMAKE_CURRENT_LIST_DIR}/SetrionWin32.cmake)
+  return()
 endif()
 
 find_package(GTest REQUIRED)

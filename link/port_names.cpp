@@ -2,6 +2,7 @@
 
 #include <cctype>
 #include <cstdlib>
+#include <string>
 
 namespace setrion {
 namespace {
@@ -15,14 +16,22 @@ bool equalsIgnoreCase(std::string_view a, std::string_view b) {
     return true;
 }
 
-// "COMn": 0 when the name does not start with COM; -1 when the number is not 1..9.
+// "COMn": 0 when the name does not start with COM; -1 when the number is not
+// 1..maxComPortNumber().
 int comNumber(std::string_view name) {
     if (name.size() < 3 || !equalsIgnoreCase(name.substr(0, 3), "COM")) return 0;
     std::string_view digits = name.substr(3);
-    if (digits.size() == 1 && digits[0] >= '1' && digits[0] <= '9') return digits[0] - '0';
     for (char c : digits)
         if (!std::isdigit(static_cast<unsigned char>(c))) return 0;  // e.g. "COMPORT": a path
-    return -1;
+    if (digits.empty() || digits.size() > 3 || digits[0] == '0') return -1;
+    int n = 0;
+    for (char c : digits) n = n * 10 + (c - '0');
+    return n <= maxComPortNumber() ? n : -1;
+}
+
+std::string notAComPort(std::string_view name) {
+    return "\"" + std::string(name) + "\" is not one of COM1..COM" +
+           std::to_string(maxComPortNumber());
 }
 
 }  // namespace
@@ -34,7 +43,7 @@ std::string addPortMapping(std::string_view mapping, PortMap& map) {
     std::string_view name = mapping.substr(0, eq);
     std::string_view path = mapping.substr(eq + 1);
     int n = comNumber(name);
-    if (n <= 0) return "\"" + std::string(name) + "\" is not one of COM1..COM9";
+    if (n <= 0) return notAComPort(name);
     if (path.empty()) return "no device path for " + std::string(name);
     map["COM" + std::to_string(n)] = std::string(path);
     return {};
@@ -49,7 +58,7 @@ std::optional<ResolvedPort> resolvePort(std::string_view name, const PortMap& ma
     if (name.empty()) return fail("no port given");
     if (equalsIgnoreCase(name, "USB")) return ResolvedPort{ResolvedPort::Kind::Usb, {}};
     int n = comNumber(name);
-    if (n < 0) return fail("\"" + std::string(name) + "\" is not one of COM1..COM9");
+    if (n < 0) return fail(notAComPort(name));
     if (n == 0) return ResolvedPort{ResolvedPort::Kind::Serial, std::string(name)};
 
     std::string canonical = "COM" + std::to_string(n);
@@ -58,7 +67,7 @@ std::optional<ResolvedPort> resolvePort(std::string_view name, const PortMap& ma
     std::string var = "SETRION_" + canonical;
     const char* value = env ? env(var.c_str()) : std::getenv(var.c_str());
     if (value && *value) return ResolvedPort{ResolvedPort::Kind::Serial, value};
-    return ResolvedPort{ResolvedPort::Kind::Serial, "/dev/ttyS" + std::to_string(n - 1)};
+    return ResolvedPort{ResolvedPort::Kind::Serial, defaultComDevice(n)};
 }
 
 std::vector<std::string> portListNames() {

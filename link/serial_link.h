@@ -25,7 +25,8 @@ const char* serialOpenErrorText(SerialOpenError error);
 // The group that owns a device node ("dialout"), empty when it cannot be told.
 std::string deviceGroupName(const std::string& devicePath);
 
-// The serial side of PrinterLink on a POSIX tty (ttyS, ttyUSB, ttyACM, rfcomm, ptys).
+// The serial side of PrinterLink: a POSIX tty (ttyS, ttyUSB, ttyACM, rfcomm, ptys) or a
+// Windows COM port (\\.\COMn), one implementation file per platform.
 //
 // Write wakes an idle printer (two zero bytes and a 350 ms pause when nothing was written
 // since open or for more than 60 s), sends 64-byte chunks with at most 1000 ms for each,
@@ -42,7 +43,7 @@ public:
     static constexpr uint64_t kReadIntervalMs = 50;
     static constexpr int kChunkTries = 3;  // a chunk that fails at once is tried this often
 
-    explicit SerialLink(Clock& clock = systemClock(), SerialSys& sys = posixSerialSys());
+    explicit SerialLink(Clock& clock = systemClock(), SerialSys& sys = systemSerialSys());
     ~SerialLink() override;
     SerialLink(const SerialLink&) = delete;
     SerialLink& operator=(const SerialLink&) = delete;
@@ -78,6 +79,7 @@ private:
     bool m_open = false;
     SerialOpenError m_openError = SerialOpenError::None;
     int m_fd = -1;
+    void* m_handle = nullptr;  // the COM port's HANDLE on Windows
     int m_baud = 19200;
     uint32_t m_writePerByteMs = 1;
     // True from open until the first write: that write always wakes the printer, whatever

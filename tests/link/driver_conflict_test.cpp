@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "link/driver_conflict.h"
+#include "link/port_names.h"
 #include "link/port_opening.h"
 #include "tests/link/fake_port_opener.h"
 
@@ -76,7 +77,7 @@ TEST(OpenPrinterPort, ConflictOpensNothing) {
     r = openPrinterPort("COM2", {}, {}, spooler, opener, noEnv);
     EXPECT_TRUE(r.opened());
     EXPECT_EQ(r.kind, LinkKind::Serial);
-    EXPECT_EQ(opener.serialOpens, std::vector<std::string>{"/dev/ttyS1"});
+    EXPECT_EQ(opener.serialOpens, std::vector<std::string>{defaultComDevice(2)});
 }
 
 TEST(OpenPrinterPort, MappedPortIsCheckedByItsDevice) {
@@ -125,7 +126,7 @@ TEST(OpenPrinterPort, PassesTheLineSettingsThrough) {
     s.parityIndex = 2;
     s.stopBitsIndex = 1;
     EXPECT_TRUE(openPrinterPort("COM9", s, {}, spooler, opener, noEnv).opened());
-    EXPECT_EQ(opener.serialOpens.back(), "/dev/ttyS8");
+    EXPECT_EQ(opener.serialOpens.back(), defaultComDevice(9));
     EXPECT_EQ(opener.lastSettings.baud, 38400);
     EXPECT_EQ(opener.lastSettings.parityIndex, 2);
     EXPECT_EQ(opener.lastSettings.stopBitsIndex, 1);

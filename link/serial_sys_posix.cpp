@@ -1,4 +1,4 @@
-#include "link/serial_sys.h"
+#include "link/serial_sys_posix.h"
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -23,7 +23,7 @@ int PosixSerialSys::ioctl(int fd, unsigned long request, int* arg) {
 int PosixSerialSys::flock(int fd, int operation) { return ::flock(fd, operation); }
 int PosixSerialSys::poll(pollfd* fds, nfds_t n, int timeoutMs) { return ::poll(fds, n, timeoutMs); }
 
-SerialSys& posixSerialSys() {
+SerialSys& systemSerialSys() {
     static PosixSerialSys sys;
     return sys;
 }

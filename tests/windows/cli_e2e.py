@@ -1,0 +1,155 @@
+#!/usr/bin/env python3
+"""setrion-cli.exe under Wine against the Linux setrion-sim: a COM port of the Wine prefix
+points at the simulator's pty, the LAN commands reach `setrion-sim lan` on the loopback
+broadcast. Usage: cli_e2e.py CLI_EXE SETRION_SIM (WINEPREFIX set, wineboot done)."""
+
+import json
+import os
+import subprocess
+import sys
+import tempfile
+import time
+from pathlib import Path
+
+CLI, SIM = sys.argv[1], sys.argv[2]
+PREFIX = Path(os.environ["WINEPREFIX"])
+WORK = Path(tempfile.mkdtemp(prefix="setrion-wine-e2e-"))
+COM = "COM7"
+failures = []
+
+
+def check(ok, what):
+    print(("ok   " if ok else "FAIL ") + what, flush=True)
+    if not ok:
+        failures.append(what)
+
+
+def cli(*args, timeout=120):
+    start = time.monotonic()
+    r = subprocess.run(["wine", CLI, *args], capture_output=True, text=True, timeout=timeout)
+    r.seconds = time.monotonic() - start
+    r.err = r.stderr.replace("\r\n", "\n")
+    r.out = r.stdout.replace("\r\n", "\n")
+    return r
+
+
+def wine_start_seconds():
+    """What a start of the emulator costs here, so time bounds measure the program."""
+    start = time.monotonic()
+    subprocess.run(["wine", CLI, "--version"], capture_output=True, timeout=120)
+    return time.monotonic() - start
+
+
+class Sim:
+    """setrion-sim on a pty, mapped to COM7 of the Wine prefix."""
+
+    def __init__(self, *args):
+        self.dir = Path(tempfile.mkdtemp(dir=WORK))
+        link = self.dir / "printer"
+        self.state = self.dir / "state.json"
+        self.proc = subprocess.Popen([SIM, "--link", str(link), "--state", str(self.state), *args],
+                                     stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        for _ in range(100):
+            if link.exists():
+                break
+            time.sleep(0.05)
+        com = PREFIX / "dosdevices" / COM.lower()
+        if com.is_symlink() or com.exists():
+            com.unlink()
+        com.symlink_to(os.path.realpath(link))
+
+    def stop(self):
+        self.proc.terminate()
+        self.proc.wait(timeout=10)
+
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *exc):
+        self.stop()
+
+
+def serial(*args, **kw):
+    return cli("--port", COM, *args, **kw)
+
+
+def write_json(name, value):
+    path = WORK / name
+    path.write_text(json.dumps(value))
+    # Wine maps the Unix root to drive Z:.
+    return "Z:" + str(path).replace("/", "\\")
+
+
+def main():
+    startup = wine_start_seconds()
+    print(f"Wine start: {startup:.1f} s")
+
+    with Sim("--emulation", "cpcl"):
+        r = serial("probe")
+        check(r.returncode == 0 and "CPCL" in r.out.upper(), f"probe on {COM}: {r.out.strip()} {r.err.strip()}")
+        r = serial("set-code-page", "WINDOWS_1251")
+        check(r.returncode == 0, f"set-code-page: {r.err.strip()}")
+        r = serial("set-density", "-1")
+        check(r.returncode == 0, f"set-density: {r.err.strip()}")
+        r = serial("get-bluetooth")
+        check(r.returncode == 0 and r.out.strip() != "", f"get-bluetooth: {r.out.strip()} {r.err.strip()}")
+
+    with Sim("--silent"):
+        r = serial("probe")
+        check(r.returncode == 2 and r.err == "No Response in printer\n",
+              f"silent printer: {r.err.strip()!r}")
+        check(r.seconds - startup < 6.0, f"silent printer reported in {r.seconds:.1f} s")
+
+    r = cli("--port", "COM8", "probe")
+    check(r.returncode == 2 and r.err == "Serial Port Open Failed\n",
+          f"missing COM8: {r.err.strip()!r}")
+    check(r.seconds - startup < 2.0, f"missing COM8 reported in {r.seconds:.1f} s")
+
+    for kind, args in (("command-mode", ["--module", "command", "--generation", "2"]),
+                       ("settings-block", ["--module", "block"])):
+        with Sim(*args):
+            r = serial("--json", "wifi", "read", timeout=180)
+            before = json.loads(r.out) if r.returncode == 0 else {}
+            check(before.get("module_kind") == kind, f"wifi read ({kind}): {r.err.strip()}")
+            change = {"ssid": "Workshop", "encryption": "WPA", "wpa_authentication": "WPA2-PSK",
+                      "wpa_encryption": "AES", "wpa_key": "password", "dhcp": True}
+            r = serial("wifi", "write", write_json("change.json", change), timeout=180)
+            check(r.returncode == 0 and r.out == "Save Completed !!!\n",
+                  f"wifi write ({kind}): {r.out.strip()} {r.err.strip()}")
+            r = serial("--json", "wifi", "read", timeout=180)
+            after = json.loads(r.out) if r.returncode == 0 else {}
+            check(all(after.get(k) == v for k, v in change.items()), f"wifi read back ({kind})")
+
+    base = 40000 + os.getpid() % 20000
+    ports = [str(base + i) for i in range(4)]
+    lan = subprocess.Popen([SIM, "lan", "--mgmt-port", ports[0], "--text-port", ports[1],
+                            "--state", str(WORK / "lan.json"), "--max-seconds", "300"],
+                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    try:
+        time.sleep(0.5)
+        net = ["net", "--broadcast", "127.255.255.255", "--mgmt-port", ports[0],
+               "--mgmt-local-port", ports[2], "--text-port", ports[1], "--text-local-port", ports[3]]
+        r = cli("--json", *net, "search")
+        found = json.loads(r.out) if r.returncode == 0 else []
+        check(len(found) == 4 and found[0].get("mac") == "02:00:00:00:00:01",
+              f"net search: {len(found)} found {r.err.strip()}")
+        edit = write_json("edit.json", {"ssid": "Workshop", "wpa_key": "newsecret9", "dhcp": True,
+                                        "ip": "192.168.1.50"})
+        r = cli(*net, "save", "02:00:00:00:00:03", edit)
+        check(r.returncode == 0 and r.out == "Save Completed !!!\n", f"net save: {r.err.strip()}")
+        r = cli("--json", *net, "search")
+        found = json.loads(r.out) if r.returncode == 0 else []
+        check(len(found) >= 3 and found[2].get("ssid") == "Workshop", "net search shows the save")
+    finally:
+        lan.terminate()
+        lan.wait(timeout=10)
+
+    if failures:
+        print(f"{len(failures)} end-to-end check(s) failed")
+        return 1
+    print("Windows end-to-end: all checks passed")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
