@@ -1,35 +1,28 @@
 #include "gui/demo_lan.h"
 
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <QDir>
 #include <QElapsedTimer>
 #include <array>
 
 #include "common/interrupt.h"
+#include "wifi/net/udp_socket.h"
 
 namespace setrion::gui {
 namespace {
 
 // Four distinct UDP ports free on this machine now (bound at once, then released).
 bool freePorts(std::array<uint16_t, 4>& ports) {
-    std::array<int, 4> fds{-1, -1, -1, -1};
-    bool ok = true;
-    for (size_t i = 0; i < fds.size() && ok; ++i) {
-        fds[i] = ::socket(AF_INET, SOCK_DGRAM, 0);
-        sockaddr_in a{};
-        a.sin_family = AF_INET;
-        a.sin_addr.s_addr = htonl(INADDR_ANY);
-        socklen_t len = sizeof a;
-        ok = fds[i] >= 0 && ::bind(fds[i], reinterpret_cast<sockaddr*>(&a), sizeof a) == 0 &&
-             ::getsockname(fds[i], reinterpret_cast<sockaddr*>(&a), &len) == 0;
-        if (ok) ports[i] = ntohs(a.sin_port);
+    std::array<std::unique_ptr<net::DatagramSocket>, 4> sockets;
+    for (size_t i = 0; i < sockets.size(); ++i) {
+        net::UdpOptions options;
+        options.broadcast = false;
+        options.reuseAddress = false;
+        int error = 0;
+        sockets[i] = net::openUdpSocket(options, error);
+        ports[i] = sockets[i] ? sockets[i]->localPort() : 0;
+        if (ports[i] == 0) return false;
     }
-    for (int fd : fds)
-        if (fd >= 0) ::close(fd);
-    return ok;
+    return true;
 }
 
 }  // namespace
@@ -52,7 +45,9 @@ QString DemoLan::start(const QString& simulatorPath, int modules, int textPrinte
     m_process = std::make_unique<QProcess>();
     m_process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
     // The simulator ends with this program, whatever ends it.
+#ifdef Q_OS_UNIX  // a child process modifier exists only there
     m_process->setChildProcessModifier([parent = currentProcessId()] { endWithParent(parent); });
+#endif
     m_process->start(simulatorPath,
                      {"lan", "--mixed", "--modules", QString::number(modules), "--text-printers",
                       QString::number(textPrinters), "--mgmt-port", QString::number(ports[0]),

@@ -78,7 +78,9 @@ QString DemoSimulator::launch(Instance in, const QStringList& args) {
     in.process->setProcessChannelMode(QProcess::ForwardedChannels);
     in.process->setWorkingDirectory(m_dir->path());
     // The simulator ends with this program, whatever ends it.
+#ifdef Q_OS_UNIX  // a child process modifier exists only there
     in.process->setChildProcessModifier([parent = currentProcessId()] { endWithParent(parent); });
+#endif
     in.process->start(m_simulator, args);
     QProcess& p = *in.process;
     if (!p.waitForStarted(kStartTimeoutMs)) return "cannot start " + m_simulator + ": " + p.errorString();

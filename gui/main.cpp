@@ -1,7 +1,4 @@
 // setrion: the desktop program. Shows the main settings dialog until it is closed.
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -23,6 +20,7 @@
 #include "gui/qt_shell.h"
 #include "setrion_version.h"
 #include "ui/wifi/wifi_ini_file.h"
+#include "wifi/net/udp_socket.h"
 #include "wifi/settings/wifi_ini.h"
 
 namespace {
@@ -170,7 +168,7 @@ int main(int argc, char** argv) {
         wifiIniPath = gui::demoWifiIniPath(sim).toStdString();
     trace("Wi-Fi INI file: " + wifiIniPath.string());
     if (parser.isSet(demo))
-        std::fprintf(stderr, "setrion: Wi-Fi dialog INI file %s\n", wifiIniPath.c_str());
+        std::fprintf(stderr, "setrion: Wi-Fi dialog INI file %s\n", wifiIniPath.string().c_str());
     ui::WifiIniFileAccess wifiIniFile(wifiIniPath);
     PortMap ports;
     if (const std::string why = gui::parsePortMappings(mappings, ports); !why.empty()) {
@@ -184,10 +182,10 @@ int main(int argc, char** argv) {
     app::StartupSteps steps;
     // The network search needs datagram sockets; without them the program cannot work.
     steps.initSockets = [] {
-        const int fd = ::socket(AF_INET, SOCK_DGRAM, 0);
-        if (fd < 0) return false;
-        ::close(fd);
-        return true;
+        net::UdpOptions options;
+        options.broadcast = false;
+        int error = 0;
+        return net::openUdpSocket(options, error) != nullptr;
     };
     steps.runMainDialog = [&] { shell.runModal(session.dialog()); };
     steps.showMessage = [&](const std::string& text) { shell.message(text); };

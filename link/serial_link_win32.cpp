@@ -6,6 +6,8 @@
 #include <string>
 
 #include "common/trace.h"
+#include "common/utf16_win32.h"
+#include "link/port_failure.h"
 #include "link/serial_link.h"
 
 namespace setrion {
@@ -31,16 +33,6 @@ public:
 private:
     HANDLE m_event;
 };
-
-std::wstring widen(const std::string& text) {
-    if (text.empty()) return {};
-    const int n = ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
-                                        nullptr, 0);
-    std::wstring out(static_cast<size_t>(std::max(n, 0)), L'\0');
-    if (n > 0)
-        ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n);
-    return out;
-}
 
 SerialOpenError openErrorFor(DWORD error) {
     switch (error) {
@@ -115,11 +107,15 @@ int SerialLink::open(const std::string& devicePath, const SerialSettings& settin
     close();
 
     m_openError = SerialOpenError::None;
+    if (isSessionTerminal(devicePath)) {  // the console, not a port
+        m_openError = SerialOpenError::NotATerminal;
+        return -1;
+    }
     // "COM3" is opened as \\.\COM3 (the only form that reaches COM10 and above); a name
     // already in the device namespace is used as given.
     std::string path = devicePath;
     if (path.rfind("\\\\", 0) != 0) path = "\\\\.\\" + path;
-    const std::wstring wide = widen(path);
+    const std::wstring wide = win32::toUtf16(path);
     HANDLE port = m_sys.openPort(wide.c_str());
     if (port == INVALID_HANDLE_VALUE || port == nullptr) {
         m_openError = openErrorFor(m_sys.lastError());
@@ -133,7 +129,8 @@ int SerialLink::open(const std::string& devicePath, const SerialSettings& settin
     m_neverWritten = true;
     m_lastWriteEnd = 0;
     if (!isAcceptedBaud(settings.baud) || !configure(settings)) {
-        m_openError = SerialOpenError::Settings;
+        // A handle without a line state (a file, a pipe) is no serial port.
+        if (m_openError == SerialOpenError::None) m_openError = SerialOpenError::Settings;
         return -1;
     }
     m_baud = settings.baud;
@@ -145,7 +142,8 @@ bool SerialLink::configure(const SerialSettings& s) {
     DCB dcb{};
     dcb.DCBlength = sizeof dcb;
     if (!m_sys.getCommState(m_handle, &dcb)) {
-        trace("SetCommState");
+        trace("GetCommState");
+        m_openError = SerialOpenError::NotATerminal;
         return false;
     }
     dcb.BaudRate = static_cast<DWORD>(s.baud);

@@ -1,14 +1,14 @@
 // SerialLink on Win32 against a scripted port: the DCB and time-outs it sets, the wake-up,
 // the chunks, the purges and the bounded waits.
-#include <windows.h>
-
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
 
+#include "link/port_failure.h"
 #include "link/port_names.h"
 #include "link/serial_link.h"
 
@@ -44,9 +44,10 @@ public:
         writes.push_back("<purge " + std::to_string(flags) + ">");
         return 1;
     }
+    bool noLineState = false;  // a handle that is no serial port
     int getCommState(Handle, _DCB* d) override {
         *d = dcb;
-        return 1;
+        return noLineState ? 0 : 1;
     }
     int setCommState(Handle, _DCB* d) override {
         dcb = *d;
@@ -199,4 +200,36 @@ TEST(PortNamesWin32, ComPortsUpTo256OpenThroughTheDeviceNamespace) {
     EXPECT_EQ(error, "\"COM257\" is not one of COM1..COM256");
     EXPECT_FALSE(resolvePort("COM0", none, nullptr, noEnv));
     EXPECT_EQ(resolvePort("\\\\.\\CNCA0", none, nullptr, noEnv)->device, "\\\\.\\CNCA0");
+}
+
+TEST(SerialLinkWin32, OpenFailuresNameThePortAndTheReason) {
+    struct Case {
+        Dword error;
+        SerialOpenError kind;
+        const char* reason;
+    };
+    const Case cases[] = {
+        {ERROR_FILE_NOT_FOUND, SerialOpenError::NotFound, "no such device: COM9"},
+        {ERROR_PATH_NOT_FOUND, SerialOpenError::NotFound, "no such device: COM9"},
+        {ERROR_ACCESS_DENIED, SerialOpenError::Busy, "COM9 is busy: another program holds it"},
+        {ERROR_SHARING_VIOLATION, SerialOpenError::Busy, "COM9 is busy: another program holds it"},
+        {ERROR_GEN_FAILURE, SerialOpenError::Other, "COM9: open failed"},
+    };
+    for (const Case& c : cases) {
+        ScriptedPort port;
+        port.openError = c.error;
+        SerialLink link(systemClock(), port);
+        EXPECT_EQ(link.open("\\\\.\\COM9", {}), -1);
+        EXPECT_EQ(link.lastOpenError(), c.kind) << c.error;
+        EXPECT_EQ(serialOpenFailureReason("\\\\.\\COM9", link.lastOpenError()), c.reason);
+    }
+    ScriptedPort port;
+    port.noLineState = true;
+    SerialLink link(systemClock(), port);
+    EXPECT_EQ(link.open("COM3", {}), -1);
+    EXPECT_EQ(serialOpenFailureReason("COM3", link.lastOpenError()), "COM3 is not a serial port");
+    port.noLineState = false;
+    EXPECT_EQ(link.open("CON", {}), -1);  // the console is never opened as a port
+    EXPECT_EQ(link.lastOpenError(), SerialOpenError::NotATerminal);
+    EXPECT_EQ(deviceIdentity("\\\\.\\com9"), deviceIdentity("COM9"));
 }

@@ -77,6 +77,13 @@ public:
 
     int fd() const override { return m_fd; }
 
+    uint16_t localPort() const override {
+        sockaddr_in sin{};
+        socklen_t len = sizeof sin;
+        if (::getsockname(m_fd, reinterpret_cast<sockaddr*>(&sin), &len) != 0) return 0;
+        return ntohs(sin.sin_port);
+    }
+
 private:
     int m_fd;
     const SocketSys& m_sys;

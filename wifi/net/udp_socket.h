@@ -23,6 +23,8 @@ public:
     virtual int waitReadable(uint32_t timeoutMs) = 0;
     // The descriptor a readiness watch can poll, or -1.
     virtual int fd() const { return -1; }
+    // The local port the socket is bound to (the one the system chose for port 0), or 0.
+    virtual uint16_t localPort() const { return 0; }
 };
 
 struct UdpOptions {

@@ -119,6 +119,13 @@ class WinsockUdpSocket final : public DatagramSocket {
     // Socket handles are kernel handles, whose values fit 32 bits.
     int fd() const override { return static_cast<int>(m_socket); }
 
+    uint16_t localPort() const override {
+        sockaddr_in sin{};
+        int len = sizeof sin;
+        if (::getsockname(m_socket, reinterpret_cast<sockaddr*>(&sin), &len) != 0) return 0;
+        return ntohs(sin.sin_port);
+    }
+
   private:
     SOCKET m_socket;
 };

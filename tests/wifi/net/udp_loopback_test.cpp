@@ -55,6 +55,10 @@ TEST(UdpLoopback, BroadcastReachesTheBoundPortAndLongDatagramsAreCut) {
     ASSERT_EQ(receiver->receiveFrom(buffer, from), 100);
     EXPECT_EQ(std::vector<uint8_t>(frame.begin(), frame.begin() + 100), buffer);
     EXPECT_GE(receiver->fd(), 0);
+    EXPECT_EQ(receiver->localPort(), b);
+    auto chosen = open(0);  // the system picks the port
+    ASSERT_TRUE(chosen);
+    EXPECT_NE(chosen->localPort(), 0);
 }
 
 TEST(UdpLoopback, EmptyNonBlockingReceiveAndTakenPort) {
