@@ -204,7 +204,7 @@ TEST(PortNamesWin32, ComPortsUpTo256OpenThroughTheDeviceNamespace) {
 
 TEST(SerialLinkWin32, OpenFailuresNameThePortAndTheReason) {
     struct Case {
-        Dword error;
+        DWORD error;
         SerialOpenError kind;
         const char* reason;
     };
