@@ -80,12 +80,35 @@ Existing inspect(const std::wstring& path) {
     return e;
 }
 
-// A security descriptor granting the file's owner alone full access, or null when the system
-// cannot make one (the file is then created with the folder's inherited access).
+// The SID of the user this process runs as, in its string form ("S-1-5-21-..."), or empty.
+std::wstring currentUserSid() {
+    HANDLE token = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return {};
+    DWORD size = 0;
+    GetTokenInformation(token, TokenUser, nullptr, 0, &size);
+    std::wstring text;
+    std::string buffer(size, '\0');
+    if (size > 0 && GetTokenInformation(token, TokenUser, buffer.data(), size, &size)) {
+        LPWSTR sid = nullptr;
+        if (ConvertSidToStringSidW(reinterpret_cast<TOKEN_USER*>(buffer.data())->User.Sid, &sid)) {
+            text = sid;
+            LocalFree(sid);
+        }
+    }
+    CloseHandle(token);
+    return text;
+}
+
+// A security descriptor granting the user who writes the file alone full access, or null when
+// the system cannot make one (the file is then created with the folder's inherited access).
+// The user is named by SID rather than as "owner rights", which not every system honours.
 PSECURITY_DESCRIPTOR ownerOnlyDescriptor() {
+    const std::wstring user = currentUserSid();
+    if (user.empty()) return nullptr;
+    const std::wstring sddl = L"D:P(A;;FA;;;" + user + L")";
     PSECURITY_DESCRIPTOR sd = nullptr;
-    if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:P(A;;FA;;;OW)", SDDL_REVISION_1,
-                                                              &sd, nullptr))
+    if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl.c_str(), SDDL_REVISION_1, &sd,
+                                                              nullptr))
         return nullptr;
     return sd;
 }

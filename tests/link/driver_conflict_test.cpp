@@ -65,7 +65,12 @@ TEST(DriverConflict, TraceNamesPrinterPortAndDriver) {
 }
 
 TEST(OpenPrinterPort, ConflictOpensNothing) {
+    // A queue on the device COM1 stands for: /dev/ttyS0 here, \\.\COM1 on Windows.
+#ifdef _WIN32
+    FixedSpooler spooler(std::vector<SpoolerQueue>{{"labels", "COM1:"}});
+#else
     FixedSpooler spooler(std::vector<SpoolerQueue>{{"labels", "serial:/dev/ttyS0?baud=9600"}});
+#endif
     FakePortOpener opener;
     auto r = openPrinterPort("COM1", {}, {}, spooler, opener, noEnv);
     EXPECT_EQ(r.status, PortOpenResult::Status::DriverConflict);
