@@ -8,6 +8,7 @@
 #include "common/clock.h"
 #include "common/device_text.h"
 #include "common/interrupt.h"
+#include "wifi/net/fleet_apply.h"
 #include "wifi/net/module_report.h"
 #include "wifi/net/network_save.h"
 #include "wifi/net/network_search.h"
@@ -20,7 +21,8 @@ namespace {
 
 using namespace setrion::net;
 
-constexpr const char* kNothingFound = "Cannot search the Wi-Fi printer.\nPlease check the firewall...";
+constexpr const char* kNothingFound =
+    "Cannot search the Wi-Fi printer.\nPlease check the firewall...";
 
 struct NetOptions {
     std::string broadcast = "255.255.255.255";
@@ -173,8 +175,9 @@ void netSave(CommandContext& ctx) {
     for (const auto& l : run.result.lines)
         if (l.macText == formatMac(*mac)) line = &l;
     if (!line) {
-        ctx.deviceFailure(run.result.lines.empty() ? kNothingFound
-                                                   : "No printer with MAC " + formatMac(*mac) + " answered.");
+        ctx.deviceFailure(run.result.lines.empty()
+                              ? kNothingFound
+                              : "No printer with MAC " + formatMac(*mac) + " answered.");
         return;
     }
     bool module = line->kind == NetworkLine::Kind::Module;
@@ -205,38 +208,61 @@ void netSave(CommandContext& ctx) {
     if (endsBeforeWrite(ctx, change, diff, viewJson(current), identity)) return;
     // The save commits: once sent, its answer is awaited whole so the outcome is known.
     InterruptShield shield;
+    std::string message;
+    wifi::SettingsPatch written;  // everything the save sent, as profile values
     if (module) {
         std::array<uint8_t, 10> password{};
         std::copy(g_net.password.begin(), g_net.password.end(), password.begin());
         DiscoveredPrinter& record = run.result.modules[line->index];
+        DiscoveredPrinter expected = record;
+        applyModuleEdit(expected, edit);
+        written = reportedSettings(expected);
         ModuleSaveResult r = saveModule(run.ctx, record, edit, password);
         if (!r.ok()) {
             ctx.deviceFailure(r.message);
             return;
         }
-        ctx.stored = "stored on " + formatMac(*mac);
-        PrinterView after = describeModule(record);
-        after.ip = formatIpv4(record.ipAddress);
-        printWritten(ctx, change, diff, r.message, viewJson(after), identity);
+        message = r.message;
     } else {
-        TextSaveResult r = saveTextRecord(run.ctx.config, systemClock(),
-                                          run.result.textRecords[line->index], edit, g_net.resultFile);
+        TextSaveResult r =
+            saveTextRecord(run.ctx.config, systemClock(), run.result.textRecords[line->index], edit,
+                           g_net.resultFile);
         if (!r.confirmed) {
             ctx.deviceFailure(r.message);
             return;
         }
-        ctx.stored = "stored on " + formatMac(*mac);
-        if (!r.resultFileError.empty()) {
-            *ctx.err << r.message << "\n";
-            ctx.exitCode = kExitResultFile;
-            return;
-        }
-        printWritten(ctx, change, diff, r.message, viewJson(describeTextRecord(r.sent)), identity);
+        if (!r.resultFileError.empty()) *ctx.err << r.message << "\n";
+        message = r.resultFileError.empty() ? r.message : "";
+        written = wifi::reportedSettings(r.sent, true);
     }
+    ctx.stored = "stored on " + formatMac(*mac);
+    // Read back: one more search, ended when the printer has answered, compared value by value.
+    NetworkSearch verify(run.ctx);
+    NetworkSearchResult after = verify.run(300, {line->macText});
+    auto differences = readBack(after, line->macText, module, written);
+    if (!differences) {
+        ctx.deviceFailure(kNotVerifiedSilentText);
+        return;
+    }
+    if (!differences->empty()) {
+        ctx.deviceFailure(wifi::readBackMessage(*differences, change.showSecrets));
+        return;
+    }
+    if (message.empty()) {
+        ctx.exitCode = kExitResultFile;  // saved and verified, but the result file failed
+        return;
+    }
+    const NetworkLine* now = nullptr;
+    for (const auto& l : after.lines)
+        if (l.macText == line->macText) now = &l;
+    PrinterView shown = lineView(after, *now);
+    if (module) shown.ip = formatIpv4(after.modules[now->index].ipAddress);
+    printWritten(ctx, change, diff, message, viewJson(shown), identity);
 }
 
 void installNetCommands(CLI::App& app, CommandContext& ctx) {
-    CLI::App* net = app.add_subcommand("net", "Search the LAN for printers and save their settings");
+    CLI::App* net =
+        app.add_subcommand("net", "Search the LAN for printers and save their settings");
     net->require_subcommand(1);
     net->add_option("--broadcast", g_net.broadcast, "Broadcast address of the searches and saves")
         ->capture_default_str();
@@ -244,25 +270,33 @@ void installNetCommands(CLI::App& app, CommandContext& ctx) {
     net->add_option("--mgmt-port", g_net.mgmtPort, "The modules' management port")
         ->check(CLI::Range(1, 65535))
         ->capture_default_str();
-    net->add_option("--mgmt-local-port", g_net.mgmtLocalPort, "Management port bound here (default: --mgmt-port)");
+    net->add_option("--mgmt-local-port", g_net.mgmtLocalPort,
+                    "Management port bound here (default: --mgmt-port)");
     net->add_option("--text-port", g_net.textPort, "The printers' text-frame port")
         ->check(CLI::Range(1, 65535))
         ->capture_default_str();
-    net->add_option("--text-local-port", g_net.textLocalPort, "Text-frame port bound here (default: --text-port)");
+    net->add_option("--text-local-port", g_net.textLocalPort,
+                    "Text-frame port bound here (default: --text-port)");
     net->add_option("--protocol-key", g_net.protocolKey,
                     "Management key prefix, 28 hex digits (or SETRION_PROTOCOL_KEY)");
     net->add_flag("--all-interfaces", g_net.allInterfaces,
                   "Also search on the directed broadcast address of every IPv4 interface");
 
-    CLI::App* search = net->add_subcommand("search", "List the printers that answer (MAC IP SSID kind)");
+    CLI::App* search =
+        net->add_subcommand("search", "List the printers that answer (MAC IP SSID kind)");
     search->callback([&ctx] { netSearch(ctx); });
 
-    CLI::App* save = net->add_subcommand("save", "Apply the keys of FILE (JSON or Wi-Fi INI) to the printer MAC and write it");
+    CLI::App* save = net->add_subcommand(
+        "save", "Apply the keys of FILE (JSON or Wi-Fi INI) to the printer MAC and write it");
     save->add_option("MAC", g_net.mac, "The printer's MAC address")->required();
-    save->add_option("FILE", g_net.file, "JSON object with the keys of `net search --json`, or the Wi-Fi INI file (.ini)")->required();
+    save->add_option(
+            "FILE", g_net.file,
+            "JSON object with the keys of `net search --json`, or the Wi-Fi INI file (.ini)")
+        ->required();
     save->add_option("--password", g_net.password, "The module's password (at most 10 characters)");
     save->add_option("--result-file", g_net.resultFile,
-                     "Where a text-frame save keeps the record sent (exit 3: saved, but this file not written)")
+                     "Where a text-frame save keeps the record sent (exit 3: saved, but this file "
+                     "not written)")
         ->capture_default_str();
     addChangeOptions(*save, g_net.change);
     save->callback([&ctx] { netSave(ctx); });

@@ -50,11 +50,24 @@ std::unique_ptr<ModuleSession> openModule(CommandContext& ctx) {
     LinkKind kind = s->printer->links().kind;
     // The printer session has opened the link already; the connection only takes it over.
     switch (s->conn->openPort(kind, [](LinkKind) { return true; })) {
-        case OpenPortResult::Ok: return s;
-        case OpenPortResult::OpenFailed: ctx.deviceFailure(kOpenPortFailedText); break;
-        case OpenPortResult::NoBanner: ctx.deviceFailure(kIspModeSetFailedText); break;
+        case OpenPortResult::Ok:
+            return s;
+        case OpenPortResult::OpenFailed:
+            ctx.deviceFailure(kOpenPortFailedText);
+            break;
+        case OpenPortResult::NoBanner:
+            ctx.deviceFailure(kIspModeSetFailedText);
+            break;
     }
     return nullptr;
+}
+
+// What a command-mode write is checked against: the profile's values. The WEP keys are left
+// out: the module reports the store of the encryption in use only, in its own form.
+SettingsPatch commandModeWritten(SettingsPatch patch) {
+    patch.wepKeys.reset();
+    patch.keyFormats.reset();
+    return patch;
 }
 
 bool failed(CommandContext& ctx, const SequenceResult& r) {
@@ -67,7 +80,9 @@ int encryptionSelection(const WlanOptionsValue& o) {
     if (o.wpaMode != 0) return 3;
     return o.wepEncryption;
 }
-int wpaAuthSelection(const WlanOptionsValue& o) { return o.wpaMode == 2 ? 1 : o.wpaMode == 4 ? 2 : 0; }
+int wpaAuthSelection(const WlanOptionsValue& o) {
+    return o.wpaMode == 2 ? 1 : o.wpaMode == 4 ? 2 : 0;
+}
 
 template <size_t N>
 std::string textAt(const std::array<std::string_view, N>& list, int i) {
@@ -128,7 +143,8 @@ void printSettings(CommandContext& ctx, json j) {
     }
     for (auto& [key, value] : j.items())
         ctx.outStream() << key << ": "
-                        << (value.is_string() ? terminalText(value.get<std::string>()) : value.dump())
+                        << (value.is_string() ? terminalText(value.get<std::string>())
+                                              : value.dump())
                         << "\n";
 }
 
@@ -155,13 +171,22 @@ void runRead(CommandContext& ctx) {
     printSettings(ctx, out);
 }
 
-// After a write: the message, or with --json the report with the settings read back.
+// After a write: reads the module again and compares what it reports with what was written,
+// value by value. A difference fails the command (exit 2) naming each field; else the
+// message, or with --json the report with the settings read back.
 void reportWritten(CommandContext& ctx, ModuleSession& s, const ChangeOptions& change,
-                   const std::vector<SettingChange>& changes) {
+                   const std::vector<SettingChange>& changes, const SettingsPatch& written) {
     json after;
     CommandModeSettings cmd;
     WifiSettings record;
-    if (ctx.options.json && !readModule(ctx, s, after, cmd, record)) return;
+    if (!readModule(ctx, s, after, cmd, record)) return;
+    bool commandMode = s.conn->moduleKind() == ModuleKind::CommandMode;
+    auto differences = readBackDifferences(
+        written, commandMode ? reportedSettings(cmd) : reportedSettings(record, false));
+    if (!differences.empty()) {
+        ctx.deviceFailure(readBackMessage(differences, change.showSecrets));
+        return;
+    }
     printWritten(ctx, change, changes, kSaveCompletedText, after);
 }
 
@@ -191,12 +216,12 @@ void runWrite(CommandContext& ctx, const std::string& path, const ChangeOptions&
         if (endsBeforeWrite(ctx, change, changes, current)) return;
         if (failed(ctx, writeCommandModeSettings(*s->conn, in, cmd))) return;
         ctx.stored = storedKeysSummary(patch);
-        reportWritten(ctx, *s, change, changes);
+        reportWritten(ctx, *s, change, changes, commandModeWritten(patch));
         return;
     }
 
-    // The module never reports its WPA key: a WPA write without one would erase it.
-    if (auto refused = missingWpaKeyRefusal(patch, reportedSettings(record, false))) {
+    // The module never reports its keys: a WPA or WEP write without its key would erase it.
+    if (auto refused = missingKeyRefusal(patch, reportedSettings(record, false))) {
         ctx.usageError(path + ": " + *refused);
         return;
     }
@@ -214,9 +239,11 @@ void runWrite(CommandContext& ctx, const std::string& path, const ChangeOptions&
     auto changes = diffSettings(patch, reportedSettings(record, false));
     if (endsBeforeWrite(ctx, change, changes, current)) return;
     fillRecordFromInput(record, in, lpd);
+    // The whole record is written, so every value it holds is checked after the write.
+    const SettingsPatch written = reportedSettings(record, false);
     if (failed(ctx, writeSettingsBlock(*s->conn, record))) return;
     ctx.stored = storedKeysSummary(patch);
-    reportWritten(ctx, *s, change, changes);
+    reportWritten(ctx, *s, change, changes, written);
 }
 
 // Why the module offers no factory reset (the dialog hides the button for it).
@@ -251,15 +278,17 @@ void installWifiCommands(CLI::App& app, CommandContext& ctx) {
     auto file = std::make_shared<std::string>();
     auto* write = wifi->add_subcommand(
         "write", "Apply the settings of a JSON or Wi-Fi INI (.ini) file and store them");
-    write->add_option("FILE", *file,
-                      "JSON object with the keys of wifi read --json, or a Wi-Fi INI file "
-                      "(section WiFiInfo) read as the Wi-Fi dialog reads it")
+    write
+        ->add_option("FILE", *file,
+                     "JSON object with the keys of wifi read --json, or a Wi-Fi INI file "
+                     "(section WiFiInfo) read as the Wi-Fi dialog reads it")
         ->required();
     auto change = std::make_shared<ChangeOptions>();
     addChangeOptions(*write, *change);
     write->callback([&ctx, file, change] { runWrite(ctx, *file, *change); });
-    wifi->add_subcommand("reset", "Return the module to its factory settings")
-        ->callback([&ctx] { runReset(ctx); });
+    wifi->add_subcommand("reset", "Return the module to its factory settings")->callback([&ctx] {
+        runReset(ctx);
+    });
 }
 
 CommandGroupRegistrar reg("wifi", &installWifiCommands);

@@ -17,36 +17,6 @@ namespace {
 
 constexpr const char* kWrongIp = "Wrong Local IP address.";
 
-// A module as the plan and the verify compare it: with its configured address.
-PrinterView moduleView(const DiscoveredPrinter& r) {
-    PrinterView v = describeModule(r);
-    v.ip = formatIpv4(r.ipAddress);
-    return v;
-}
-
-std::vector<std::string> changedKeys(const PrinterView& a, const PrinterView& b) {
-    std::vector<std::string> out;
-    auto diff = [&](const char* key, bool differs) {
-        if (differs) out.emplace_back(key);
-    };
-    diff("ssid", a.ssid != b.ssid);
-    diff("dhcp", a.dhcp != b.dhcp);
-    diff("ip", a.ip != b.ip);
-    diff("netmask", a.netmask != b.netmask);
-    diff("gateway", a.gateway != b.gateway);
-    diff("dns", a.dns != b.dns);
-    diff("mode", a.mode != b.mode);
-    diff("channel", a.channel != b.channel);
-    diff("encryption", a.encryption != b.encryption);
-    diff("authentication", a.authentication != b.authentication);
-    diff("key_in_use", a.keyInUse != b.keyInUse);
-    diff("wpa_authentication", a.wpaAuthentication != b.wpaAuthentication);
-    diff("wpa_encryption", a.wpaEncryption != b.wpaEncryption);
-    diff("wpa_key", a.wpaKey != b.wpaKey);
-    diff("tcp_port", a.tcpPort != b.tcpPort);
-    return out;
-}
-
 // The MAC bytes a line sorts by; a text printer whose MAC text does not parse sorts last.
 MacAddress sortKey(const std::string& macText) {
     auto mac = parseMac(macText);
@@ -61,14 +31,17 @@ const NetworkLine* lineOf(const NetworkSearchResult& s, const std::string& macTe
 
 // What the printer of a row is sent: the search record with the row's edit applied.
 // Returns the refusal of a value, or "".
-std::string expectedModule(const DiscoveredPrinter& found, const NetworkEdit& e, DiscoveredPrinter& out) {
+std::string expectedModule(const DiscoveredPrinter& found, const NetworkEdit& e,
+                           DiscoveredPrinter& out) {
     out = found;
     if (std::string refused = applyModuleEdit(out, e); !refused.empty()) return refused;
-    if (!ipAddressUsable(octetsToHost(out.ipAddress), octetsToHost(out.subnetMask))) return kWrongIp;
+    if (!ipAddressUsable(octetsToHost(out.ipAddress), octetsToHost(out.subnetMask)))
+        return kWrongIp;
     return {};
 }
 
-std::string expectedText(const wifi::WifiSettings& found, const NetworkEdit& e, wifi::WifiSettings& out) {
+std::string expectedText(const wifi::WifiSettings& found, const NetworkEdit& e,
+                         wifi::WifiSettings& out) {
     out = found;
     return applyTextEdit(out, e);
 }
@@ -77,18 +50,20 @@ std::string expectedText(const wifi::WifiSettings& found, const NetworkEdit& e, 
 
 std::string_view fleetStepText(FleetStep step) {
     switch (step) {
-    case FleetStep::Planned: return "planned";
-    case FleetStep::Writing: return "writing";
-    case FleetStep::Written: return "written";
-    case FleetStep::Verifying: return "verifying";
-    case FleetStep::Done: return "done";
-    case FleetStep::Failed: return "failed";
+        case FleetStep::Planned:
+            return "planned";
+        case FleetStep::Writing:
+            return "writing";
+        case FleetStep::Written:
+            return "written";
+        case FleetStep::Verifying:
+            return "verifying";
+        case FleetStep::Done:
+            return "done";
+        case FleetStep::Failed:
+            return "failed";
     }
     return "";
-}
-
-bool sameSettings(const PrinterView& written, const PrinterView& reported) {
-    return changedKeys(written, reported).empty();
 }
 
 FleetPlan planFleet(const NetworkSearchResult& search, const FleetRequest& request) {
@@ -111,8 +86,9 @@ FleetPlan planFleet(const NetworkSearchResult& search, const FleetRequest& reque
         }
         plan.rows.push_back(std::move(row));
     }
-    std::stable_sort(plan.rows.begin(), plan.rows.end(),
-                     [](const FleetRow& a, const FleetRow& b) { return sortKey(a.mac) < sortKey(b.mac); });
+    std::stable_sort(plan.rows.begin(), plan.rows.end(), [](const FleetRow& a, const FleetRow& b) {
+        return sortKey(a.mac) < sortKey(b.mac);
+    });
 
     // Who uses which address among the printers that answered.
     std::multimap<uint32_t, std::string> inUse;
@@ -131,7 +107,8 @@ FleetPlan planFleet(const NetworkSearchResult& search, const FleetRequest& reque
         return std::any_of(from, to, [&](const auto& e) { return e.second != mac; });
     };
 
-    size_t found = std::count_if(plan.rows.begin(), plan.rows.end(), [](const FleetRow& r) { return r.found; });
+    size_t found = std::count_if(plan.rows.begin(), plan.rows.end(),
+                                 [](const FleetRow& r) { return r.found; });
     bool profileIp = request.moduleEdit.ip.has_value() || request.textEdit.ip.has_value();
     if (!request.ipFrom && profileIp && found > 1) {
         plan.error = "The profile's ip would be given to every target: use --ip-from, or one --mac";
@@ -165,7 +142,8 @@ FleetPlan planFleet(const NetworkSearchResult& search, const FleetRequest& reque
             mask = row.edit.netmask.value_or(octetsToHost({m[0], m[1], m[2], m[3]}));
         }
         if (assign) {
-            while (next <= 0xFFFFFFFFull && usedByAnother(static_cast<uint32_t>(next), row.mac)) ++next;
+            while (next <= 0xFFFFFFFFull && usedByAnother(static_cast<uint32_t>(next), row.mac))
+                ++next;
             if (next > 0xFFFFFFFFull) {
                 plan.error = "--ip-from: the addresses run out before " + row.mac;
                 return plan;
@@ -210,7 +188,7 @@ void runFleet(ManagementContext& ctx, NetworkSearchResult& search, FleetPlan& pl
     std::vector<FleetWrite> writes;
     std::vector<size_t> writeRow;  // row of each write
     std::vector<size_t> textRows;
-    std::map<size_t, PrinterView> expected;  // row -> what it should report afterwards
+    std::map<size_t, wifi::SettingsPatch> expected;  // row -> what it should report afterwards
     for (size_t i = 0; i < plan.rows.size(); ++i) {
         FleetRow& row = plan.rows[i];
         if (!row.found || !row.refusal.empty()) {
@@ -227,7 +205,7 @@ void runFleet(ManagementContext& ctx, NetworkSearchResult& search, FleetPlan& pl
         if (row.module) {
             FleetWrite w;
             expectedModule(search.modules[row.index], row.edit, w.record);
-            expected[i] = moduleView(w.record);
+            expected[i] = reportedSettings(w.record);
             writes.push_back(std::move(w));
             writeRow.push_back(i);
         } else {
@@ -237,7 +215,7 @@ void runFleet(ManagementContext& ctx, NetworkSearchResult& search, FleetPlan& pl
 
     // Text-frame saves use their own socket and port, so they run beside the module writes;
     // each side fills only its own rows and its own map.
-    std::map<size_t, PrinterView> textExpected;
+    std::map<size_t, wifi::SettingsPatch> textExpected;
     auto writeTexts = [&] {
         for (size_t i : textRows) {
             FleetRow& row = plan.rows[i];
@@ -248,38 +226,40 @@ void runFleet(ManagementContext& ctx, NetworkSearchResult& search, FleetPlan& pl
             }
             InterruptShield shield;  // a save once sent is awaited whole
             report(i, FleetStep::Writing, "");
-            TextSaveResult r = saveTextRecord(ctx.config, *ctx.clock, search.textRecords[row.index], row.edit,
-                                              request.resultFile, ctx.openSocket);
+            TextSaveResult r = saveTextRecord(ctx.config, *ctx.clock, search.textRecords[row.index],
+                                              row.edit, request.resultFile, ctx.openSocket);
             row.message = r.message;
             row.written = r.confirmed;
             row.resultFileMissing = !r.resultFileError.empty();
-            if (r.confirmed) textExpected[i] = describeTextRecord(r.sent);
+            if (r.confirmed) textExpected[i] = wifi::reportedSettings(r.sent, true);
             report(i, r.confirmed ? FleetStep::Written : FleetStep::Failed, row.message);
         }
     };
     std::thread texts;
     if (!textRows.empty()) texts = std::thread(writeTexts);
 
-    writeModulesTogether(ctx, writes, request.password, kMaxOutstandingWrites, [&](size_t w, bool sent) {
-        size_t i = writeRow[w];
-        FleetRow& row = plan.rows[i];
-        if (sent) {
-            report(i, FleetStep::Writing, "");
-            return;
-        }
-        int code = writes[w].code;
-        row.written = code == kCodeSuccess;
-        row.message = row.written ? kSaveCompleted : saveErrorMessage(code);
-        // A module's answer (success or a status error) is what it now holds.
-        if (code == kCodeSuccess || code == kCodePasswordMismatch || code == kCodeProductIdMismatch ||
-            code == kCodeUnknownError)
-            search.modules[row.index] = writes[w].record;
-        report(i, row.written ? FleetStep::Written : FleetStep::Failed, row.message);
-    });
+    writeModulesTogether(
+        ctx, writes, request.password, kMaxOutstandingWrites, [&](size_t w, bool sent) {
+            size_t i = writeRow[w];
+            FleetRow& row = plan.rows[i];
+            if (sent) {
+                report(i, FleetStep::Writing, "");
+                return;
+            }
+            int code = writes[w].code;
+            row.written = code == kCodeSuccess;
+            row.message = row.written ? kSaveCompleted : saveErrorMessage(code);
+            // A module's answer (success or a status error) is what it now holds.
+            if (code == kCodeSuccess || code == kCodePasswordMismatch ||
+                code == kCodeProductIdMismatch || code == kCodeUnknownError)
+                search.modules[row.index] = writes[w].record;
+            report(i, row.written ? FleetStep::Written : FleetStep::Failed, row.message);
+        });
     if (texts.joinable()) texts.join();
     expected.merge(textExpected);
 
-    bool anyWritten = std::any_of(plan.rows.begin(), plan.rows.end(), [](const FleetRow& r) { return r.written; });
+    bool anyWritten = std::any_of(plan.rows.begin(), plan.rows.end(),
+                                  [](const FleetRow& r) { return r.written; });
     // An interrupted run skips the verifying search: what was written is known already.
     if (!anyWritten || interruptRequested()) return;
     for (size_t i = 0; i < plan.rows.size(); ++i)
@@ -293,15 +273,25 @@ void runFleet(ManagementContext& ctx, NetworkSearchResult& search, FleetPlan& pl
     for (size_t i = 0; i < plan.rows.size(); ++i) {
         FleetRow& row = plan.rows[i];
         if (!row.written) continue;
-        const NetworkLine* l = lineOf(after, row.mac);
-        if (l && (l->kind == NetworkLine::Kind::Module) == row.module) {
-            PrinterView now = row.module ? moduleView(after.modules[l->index])
-                                         : describeTextRecord(after.textRecords[l->index]);
-            row.verified = sameSettings(expected[i], now);
+        if (auto differences = readBack(after, row.mac, row.module, expected[i])) {
+            row.readBack = *differences;
+            row.verified = differences->empty();
+            if (!row.verified) row.message = wifi::readBackMessage(*differences);
+        } else {
+            row.message = kNotVerifiedSilentText;
         }
-        report(i, row.verified ? FleetStep::Done : FleetStep::Failed,
-               row.verified ? row.message : (l ? "not verified: reports other settings" : "not verified: did not answer"));
+        report(i, row.verified ? FleetStep::Done : FleetStep::Failed, row.message);
     }
+}
+
+std::optional<std::vector<wifi::SettingChange>> readBack(const NetworkSearchResult& after,
+                                                         const std::string& mac, bool module,
+                                                         const wifi::SettingsPatch& written) {
+    const NetworkLine* l = lineOf(after, mac);
+    if (!l || (l->kind == NetworkLine::Kind::Module) != module) return std::nullopt;
+    return wifi::readBackDifferences(
+        written, module ? reportedSettings(after.modules[l->index])
+                        : wifi::reportedSettings(after.textRecords[l->index], true));
 }
 
 }  // namespace setrion::net

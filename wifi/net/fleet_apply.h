@@ -16,12 +16,12 @@
 namespace setrion::net {
 
 struct FleetRequest {
-    bool all = false;               // every printer that answered
-    std::vector<MacAddress> macs;   // else these
-    std::optional<uint32_t> ipFrom; // static addresses from here (host order), DHCP off
-    NetworkEdit moduleEdit;         // the settings for a management-protocol module
-    NetworkEdit textEdit;           // the settings for a text-frame printer
-    std::string moduleRefusal;      // set when the settings do not fit that kind of printer
+    bool all = false;                // every printer that answered
+    std::vector<MacAddress> macs;    // else these
+    std::optional<uint32_t> ipFrom;  // static addresses from here (host order), DHCP off
+    NetworkEdit moduleEdit;          // the settings for a management-protocol module
+    NetworkEdit textEdit;            // the settings for a text-frame printer
+    std::string moduleRefusal;       // set when the settings do not fit that kind of printer
     std::string textRefusal;
     std::array<uint8_t, 10> password{};
     std::filesystem::path resultFile = "./result.out";  // text-frame saves keep their record here
@@ -36,18 +36,20 @@ struct FleetRow {
     bool found = true;   // false: a requested MAC that did not answer
     std::string oldIp;
     std::string newIp;
-    NetworkEdit edit;                  // what this printer is given
+    NetworkEdit edit;                       // what this printer is given
     std::vector<wifi::SettingChange> diff;  // what the write changes: keys, old and new values
     std::vector<std::string> changes;       // the keys of `diff`
-    std::string refusal;               // refused before anything is sent to it
-    std::string message;               // kSaveCompleted or the failing check's text
+    std::string refusal;                    // refused before anything is sent to it
+    std::string message;                    // kSaveCompleted or the failing check's text
     bool written = false;
     bool verified = false;
+    std::vector<wifi::SettingChange> readBack;  // values read back that differ from those written
     bool resultFileMissing = false;  // a confirmed text-frame save whose result file failed
-    bool skipped = false;  // nothing differed and skipUnchanged left it alone
+    bool skipped = false;            // nothing differed and skipUnchanged left it alone
 };
 
 inline constexpr const char* kUnchangedText = "Unchanged: not written";
+inline constexpr const char* kNotVerifiedSilentText = "Not verified: the printer did not answer";
 
 struct FleetPlan {
     std::vector<FleetRow> rows;  // MAC order; requested MACs that did not answer included
@@ -66,13 +68,17 @@ FleetPlan planFleet(const NetworkSearchResult& search, const FleetRequest& reque
 
 // Writes the plan's rows (modules together, matched by MAC, at most 16 in flight; text-frame
 // printers one after another beside them), then searches once more and marks each row
-// verified when the printer reports what was written. Each printer is written once. With
+// verified when the printer reports every value written (else its message names each value
+// that differs, written and read back). Each printer is written once. With
 // skipUnchanged a row whose diff is empty is not written but marked skipped.
 void runFleet(ManagementContext& ctx, NetworkSearchResult& search, FleetPlan& plan,
               const FleetRequest& request, const FleetProgress& progress = {});
 
-// True when the view of what a printer reports matches the view of what was written (the
-// address compared is the configured one, not the address it answered from).
-bool sameSettings(const PrinterView& written, const PrinterView& reported);
+// The read-back check of a written printer: the values the line with `mac` in `after` reports
+// that differ from `written` (everything the write sent, as profile values); nullopt when no
+// printer of that kind answered with that MAC.
+std::optional<std::vector<wifi::SettingChange>> readBack(const NetworkSearchResult& after,
+                                                         const std::string& mac, bool module,
+                                                         const wifi::SettingsPatch& written);
 
 }  // namespace setrion::net

@@ -4,7 +4,6 @@
 #include <array>
 #include <cctype>
 #include <functional>
-
 #include <nlohmann/json.hpp>
 
 #include "wifi/settings/choice_codes.h"
@@ -12,10 +11,11 @@
 namespace setrion::wifi {
 namespace {
 
-constexpr std::array<std::string_view, 4> kCanonicalWpaEncTexts{"None", "TKIP", "AES",
-                                                                "TKIP+AES"};
+constexpr std::array<std::string_view, 4> kCanonicalWpaEncTexts{"None", "TKIP", "AES", "TKIP+AES"};
 
-std::string boolText(bool b) { return b ? "true" : "false"; }
+std::string boolText(bool b) {
+    return b ? "true" : "false";
+}
 
 template <std::size_t N>
 std::string listText(const std::array<std::string_view, N>& list, int code) {
@@ -34,7 +34,7 @@ std::array<std::string, 4> keysAsHex(const SettingsPatch& p) {
     std::array<std::string, 4> keys = *p.wepKeys;
     for (std::size_t i = 0; i < 4; ++i)
         keys[i] = (p.keyFormats && (*p.keyFormats)[i] == KeyFormat::Ascii) ? asciiKeyToHex(keys[i])
-                                                                            : upperHex(keys[i]);
+                                                                           : upperHex(keys[i]);
     return keys;
 }
 
@@ -50,8 +50,8 @@ struct KeyRule {
 };
 
 template <typename T, typename F>
-std::function<std::optional<std::string>(const SettingsPatch&)> member(std::optional<T> SettingsPatch::*m,
-                                                                   F render) {
+std::function<std::optional<std::string>(const SettingsPatch&)> member(
+    std::optional<T> SettingsPatch::*m, F render) {
     return [m, render](const SettingsPatch& p) -> std::optional<std::string> {
         if (!(p.*m)) return std::nullopt;
         return render(*(p.*m));
@@ -70,19 +70,21 @@ const std::vector<KeyRule>& keyRules() {
         r.push_back({"netmask", member(&SettingsPatch::netmask, address)});
         r.push_back({"gateway", member(&SettingsPatch::gateway, address)});
         r.push_back({"dns", member(&SettingsPatch::dns, address)});
-        r.push_back({"mode", member(&SettingsPatch::mode, [](int c) { return listText(kModeTexts, c); })});
+        r.push_back(
+            {"mode", member(&SettingsPatch::mode, [](int c) { return listText(kModeTexts, c); })});
         r.push_back({"channel", member(&SettingsPatch::channel, number)});
         r.push_back({"channel_text", member(&SettingsPatch::channelText, text)});
         r.push_back({"encryption", member(&SettingsPatch::encryption,
                                           [](int c) { return listText(kEncryptionTexts, c); })});
-        r.push_back({"authentication", member(&SettingsPatch::authentication,
-                                              [](int c) { return listText(kAuthenticationTexts, c); })});
+        r.push_back({"authentication", member(&SettingsPatch::authentication, [](int c) {
+                         return listText(kAuthenticationTexts, c);
+                     })});
         r.push_back({"key_in_use", member(&SettingsPatch::keyInUse, number)});
         r.push_back({"wpa_authentication",
-                     member(&SettingsPatch::wpaAuthentication,
-                            [](WpaAuthentication a) { return listText(kWpaTexts, static_cast<int>(a)); })});
-        r.push_back({"wpa_encryption",
-                     member(&SettingsPatch::wpaEncryption, [](WpaEncryption e) {
+                     member(&SettingsPatch::wpaAuthentication, [](WpaAuthentication a) {
+                         return listText(kWpaTexts, static_cast<int>(a));
+                     })});
+        r.push_back({"wpa_encryption", member(&SettingsPatch::wpaEncryption, [](WpaEncryption e) {
                          return listText(kCanonicalWpaEncTexts, static_cast<int>(e));
                      })});
         r.push_back({"wpa_key", member(&SettingsPatch::wpaKey, text)});
@@ -100,7 +102,8 @@ const std::vector<KeyRule>& keyRules() {
 
 }  // namespace
 
-std::vector<SettingChange> diffSettings(const SettingsPatch& wanted, const SettingsPatch& reported) {
+std::vector<SettingChange> diffSettings(const SettingsPatch& wanted,
+                                        const SettingsPatch& reported) {
     std::vector<SettingChange> out;
     for (const KeyRule& rule : keyRules()) {
         std::optional<std::string> now = rule.text(wanted);
@@ -155,17 +158,41 @@ SettingsPatch reportedSettings(const WifiSettings& r, bool keysReported) {
     return p;
 }
 
-std::optional<std::string> missingWpaKeyRefusal(const SettingsPatch& patch,
-                                                const SettingsPatch& reported) {
-    if (reported.wpaKey || patch.wpaKey) return std::nullopt;
+std::optional<std::string> missingKeyRefusal(const SettingsPatch& patch,
+                                             const SettingsPatch& reported) {
     constexpr int kWpaEncryption = 3;  // position of "WPA" in kEncryptionTexts
     int encryption = patch.encryption ? *patch.encryption : reported.encryption.value_or(0);
-    auto auth = patch.wpaAuthentication ? *patch.wpaAuthentication
-                                        : reported.wpaAuthentication.value_or(WpaAuthentication::None);
+    if ((encryption == 1 || encryption == 2) && !reported.wepKeys && !patch.wepKeys)
+        return std::string(
+            "wep_keys: the module does not report its WEP keys, so a write "
+            "without wep_keys would erase the key in use; give wep_keys with "
+            "WEP security");
+    if (reported.wpaKey || patch.wpaKey) return std::nullopt;
+    auto auth = patch.wpaAuthentication
+                    ? *patch.wpaAuthentication
+                    : reported.wpaAuthentication.value_or(WpaAuthentication::None);
     bool enterprise = auth == WpaAuthentication::WpaEnt || auth == WpaAuthentication::Wpa2Ent;
     if (encryption != kWpaEncryption || enterprise) return std::nullopt;
-    return std::string("wpa_key: the module does not report its WPA key, so a write without "
-                       "wpa_key would erase it; give wpa_key with WPA security");
+    return std::string(
+        "wpa_key: the module does not report its WPA key, so a write without "
+        "wpa_key would erase it; give wpa_key with WPA security");
+}
+
+std::vector<SettingChange> readBackDifferences(const SettingsPatch& written,
+                                               const SettingsPatch& readBack) {
+    return verifiableChanges(diffSettings(written, readBack));
+}
+
+std::string readBackMessage(const std::vector<SettingChange>& differences, bool showSecrets) {
+    std::string out = kReadBackDiffersText;
+    const char* sep = ": ";
+    for (const SettingChange& c : differences) {
+        bool hide = c.secret && !showSecrets;
+        out += sep + c.key + ": written \"" + (hide ? "********" : c.newValue) +
+               "\", read back \"" + (hide ? "********" : c.oldText()) + "\"";
+        sep = "; ";
+    }
+    return out;
 }
 
 std::string describeChanges(const std::vector<SettingChange>& changes, bool showSecrets) {

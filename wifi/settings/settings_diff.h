@@ -34,10 +34,10 @@ namespace setrion::wifi {
 
 // One key whose wanted value differs from what the device reports.
 struct SettingChange {
-    std::string key;                     // the profile key: "ssid", "wpa_key", ...
-    std::optional<std::string> oldValue; // nullopt: the device does not report this key
+    std::string key;                      // the profile key: "ssid", "wpa_key", ...
+    std::optional<std::string> oldValue;  // nullopt: the device does not report this key
     std::string newValue;
-    bool secret = false;                 // a key or password: show only when asked
+    bool secret = false;  // a key or password: show only when asked
 
     // The old value for display: the text, or "unknown" when the device does not report it.
     std::string oldText() const { return oldValue ? *oldValue : "unknown"; }
@@ -62,13 +62,27 @@ bool isSecretKey(std::string_view key);
 // text and the four WEP key texts as the record holds them.
 SettingsPatch reportedSettings(const WifiSettings& record, bool keysReported);
 
-// A device that does not report its WPA key (a settings-block module clears the field) gets
-// whatever key the write sends, so a write that leaves WPA-PSK security in place without a
-// `wpa_key` in the profile would erase the key. Such a profile is refused with a message
-// naming the key; nullopt when it may be written. `reported` is the device's report, whose
-// absent wpa_key means "not reported".
-std::optional<std::string> missingWpaKeyRefusal(const SettingsPatch& patch,
-                                                const SettingsPatch& reported);
+// A device that does not report its keys (a settings-block module clears the key fields) gets
+// whatever keys the write sends, so a write that leaves WPA-PSK security in place without a
+// `wpa_key`, or WEP64/WEP128 without `wep_keys`, in the profile would erase the key in use.
+// Such a profile is refused with a message naming the key; nullopt when it may be written.
+// `reported` is the device's report, whose absent wpa_key / wep_keys mean "not reported".
+std::optional<std::string> missingKeyRefusal(const SettingsPatch& patch,
+                                             const SettingsPatch& reported);
+
+// After a write: the keys whose value read back differs from the value written, compared
+// whole (`written` is everything the write sent, `readBack` the device's report after it; a
+// key the device does not report is left out). Each change's old value is what was read back.
+std::vector<SettingChange> readBackDifferences(const SettingsPatch& written,
+                                               const SettingsPatch& readBack);
+
+// The message of a failed read-back check: kReadBackDiffersText, then per key
+// `ssid: written "Office AP", read back "Office"` joined with "; " (secrets as "********"
+// unless `showSecrets`).
+inline constexpr const char* kReadBackDiffersText =
+    "Not verified: the settings read back differ from those written";
+std::string readBackMessage(const std::vector<SettingChange>& differences,
+                            bool showSecrets = false);
 
 // One line per change, "key: old -> new" (secrets shown as "********" unless `showSecrets`),
 // joined with "; "; for messages that name what differs.

@@ -71,14 +71,30 @@ TEST(SettingsDiff, ComparesWholeTextsAndKeysInTheirHexForm) {
                     .empty());
 }
 
-TEST(SettingsDiff, RefusesWpaSecurityWithoutTheKeyTheModuleDoesNotReport) {
+TEST(SettingsDiff, RefusesKeySecurityWithoutTheKeyTheModuleDoesNotReport) {
     SettingsPatch unreported = reportedSettings(record(), false);  // WPA2-PSK in place
     SettingsPatch none = reportedSettings(WifiSettings{}, false);
-    EXPECT_TRUE(missingWpaKeyRefusal(profile(R"({"ssid":"x"})"), unreported));
-    EXPECT_TRUE(missingWpaKeyRefusal(profile(R"({"encryption":"WPA"})"), none));
-    EXPECT_FALSE(missingWpaKeyRefusal(profile(R"({"ssid":"x","wpa_key":"12345678"})"), unreported));
-    EXPECT_FALSE(missingWpaKeyRefusal(profile(R"({"encryption":"None"})"), unreported));
-    EXPECT_FALSE(missingWpaKeyRefusal(profile(R"({"wpa_authentication":"WPA2-ENT"})"), unreported));
-    EXPECT_FALSE(missingWpaKeyRefusal(profile(R"({"ssid":"x"})"), reportedSettings(record(), true)));
-    EXPECT_EQ(missingWpaKeyRefusal(profile("{}"), unreported)->substr(0, 8), "wpa_key:");
+    EXPECT_TRUE(missingKeyRefusal(profile(R"({"ssid":"x"})"), unreported));
+    EXPECT_TRUE(missingKeyRefusal(profile(R"({"encryption":"WPA"})"), none));
+    EXPECT_FALSE(missingKeyRefusal(profile(R"({"ssid":"x","wpa_key":"12345678"})"), unreported));
+    EXPECT_FALSE(missingKeyRefusal(profile(R"({"encryption":"None"})"), unreported));
+    EXPECT_FALSE(missingKeyRefusal(profile(R"({"wpa_authentication":"WPA2-ENT"})"), unreported));
+    EXPECT_FALSE(missingKeyRefusal(profile(R"({"ssid":"x"})"), reportedSettings(record(), true)));
+    EXPECT_EQ(missingKeyRefusal(profile("{}"), unreported)->substr(0, 8), "wpa_key:");
+    // WEP the same way: the key in use would be written blank.
+    EXPECT_EQ(missingKeyRefusal(profile(R"({"encryption":"WEP64"})"), none)->substr(0, 9),
+              "wep_keys:");
+    EXPECT_FALSE(missingKeyRefusal(
+        profile(R"({"encryption":"WEP128","wep_keys":["0102030405060708090A0B0C0D","","",""]})"),
+        none));
+}
+
+TEST(SettingsDiff, ReadBackNamesEachFieldWrittenAndRead) {
+    SettingsPatch readBack;
+    readBack.ssid = "Office";
+    readBack.tcpPort = 9100;
+    auto d = readBackDifferences(profile(R"({"ssid":"Office AP","tcp_port":9100,"wpa_key":"k"})"),
+                                 readBack);
+    EXPECT_EQ(readBackMessage(d), std::string(kReadBackDiffersText) +
+                                      ": ssid: written \"Office AP\", read back \"Office\"");
 }
