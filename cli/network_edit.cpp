@@ -15,8 +15,10 @@ std::string networkEditFromPatch(const wifi::SettingsPatch& p, bool module, net:
     };
     std::optional<int> channel = p.channel;
     if (!channel && p.channelText && !p.channelText->empty()) channel = std::stoi(*p.channelText);
-    if (p.channel && p.channelText && !p.channelText->empty() && std::stoi(*p.channelText) != *p.channel)
-        return "channel_text: \"" + *p.channelText + "\" differs from channel " + std::to_string(*p.channel);
+    if (p.channel && p.channelText && !p.channelText->empty() &&
+        std::stoi(*p.channelText) != *p.channel)
+        return "channel_text: \"" + *p.channelText + "\" differs from channel " +
+               std::to_string(*p.channel);
     if (module && channel && *channel > 14) return "channel: a LAN module takes 1-14";
     if (p.wepKeys) return "wep_keys: a network save keeps the printer's WEP keys";
     if (p.keyFormats) return "key_formats: a network save keeps the printer's WEP keys";
@@ -41,8 +43,7 @@ std::string networkEditFromPatch(const wifi::SettingsPatch& p, bool module, net:
     e.keyInUse = p.keyInUse;
     // The module's lists start with "None" (position = code); the text record keeps the code.
     if (p.wpaAuthentication) e.wpaAuthentication = wpaAuth;
-    if (p.wpaEncryption)
-        e.wpaEncryption = static_cast<int>(*p.wpaEncryption) - (module ? 0 : 1);
+    if (p.wpaEncryption) e.wpaEncryption = static_cast<int>(*p.wpaEncryption) - (module ? 0 : 1);
     e.wpaKey = p.wpaKey;
     e.tcpPort = p.tcpPort;
     e.dhcp = p.dhcp;
@@ -51,6 +52,7 @@ std::string networkEditFromPatch(const wifi::SettingsPatch& p, bool module, net:
 
 void noteIgnoredKeys(const wifi::SettingsPatch& patch, std::ostream& err) {
     for (const auto& key : patch.ignoredKeys) err << key << ": identifies one device, ignored\n";
+    for (const auto& note : patch.unusedKeys) err << note << ", ignored\n";
 }
 
 }  // namespace setrion::cli

@@ -27,7 +27,9 @@ std::vector<uint8_t> text(const std::string& s, size_t width) {
     return d;
 }
 
-std::vector<uint8_t> le16(uint16_t v) { return {uint8_t(v & 0xFF), uint8_t(v >> 8)}; }
+std::vector<uint8_t> le16(uint16_t v) {
+    return {uint8_t(v & 0xFF), uint8_t(v >> 8)};
+}
 std::vector<uint8_t> le32(uint32_t v) {
     return {uint8_t(v), uint8_t(v >> 8), uint8_t(v >> 16), uint8_t(v >> 24)};
 }
@@ -66,7 +68,10 @@ void SimModule::put(uint8_t type, uint8_t index, std::vector<uint8_t> body) {
 }
 
 nlohmann::json SimModule::state() const {
-    auto get = [&](uint8_t t, uint8_t i) { auto* s = find(t, i); return s ? s->body : std::vector<uint8_t>{}; };
+    auto get = [&](uint8_t t, uint8_t i) {
+        auto* s = find(t, i);
+        return s ? s->body : std::vector<uint8_t>{};
+    };
     auto flags = get(9, 0);
     auto options = get(5, 0);
     auto ip = get(3, 0);
@@ -78,7 +83,8 @@ nlohmann::json SimModule::state() const {
     psk.resize(std::min<size_t>(psk.size(), 32));
     j["wpa_psk"] = toHex(psk);
     j["ip"] = ip.size() >= 4 ? formatIpv4(Ipv4Octets{ip[0], ip[1], ip[2], ip[3]}) : "";
-    j["wifi_flags"] = flags.size() >= 4 ? (flags[0] | flags[1] << 8 | flags[2] << 16 | flags[3] << 24) : 0;
+    j["wifi_flags"] =
+        flags.size() >= 4 ? (flags[0] | flags[1] << 8 | flags[2] << 16 | flags[3] << 24) : 0;
     j["dhcp"] = options.size() >= 1 && (options[0] & 0x08) != 0;
     j["items"] = items.size();
     j["writes"] = writes;
@@ -87,14 +93,17 @@ nlohmann::json SimModule::state() const {
 
 nlohmann::json SimTextPrinter::state() const {
     namespace f = wifi::field;
-    return {{"mac", record.text(f::kMacAddress)}, {"ssid", record.text(f::kSsid)},
-            {"dhcp", record.choice(f::kDhcp) == 1}, {"wpa_key", record.text(f::kWpaKey)},
+    return {{"mac", record.text(f::kMacAddress)},
+            {"ssid", record.text(f::kSsid)},
+            {"dhcp", record.choice(f::kDhcp) == 1},
+            {"wpa_key", record.text(f::kWpaKey)},
             {"ip", wifi::dottedAddress(record.address(f::kIp))}};
 }
 
 SimModule makeModule(size_t i) {
     SimModule m;
-    m.mac = {0x02, 0, 0, 0, static_cast<uint8_t>((i + 1) >> 8), static_cast<uint8_t>((i + 1) & 0xFF)};
+    m.mac = {
+        0x02, 0, 0, 0, static_cast<uint8_t>((i + 1) >> 8), static_cast<uint8_t>((i + 1) & 0xFF)};
     std::vector<uint8_t> macItem(m.mac.begin(), m.mac.end());
     macItem.resize(12, 0);
     std::string ssid = "SimNet-" + std::to_string(i + 1);
@@ -144,13 +153,15 @@ void varyModule(SimModule& m, size_t i) {
     if (i % 3 == 1) {
         m.versionV2 = 1;
         m.versionV3 = 3;
-        m.put(9, 0, le32(1u | (11u << 4) | (1u << 8) | (1u << 14)));  // infrastructure, 11, WEP64, open
+        m.put(9, 0,
+              le32(1u | (11u << 4) | (1u << 8) | (1u << 14)));  // infrastructure, 11, WEP64, open
         m.put(9, 2, text("ABCDE12345abcde67890", 20));
     } else if (i % 3 == 2) {
         m.versionV2 = 2;
         m.versionV3 = 0x10;
-        m.put(9, 0, le32(1u | (1u << 4) | (2u << 16) | (1u << 19)));  // infrastructure, 1, WPA-PSK, TKIP
-        m.put(5, 0, le32(1u << 3));                                    // DHCP
+        m.put(9, 0,
+              le32(1u | (1u << 4) | (2u << 16) | (1u << 19)));  // infrastructure, 1, WPA-PSK, TKIP
+        m.put(5, 0, le32(1u << 3));                             // DHCP
     }
 }
 
@@ -189,7 +200,8 @@ LanDevices::LanDevices(size_t modules, size_t printers, const ProtocolKeyPrefix&
     for (size_t j = 0; j < printers; ++j) m_printers.push_back(makeTextPrinter(j, modules));
 }
 
-Datagram LanDevices::replyOf(const SimModule& m, uint8_t flags, uint8_t command, uint8_t status) const {
+Datagram LanDevices::replyOf(const SimModule& m, uint8_t flags, uint8_t command,
+                             uint8_t status) const {
     ManagementHeader h;
     h.flags = static_cast<uint8_t>(kFlagReply | (flags & kFlagDirected));
     h.command = command;
@@ -216,19 +228,27 @@ uint8_t LanDevices::applyWrite(SimModule& m, std::span<const uint8_t> plain) {
     while (offset < plain.size()) {
         auto it = itemAt(plain, offset);
         if (!it || !itemCheckValid(plain, *it)) return 9;
-        if (it->type != 0) written.push_back({it->type, it->index, {it->body.begin(), it->body.end()}});
+        if (it->type != 0)
+            written.push_back({it->type, it->index, {it->body.begin(), it->body.end()}});
         offset += it->length;
     }
     const SimItem* stored = m.find(6, 0);
-    bool hasPassword = stored && std::any_of(stored->body.begin(), stored->body.end(), [](uint8_t b) { return b; });
+    bool hasPassword = stored && std::any_of(stored->body.begin(), stored->body.end(),
+                                             [](uint8_t b) { return b; });
     if (hasPassword) {
-        auto given = std::find_if(written.begin(), written.end(), [](auto& s) { return s.type == 6 && s.index == 0; });
+        auto given = std::find_if(written.begin(), written.end(),
+                                  [](auto& s) { return s.type == 6 && s.index == 0; });
         if (given == written.end() || given->body != stored->body) return kStatusPasswordMismatch;
     }
     for (const auto& s : written)
-        if (s.type == 2 && s.index == 0 && s.body.size() >= 2 && (s.body[0] | s.body[1] << 8) != m.productCode)
+        if (s.type == 2 && s.index == 0 && s.body.size() >= 2 &&
+            (s.body[0] | s.body[1] << 8) != m.productCode)
             return kStatusProductIdMismatch;
-    for (auto& s : written) m.put(s.type, s.index, std::move(s.body));
+    for (auto& s : written) {
+        if (s.type == 9 && s.index == 1 && s.body.size() > ssidKeeps)
+            std::fill(s.body.begin() + static_cast<long>(ssidKeeps), s.body.end(), 0);
+        m.put(s.type, s.index, std::move(s.body));
+    }
     ++m.writes;
     m_changed = true;
     return kStatusSuccess;
@@ -276,8 +296,11 @@ std::vector<Datagram> LanDevices::onText(std::span<const uint8_t> d) {
         auto record = wifi::WifiSettings::fromBytes(d.subspan(8, wifi::kWifiSettingsSize));
         if (!record) return out;
         for (auto& p : m_printers) {
-            if (p.record.text(wifi::field::kMacAddress) != record->text(wifi::field::kMacAddress)) continue;
+            if (p.record.text(wifi::field::kMacAddress) != record->text(wifi::field::kMacAddress))
+                continue;
             p.record = *record;
+            if (std::string ssid = record->text(wifi::field::kSsid); ssid.size() > ssidKeeps)
+                p.record.setText(wifi::field::kSsid, ssid.substr(0, ssidKeeps));
             m_changed = true;
             out.push_back(answer(p.record));
         }

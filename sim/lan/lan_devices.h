@@ -1,10 +1,9 @@
 #pragma once
 // The simulated LAN: management-protocol modules and text-frame printers, answering
 // searches and saves and keeping what was saved.
-#include <nlohmann/json.hpp>
-
 #include <array>
 #include <cstdint>
+#include <nlohmann/json.hpp>
 #include <optional>
 #include <span>
 #include <string>
@@ -59,7 +58,7 @@ struct Datagram {
 };
 
 class LanDevices {
-public:
+  public:
     LanDevices(size_t modules, size_t printers, const net::ProtocolKeyPrefix& key);
 
     // Answers to one management request (empty when it is not one, or nobody answers).
@@ -72,7 +71,10 @@ public:
     nlohmann::json state() const;
     bool takeChanged() { return std::exchange(m_changed, false); }
 
-private:
+    // A fault to show: every device stores at most this many bytes of a written SSID.
+    std::size_t ssidKeeps = 32;
+
+  private:
     Datagram replyOf(const SimModule& m, uint8_t flags, uint8_t command, uint8_t status) const;
     uint8_t applyWrite(SimModule& m, std::span<const uint8_t> plain);
 

@@ -19,7 +19,9 @@ namespace setrion::sim::lan {
 namespace {
 
 std::atomic<bool> g_stop{false};
-void onSignal(int) { g_stop = true; }
+void onSignal(int) {
+    g_stop = true;
+}
 
 struct LanOptions {
     size_t modules = 3;
@@ -32,6 +34,7 @@ struct LanOptions {
     std::string statePath;
     unsigned maxSeconds = 3600;
     bool mixed = false;
+    std::size_t ssidKeeps = 32;
 };
 
 LanOptions g_options;
@@ -69,6 +72,7 @@ int runLan() {
         key = *parsed;
     }
     LanDevices devices(g_options.modules, g_options.printers, key);
+    devices.ssidKeeps = g_options.ssidKeeps;
     if (g_options.mixed)
         for (size_t i = 0; i < devices.modules().size(); ++i) varyModule(devices.modules()[i], i);
     for (const auto& text : g_options.silentWrites) {
@@ -101,7 +105,8 @@ int runLan() {
     o.localPort = g_options.mgmtPort;
     auto mgmt = net::openUdpSocket(o, error);
     if (!mgmt) {
-        std::cerr << "cannot bind management port " << g_options.mgmtPort << ": error " << error << "\n";
+        std::cerr << "cannot bind management port " << g_options.mgmtPort << ": error " << error
+                  << "\n";
         return 2;
     }
     o.localPort = g_options.textPort;
@@ -118,8 +123,8 @@ int runLan() {
 
     saveState(devices);
     std::cout << "lan ready mgmt=" << g_options.mgmtPort << " text=" << g_options.textPort
-              << " modules=" << devices.modules().size() << " printers=" << devices.printers().size()
-              << std::endl;
+              << " modules=" << devices.modules().size()
+              << " printers=" << devices.printers().size() << std::endl;
 
     auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(g_options.maxSeconds);
     while (!g_stop && std::chrono::steady_clock::now() < deadline) {
@@ -144,16 +149,24 @@ void installLan(CLI::App& app, int& exitCode) {
     lan->add_option("--text-printers", g_options.printers, "Text-frame printers")
         ->check(CLI::Range(0, 15))
         ->capture_default_str();
-    lan->add_option("--mgmt-port", g_options.mgmtPort, "Management port to serve")->capture_default_str();
-    lan->add_option("--text-port", g_options.textPort, "Text-frame port to serve")->capture_default_str();
-    lan->add_option("--protocol-key", g_options.protocolKey, "Management key prefix, 28 hex digits");
+    lan->add_option("--mgmt-port", g_options.mgmtPort, "Management port to serve")
+        ->capture_default_str();
+    lan->add_option("--text-port", g_options.textPort, "Text-frame port to serve")
+        ->capture_default_str();
+    lan->add_option("--protocol-key", g_options.protocolKey,
+                    "Management key prefix, 28 hex digits");
     lan->add_option("--silent-writes", g_options.silentWrites,
                     "This module answers searches but not writes (repeatable)");
-    lan->add_option("--module-ip", g_options.moduleIps, "Give a module this address: MAC=A.B.C.D (repeatable)");
+    lan->add_option("--module-ip", g_options.moduleIps,
+                    "Give a module this address: MAC=A.B.C.D (repeatable)");
     lan->add_option("--state", g_options.statePath, "Keep the devices' state as JSON in this file");
     lan->add_flag("--mixed", g_options.mixed,
                   "Modules of generations 1 to 3 with WPA2-PSK, WEP64 and WPA-PSK in turn");
-    lan->add_option("--max-seconds", g_options.maxSeconds, "Stop after this long")->capture_default_str();
+    lan->add_option("--ssid-keeps", g_options.ssidKeeps,
+                    "Fault: devices store at most this many bytes of a written SSID")
+        ->check(CLI::Range(0, 32));
+    lan->add_option("--max-seconds", g_options.maxSeconds, "Stop after this long")
+        ->capture_default_str();
     lan->callback([&exitCode] { exitCode = runLan(); });
 }
 

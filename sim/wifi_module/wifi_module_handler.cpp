@@ -23,7 +23,7 @@ constexpr std::string_view kBadItem = "703\r\n";
 constexpr std::string_view kLocked = "704\r\n";
 
 class WifiModuleHandler final : public SimHandler {
-public:
+  public:
     std::string name() const override { return "wifi_module"; }
 
     void addOptions(CLI::App& app) override {
@@ -36,6 +36,10 @@ public:
         app.add_flag("--reject-wpapsk", m_rejectWpaPsk,
                      "The command-mode module knows no WPA pre-shared key (WEP only)");
         app.add_flag("--module-silent", m_moduleSilent, "The Wi-Fi module answers nothing");
+        app.add_option("--module-ssid-keeps", m_ssidKeeps,
+                       "Fault: a settings-block module stores at most this many bytes of a "
+                       "written SSID")
+            ->check(CLI::Range(0, 32));
     }
 
     void start(SimPrinter&) override {
@@ -67,7 +71,8 @@ public:
                 onBlock(in.subspan(2, wifi::kSettingsBlockSize), printer);
                 return Match::consumed(wifi::kSettingsBlockRequestSize);
             }
-            default: return Match::notMine();
+            default:
+                return Match::notMine();
         }
     }
 
@@ -91,7 +96,7 @@ public:
         return j;
     }
 
-private:
+  private:
     static constexpr std::array<uint8_t, 6> kMac{0x02, 0x00, 0x00, 0x5E, 0x7A, 0x01};
 
     void answer(std::string_view text, SimPrinter& printer) {
@@ -211,6 +216,8 @@ private:
                 std::string mac = m_record.text(wifi::field::kMacAddress);
                 m_record = *rec;
                 m_record.overwriteStart(wifi::field::kMacAddress, mac);
+                if (std::string ssid = rec->text(wifi::field::kSsid); ssid.size() > m_ssidKeeps)
+                    m_record.setText(wifi::field::kSsid, ssid.substr(0, m_ssidKeeps));
             }
             ++m_blockWrites;
         } else {
@@ -226,6 +233,7 @@ private:
     int m_generation = 3;
     bool m_rejectWpaPsk = false;
     bool m_moduleSilent = false;
+    std::size_t m_ssidKeeps = 32;
     bool m_commandMode = false;
     bool m_unlocked = false;
     int m_stores = 0;

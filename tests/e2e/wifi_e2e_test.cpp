@@ -30,10 +30,10 @@ TEST(WifiEndToEnd, CommandModeWriteThenReadAndReset) {
     EXPECT_EQ(before["module_kind"], "command-mode");
     EXPECT_EQ(before["generation"], 2);
 
-    json change = {{"ssid", "Office"},          {"encryption", "WPA"},
-                   {"wpa_authentication", "WPA2-PSK"}, {"wpa_encryption", "AES"},
-                   {"wpa_key", "password"},     {"dhcp", true},
-                   {"channel", 11},             {"ip", "192.168.7.20"}};
+    json change = {
+        {"ssid", "Office"},        {"encryption", "WPA"},   {"wpa_authentication", "WPA2-PSK"},
+        {"wpa_encryption", "AES"}, {"wpa_key", "password"}, {"dhcp", true},
+        {"channel", 11},           {"ip", "192.168.7.20"}};
     ProcessResult w = sim.cli({"wifi", "write", writeFile(sim, change)}, 90000);
     ASSERT_EQ(w.exitCode, 0) << w.err;
     EXPECT_EQ(w.out, "Save Completed !!!\n");
@@ -87,11 +87,11 @@ TEST(WifiEndToEnd, SettingsBlockKeepsSpacesAndRefusesAWpaWriteWithoutItsKey) {
 TEST(WifiEndToEnd, BadInputAndSilentModule) {
     SimProcess sim({"--module", "command"});
     ASSERT_TRUE(sim.running());
-    ProcessResult tooLong =
-        sim.cli({"wifi", "write", writeFile(sim, {{"encryption", "WPA"},
-                                                  {"wpa_authentication", "WPA-PSK"},
-                                                  {"wpa_key", std::string(65, 'k')}})},
-                60000);
+    ProcessResult tooLong = sim.cli({"wifi", "write",
+                                     writeFile(sim, {{"encryption", "WPA"},
+                                                     {"wpa_authentication", "WPA-PSK"},
+                                                     {"wpa_key", std::string(65, 'k')}})},
+                                    60000);
     // Refused by the file's validation, before the port opens.
     EXPECT_EQ(tooLong.exitCode, 1);
     EXPECT_NE(tooLong.err.find("wpa_key: expected a text of at most 64 bytes"), std::string::npos)
@@ -127,8 +127,9 @@ TEST(WifiEndToEnd, ResetIsRefusedWhereTheModuleOffersNone) {
     ProcessResult b = block.cli({"wifi", "reset"}, 60000);
     EXPECT_EQ(b.exitCode, 2);
     EXPECT_EQ(b.err, "Factory reset is not available on a settings-block module\n");
-    EXPECT_EQ(block.stateWhen([](const json& j) { return j.contains("wifi_module"); })
-                  ["wifi_module"]["factory_resets"],
+    EXPECT_EQ(block.stateWhen([](const json& j) {
+        return j.contains("wifi_module");
+    })["wifi_module"]["factory_resets"],
               0);
 }
 
@@ -141,13 +142,20 @@ TEST(WifiEndToEnd, HostileSettingsFilesAreRefusedBeforeThePortOpens) {
         std::string key;
     };
     const Case cases[] = {
-        {R"({"ssid":5})", "ssid"},           {R"({"ssid":null})", "ssid"},
-        {R"({"dhcp":"yes"})", "dhcp"},       {R"({"key_in_use":"1"})", "key_in_use"},
-        {R"({"channel":"x"})", "channel"},   {R"({"channel":99999999999999999999})", "channel"},
-        {R"({"channel":-5})", "channel"},    {R"({"tcp_port":"9100"})", "tcp_port"},
-        {R"({"tcp_port":70000})", "tcp_port"}, {R"({"wpa_key":7})", "wpa_key"},
-        {R"({"wep_keys":[1,2,3,4]})", "wep_keys"}, {R"({"ssid":{"nested":1}})", "ssid"},
-        {R"({"ssid":"a","ssid":"b"})", "ssid"}, {R"({"netmask":"255.0.255.0"})", "netmask"},
+        {R"({"ssid":5})", "ssid"},
+        {R"({"ssid":null})", "ssid"},
+        {R"({"dhcp":"yes"})", "dhcp"},
+        {R"({"key_in_use":"1"})", "key_in_use"},
+        {R"({"channel":"x"})", "channel"},
+        {R"({"channel":99999999999999999999})", "channel"},
+        {R"({"channel":-5})", "channel"},
+        {R"({"tcp_port":"9100"})", "tcp_port"},
+        {R"({"tcp_port":70000})", "tcp_port"},
+        {R"({"wpa_key":7})", "wpa_key"},
+        {R"({"wep_keys":[1,2,3,4]})", "wep_keys"},
+        {R"({"ssid":{"nested":1}})", "ssid"},
+        {R"({"ssid":"a","ssid":"b"})", "ssid"},
+        {R"({"netmask":"255.0.255.0"})", "netmask"},
         {"", "d.json"},  // a directory given as the file
     };
     std::filesystem::create_directory(sim.dir() / "d.json");
@@ -165,4 +173,57 @@ TEST(WifiEndToEnd, HostileSettingsFilesAreRefusedBeforeThePortOpens) {
     EXPECT_EQ(sim.recorded(), "");
     json after = sim.stateWhen([](const json& j) { return j.contains("wifi_module"); });
     EXPECT_EQ(after["wifi_module"], before["wifi_module"]);
+}
+
+// A spaced SSID and passphrase through a JSON profile and an INI file, to a settings-block and
+// a command-mode module, read back whole; a module that stores less fails the write (exit 2)
+// naming the field.
+TEST(WifiEndToEnd, SpacedTextsAreWrittenWholeAndADifferentReadBackFails) {
+    const json profile = {{"ssid", "Office AP"},
+                          {"encryption", "WPA"},
+                          {"wpa_authentication", "WPA2-PSK"},
+                          {"wpa_encryption", "AES"},
+                          {"wpa_key", "my secret key"}};
+    const std::string ini =
+        "[WiFiInfo]\r\nSSID=Office AP\r\nENCRYPTION=3\r\nWPA=1\r\nWPAENC=1\r\n"
+        "WPAKEY=my secret key\r\n";
+    struct Case {
+        std::vector<std::string> sim;
+        bool asIni;
+        int exitCode;
+    };
+    const Case cases[] = {
+        {{"--module", "block"}, false, 0},
+        {{"--module", "block"}, true, 0},
+        {{"--module", "command"}, false, 0},
+        {{"--module", "command"}, true, 0},
+        {{"--module", "block", "--module-ssid-keeps", "6"}, false, 2},
+    };
+    for (const Case& c : cases) {
+        SimProcess sim(c.sim);
+        ASSERT_TRUE(sim.running());
+        std::string path = writeFile(sim, profile);
+        if (c.asIni) {
+            path = (sim.dir() / "profile.ini").string();
+            std::ofstream(path, std::ios::binary) << ini;
+        }
+        const std::string label = c.sim[1] + (c.asIni ? " ini" : " json");
+        ProcessResult w = sim.cli({"wifi", "write", path}, 90000);
+        ASSERT_EQ(w.exitCode, c.exitCode) << label << ": " << w.err;
+        if (c.exitCode != 0) {
+            EXPECT_EQ(w.out, "") << label;
+            EXPECT_NE(w.err.find("ssid: written \"Office AP\", read back \"Office\""),
+                      std::string::npos)
+                << w.err;
+            continue;
+        }
+        EXPECT_EQ(w.out, "Save Completed !!!\n") << label;
+        const json after = readJson(sim);
+        EXPECT_EQ(after["ssid"], "Office AP") << label;
+        EXPECT_EQ(after["wpa_authentication"], "WPA2-PSK") << label;
+        // A settings-block module never reports its key; a command-mode module does.
+        if (c.sim[1] == "command") {
+            EXPECT_EQ(after["wpa_key"], "my secret key") << label;
+        }
+    }
 }

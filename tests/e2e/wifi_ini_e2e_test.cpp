@@ -42,6 +42,9 @@ TEST(WifiIniEndToEnd, ProfileIniIsAppliedWithTheDialogsRules) {
 
         ProcessResult w = sim.cli({"wifi", "write", path}, 90000);
         ASSERT_EQ(w.exitCode, 0) << kind << ": " << w.err;
+        EXPECT_NE(w.err.find("IP: value not in the key's form, ignored"), std::string::npos)
+            << w.err;
+        EXPECT_NE(w.err.find("MacAddress: identifies one device, ignored"), std::string::npos);
         const json after = readJson(sim);
         EXPECT_EQ(after["ssid"], "Depot") << kind;
         EXPECT_EQ(after["netmask"], "255.255.0.0") << kind;
@@ -51,7 +54,8 @@ TEST(WifiIniEndToEnd, ProfileIniIsAppliedWithTheDialogsRules) {
         EXPECT_EQ(after["wpa_encryption"], "AES") << kind;
         EXPECT_EQ(after["tcp_port"], 8080) << kind;
         // Ignored: a three-part IP, a one-character CHANNEL, the MAC of another module.
-        for (const char* key : {"ip", "channel", "mac"}) EXPECT_EQ(after[key], before[key]) << kind << " " << key;
+        for (const char* key : {"ip", "channel", "mac"})
+            EXPECT_EQ(after[key], before[key]) << kind << " " << key;
     }
 }
 
@@ -59,9 +63,27 @@ TEST(WifiIniEndToEnd, InvalidValuesAreRefusedBeforeThePortOpens) {
     SimProcess sim({"--module", "block"});
     ASSERT_TRUE(sim.running());
     const std::string path = (sim.dir() / "bad.INI").string();
-    std::ofstream(path, std::ios::binary) << "[WiFiInfo]\nTCPPORT=0\n";
-    ProcessResult w = sim.cli({"wifi", "write", path});
-    EXPECT_EQ(w.exitCode, 1);
-    EXPECT_NE(w.err.find("tcp_port"), std::string::npos) << w.err;
+    struct Case {
+        std::string content;
+        std::string error;
+    };
+    const Case cases[] = {
+        {"[WiFiInfo]\nTCPPORT=0\n", "tcp_port"},
+        // Longer than its field: refused naming the key and its width, never cut.
+        {"[WiFiInfo]\nSSID=" + std::string(39, 's') + "\n",
+         "SSID: expected a text of at most 32 bytes (39 given)"},
+        {"[WiFiInfo]\nWPAKEY=" + std::string(65, 'k') + "\n",
+         "WPAKEY: expected a text of at most 64"},
+        // Nothing usable: unknown keys, values outside their forms, only the module's identity.
+        {"[WiFiInfo]\njunk=1\nCHANNEL=6\n", "has no key that sets a value\n  junk: not a key"},
+        {"[WiFiInfo]\nMacAddress=0011aabbccdd\n", "has no key that sets a value"},
+        {"[Other]\nSSID=Lab\n", "has no key that sets a value"},
+    };
+    for (const Case& c : cases) {
+        std::ofstream(path, std::ios::binary) << c.content;
+        ProcessResult w = sim.cli({"wifi", "write", path});
+        EXPECT_EQ(w.exitCode, 1) << c.content;
+        EXPECT_NE(w.err.find(c.error), std::string::npos) << w.err;
+    }
     EXPECT_EQ(sim.recorded(), "");
 }

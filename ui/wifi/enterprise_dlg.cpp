@@ -18,25 +18,17 @@ struct MethodRow {
 };
 
 constexpr MethodRow kMethods[] = {
-    {0, 0, 3, 1, 0, false, false, false, false, false, 0},  // None
-    {4, 1, 4, 4, 1, true, false, false, false, false, 64},  // PEAP
-    {4, 2, 4, 4, 1, true, true, true, false, false, 64},    // TLS
-    {4, 3, 4, 4, 1, true, false, false, false, false, 64},  // TTLS
-    {0, 4, 4, 1, 1, false, false, false, true, false, 32},  // WEP-LEAP
-    {3, 4, 3, 3, 1, false, false, false, false, false, 32}, // WPA-LEAP
-    {3, 5, 4, 3, 1, true, false, false, false, true, 64},   // WPA-FAST
-    {4, 5, 4, 4, 1, true, false, false, false, true, 64},   // WPA2-FAST
+    {0, 0, 3, 1, 0, false, false, false, false, false, 0},   // None
+    {4, 1, 4, 4, 1, true, false, false, false, false, 64},   // PEAP
+    {4, 2, 4, 4, 1, true, true, true, false, false, 64},     // TLS
+    {4, 3, 4, 4, 1, true, false, false, false, false, 64},   // TTLS
+    {0, 4, 4, 1, 1, false, false, false, true, false, 32},   // WEP-LEAP
+    {3, 4, 3, 3, 1, false, false, false, false, false, 32},  // WPA-LEAP
+    {3, 5, 4, 3, 1, true, false, false, false, true, 64},    // WPA-FAST
+    {4, 5, 4, 4, 1, true, false, false, false, true, 64},    // WPA2-FAST
 };
 
 constexpr std::size_t kTextLimit = 64;
-
-// The text before the first space, CR or LF (the buffers treat those as their end).
-std::string cutAtBlank(const std::string& s, std::size_t capacity) {
-    std::string out = s.substr(0, capacity);
-    const auto end = out.find_first_of(" \r\n");
-    if (end != std::string::npos) out.resize(end);
-    return out;
-}
 
 }  // namespace
 
@@ -52,14 +44,15 @@ EnterpriseDlg::EnterpriseDlg(Shell& shell)
                             "Private Key File Name : ",
                             "EAP-FAST Provisioning Type : ",
                             "Maximum of EAP-FAST Servers : "};
-    const int ids[] = {kMethod,     kWpaType,        kEapId,          kEapPassword,
-                       kLeapAuthentication, kCaCertFile, kClientCertFile, kPrivateKeyFile,
-                       kProvisioning, kMaxServers};
+    const int ids[] = {
+        kMethod,     kWpaType,        kEapId,          kEapPassword,  kLeapAuthentication,
+        kCaCertFile, kClientCertFile, kPrivateKeyFile, kProvisioning, kMaxServers};
     for (int row = 0; row < 10; ++row) {
         const int y = 8 + row * 15;
         add(kLabelBase + row, ControlKind::Static, labels[row], {8, y + 2, 130, 10});
-        const bool edit = ids[row] == kEapId || ids[row] == kEapPassword || ids[row] == kCaCertFile ||
-                          ids[row] == kClientCertFile || ids[row] == kPrivateKeyFile;
+        const bool edit = ids[row] == kEapId || ids[row] == kEapPassword ||
+                          ids[row] == kCaCertFile || ids[row] == kClientCertFile ||
+                          ids[row] == kPrivateKeyFile;
         add(ids[row], edit ? ControlKind::Edit : ControlKind::DropList, "",
             {140, y, 132, edit ? 12 : 100});
     }
@@ -90,9 +83,8 @@ void EnterpriseDlg::onInit() {
     if (v.eapType >= 0 && v.eapType <= 3) method = v.eapType;
     if (v.eapType == 4) method = v.encryption == 3 ? WpaLeap : v.encryption == 4 ? WepLeap : -1;
     if (v.eapType == 5) method = v.wpaType == 3 ? WpaFast : v.wpaType == 4 ? Wpa2Fast : -1;
-    control(kMethod).setItems({"None", "PEAP", "TLS", "TTLS", "WEP-LEAP", "WPA-LEAP", "WPA-FAST",
-                               "WPA2-FAST"},
-                              method);
+    control(kMethod).setItems(
+        {"None", "PEAP", "TLS", "TTLS", "WEP-LEAP", "WPA-LEAP", "WPA-FAST", "WPA2-FAST"}, method);
 
     control(kProvisioning)
         .setItems({"Unauthenticated", "Authenticated", "Either"},
@@ -105,11 +97,7 @@ void EnterpriseDlg::onInit() {
     }
     control(kMaxServers).setItems(std::move(servers), v.maxServers < 2 ? 0 : v.maxServers - 1);
 
-    v.eapId = cutAtBlank(v.eapId, 66);
-    v.eapPassword = cutAtBlank(v.eapPassword, 64);
-    v.caCertFile = cutAtBlank(v.caCertFile, 66);
-    v.clientCertFile = cutAtBlank(v.clientCertFile, 66);
-    v.privateKeyFile = cutAtBlank(v.privateKeyFile, 66);
+    // The texts are whole (spaces inside kept): the record's text rule has read them.
     control(kEapId).text = v.eapId;
     control(kEapPassword).text = v.eapPassword;
     control(kCaCertFile).text = v.caCertFile;
@@ -165,11 +153,20 @@ void EnterpriseDlg::methodChanged() {
 void EnterpriseDlg::onSelectionChanged(int id) {
     const int pos = control(id).selection;
     switch (id) {
-        case kMethod: methodChanged(); break;
-        case kLeapAuthentication: m_values.authentication = pos; break;
-        case kProvisioning: m_values.provisioning = pos; break;
-        case kMaxServers: m_values.maxServers = pos + 1; break;
-        default: break;
+        case kMethod:
+            methodChanged();
+            break;
+        case kLeapAuthentication:
+            m_values.authentication = pos;
+            break;
+        case kProvisioning:
+            m_values.provisioning = pos;
+            break;
+        case kMaxServers:
+            m_values.maxServers = pos + 1;
+            break;
+        default:
+            break;
     }
 }
 

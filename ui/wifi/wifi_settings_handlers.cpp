@@ -65,7 +65,8 @@ void CWiFiSettings::channelChanged() {
         if (t.kind == TargetKind::Record) {
             std::string text = control(kChannel).selectedText();
             text.resize(3, ' ');
-            editRecord(t.index, [&](WifiSettings& r) { r.overwriteStart(field::kChannelText, text); });
+            editRecord(t.index,
+                       [&](WifiSettings& r) { r.overwriteStart(field::kChannelText, text); });
         }
         return;
     }
@@ -148,7 +149,8 @@ void CWiFiSettings::encryptionChanged() {
             } else {
                 r.setChoice(field::kWpa, 0);
                 r.setChoice(field::kWpaEnc, 0);
-                control(kWpaAuthentication).selection = control(kWpaAuthentication).items.empty() ? -1 : 0;
+                control(kWpaAuthentication).selection =
+                    control(kWpaAuthentication).items.empty() ? -1 : 0;
                 control(kWpaEncryption).selection = control(kWpaEncryption).items.empty() ? -1 : 0;
                 enable({kWpaAuthentication, kWpaKey}, false);
             }
@@ -160,8 +162,8 @@ void CWiFiSettings::encryptionChanged() {
     if (m_networkMode) return;
     keyControlRefresh(pos, selection(kUsingKeyId));
     // Enterprise settings belong to a record; a command-mode module has none to edit.
-    const bool eapNone = t.kind == TargetKind::Controls ||
-                         m_table->usingOrvane().raw(field::kEapType)[0] == '0';
+    const bool eapNone =
+        t.kind == TargetKind::Controls || m_table->usingOrvane().raw(field::kEapType)[0] == '0';
     const bool enterprise = pos == 4 || (pos == 3 && !eapNone);
     enable(kEnterprise, enterprise);
     const bool wpaControls = pos == 3 && eapNone;
@@ -203,9 +205,11 @@ void CWiFiSettings::keyControlRefresh(int encryption, int keyInUse) {
             if (t.kind == TargetKind::Controls && !m_networkMode) {
                 for (int k = 0; k < 4; ++k) {
                     const RememberedKey& key = m_remembered[static_cast<std::size_t>(k)];
-                    const bool ascii = formats[static_cast<std::size_t>(k)] == wifi::KeyFormat::Ascii;
-                    control(kKeyEdits[k]).text = encryption == 1 ? (ascii ? key.wep64Ascii : key.wep64Hex)
-                                                                 : (ascii ? key.wep128Ascii : key.wep128Hex);
+                    const bool ascii =
+                        formats[static_cast<std::size_t>(k)] == wifi::KeyFormat::Ascii;
+                    control(kKeyEdits[k]).text = encryption == 1
+                                                     ? (ascii ? key.wep64Ascii : key.wep64Hex)
+                                                     : (ascii ? key.wep128Ascii : key.wep128Hex);
                 }
             }
             break;
@@ -293,7 +297,8 @@ void CWiFiSettings::fillFromRecord(std::size_t entry) {
     control(kChannel).selection = m_channel - 1;
     control(kAuthentication).selection = r.choice(field::kAuthentication);
     for (int k = 0; k < 4; ++k)
-        control(kKeyFormats[k]).selection = static_cast<int>(m_table->keyFormats(entry)[static_cast<std::size_t>(k)]);
+        control(kKeyFormats[k]).selection =
+            static_cast<int>(m_table->keyFormats(entry)[static_cast<std::size_t>(k)]);
     control(kUsingKeyId).selection = keyInUse >= 0 && keyInUse < 4 ? keyInUse : -1;
     control(kSsid).textLimit = 32;
     enable(kUsingKeyId, encryption == 1 || encryption == 2);
@@ -311,7 +316,8 @@ void CWiFiSettings::fillFromRecord(std::size_t entry) {
     const bool eapNone = r.raw(field::kEapType)[0] == '0';
     int shownEncryption = encryption;
     if (eapNone ? wpa > 0 : (encryption != 4 && wpa > 0)) shownEncryption = 3;
-    control(kEncryption).selection = shownEncryption >= 0 && shownEncryption < 5 ? shownEncryption : -1;
+    control(kEncryption).selection =
+        shownEncryption >= 0 && shownEncryption < 5 ? shownEncryption : -1;
 
     enable(kDhcp, true);
     show(kDhcp, true);
@@ -336,7 +342,8 @@ void CWiFiSettings::fillFromRecord(std::size_t entry) {
         }
     }
 
-    enable({kSsid, kIp, kNetMask, kGateway, kDns, kMode, kChannel, kEncryption, kAuthentication}, true);
+    enable({kSsid, kIp, kNetMask, kGateway, kDns, kMode, kChannel, kEncryption, kAuthentication},
+           true);
     enable(kUsingKeyId, selection(kEncryption) > 0);
     keyControlRefresh(selection(kEncryption), selection(kUsingKeyId));
     enable({kGet, kSave, kReset, kEnterprise}, false);
@@ -347,16 +354,12 @@ void CWiFiSettings::fillFromRecord(std::size_t entry) {
 void CWiFiSettings::openEnterprise() {
     EnterpriseValues& v = m_enterprise.values();
     const WifiSettings& w = m_table->usingOrvane();
-    auto first64 = [&](wifi::RecordField f) {
-        const auto raw = w.raw(f);
-        std::string s(raw.begin(), raw.begin() + std::min<std::size_t>(64, raw.size()));
-        return s.substr(0, s.find('\0'));
-    };
-    v.eapId = first64(field::kEapId);
-    v.eapPassword = first64(field::kEapPassword);
-    v.caCertFile = first64(field::kCaCertFile);
-    v.clientCertFile = first64(field::kClientCertFile);
-    v.privateKeyFile = first64(field::kPrivateKeyFile);
+    // Whole texts by the record's text rule (a space inside a value is part of it).
+    v.eapId = w.text(field::kEapId);
+    v.eapPassword = w.text(field::kEapPassword);
+    v.caCertFile = w.text(field::kCaCertFile);
+    v.clientCertFile = w.text(field::kClientCertFile);
+    v.privateKeyFile = w.text(field::kPrivateKeyFile);
     v.eapType = w.choice(field::kEapType);
     v.encryption = w.choice(field::kEncryption);
     v.wpaType = w.choice(field::kWpa);
@@ -391,7 +394,8 @@ void CWiFiSettings::openEnterprise() {
     refillWpaAuthentication(r);
     const int wpaPos = v.wpaType - 1;
     control(kWpaAuthentication).selection =
-        wpaPos >= 0 && wpaPos < static_cast<int>(control(kWpaAuthentication).items.size()) ? wpaPos : -1;
+        wpaPos >= 0 && wpaPos < static_cast<int>(control(kWpaAuthentication).items.size()) ? wpaPos
+                                                                                           : -1;
 }
 
 }  // namespace setrion::ui

@@ -62,7 +62,14 @@ void CWiFiSettings::loadIniFile() {
         return;
     }
     m_table->fillWithSpaces();
-    ini->load(m_table->entry(0));
+    std::vector<wifi::WifiIniRefusal> refused;
+    ini->load(m_table->entry(0), refused);
+    // A text longer than its field is not loaded (its control stays empty and its line is
+    // kept at close unless edited): the box gives the edit's limit message and names the key.
+    for (const auto& x : refused)
+        shell().message("Please enter no more than " + std::to_string(x.limit) + " characters.\n" +
+                            x.key + " in " + ini->name() + " is longer and was not loaded.",
+                        wifi::kWifiIniErrorCaption);
     m_conn.setModuleKind(ModuleKind::SettingsBlock);
     const WifiSettings& r = m_table->entry(0);
 

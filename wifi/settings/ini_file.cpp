@@ -50,8 +50,10 @@ IniFile IniFile::parse(std::string_view text) {
             f.m_lines.push_back({std::string(text), ""});
             break;
         }
-        std::size_t eolLen = (text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n') ? 2 : 1;
-        f.m_lines.push_back({std::string(text.substr(0, end)), std::string(text.substr(end, eolLen))});
+        std::size_t eolLen =
+            (text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n') ? 2 : 1;
+        f.m_lines.push_back(
+            {std::string(text.substr(0, end)), std::string(text.substr(end, eolLen))});
         text.remove_prefix(end + eolLen);
     }
     return f;
@@ -89,6 +91,24 @@ std::optional<IniFile::KeyAt> IniFile::findKey(std::string_view section,
         if (sameName(trim(std::string_view(body).substr(0, eq)), key)) return KeyAt{i, eq + 1};
     }
     return std::nullopt;
+}
+
+std::vector<std::string> IniFile::keys(std::string_view section) const {
+    std::vector<std::string> out;
+    auto start = findSection(section);
+    if (!start) return out;
+    for (std::size_t i = *start + 1; i < m_lines.size(); ++i) {
+        const std::string& body = m_lines[i].body;
+        if (sectionName(body)) break;
+        std::string_view t = trim(body);
+        std::size_t eq = body.find('=');
+        if (t.empty() || t.front() == ';' || eq == std::string::npos) continue;
+        std::string_view key = trim(std::string_view(body).substr(0, eq));
+        bool seen = false;
+        for (const auto& k : out) seen = seen || sameName(k, key);
+        if (!seen) out.emplace_back(key);
+    }
+    return out;
 }
 
 std::optional<std::string> IniFile::value(std::string_view section, std::string_view key) const {

@@ -21,7 +21,7 @@ namespace setrion::wifi {
 // - When a section or key appears twice, the first one counts.
 // - A UTF-8 byte order mark before the first line is skipped (and kept on writing).
 class IniFile {
-public:
+  public:
     // Size of the caller's buffer of the classic reader: a value is cut to one byte less.
     static constexpr std::size_t kValueBufferSize = 256;
 
@@ -33,6 +33,8 @@ public:
 
     // The value of `key` in `section`, or nothing when either is missing.
     std::optional<std::string> value(std::string_view section, std::string_view key) const;
+    // The keys of `section` in file order, each once (as the file spells it).
+    std::vector<std::string> keys(std::string_view section) const;
     // The classic read: the value cut to `bufferSize` - 1 bytes, "" when missing.
     std::string readString(std::string_view section, std::string_view key,
                            std::size_t bufferSize = kValueBufferSize) const;
@@ -51,7 +53,7 @@ public:
     // was written, with a reason in `error` (when given) unless the file was simply absent.
     bool saveIfExists(const std::filesystem::path& path, std::string* error = nullptr) const;
 
-private:
+  private:
     struct Line {
         std::string body;  // without its line ending
         std::string eol;   // "\r\n", "\n", "\r" or "" for a last line without one

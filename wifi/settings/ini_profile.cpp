@@ -1,5 +1,7 @@
 #include "wifi/settings/ini_profile.h"
 
+#include <algorithm>
+
 namespace setrion::wifi {
 
 SettingsPatch wifiIniPatch(const WifiIniValues& v) {
@@ -45,7 +47,25 @@ ProfileResult loadIniProfile(const std::filesystem::path& path) {
         r.error = {"", error};
         return r;
     }
-    SettingsPatch patch = wifiIniPatch(readWifiIni(IniFile::parse(*text)));
+    const WifiIniValues values = readWifiIni(IniFile::parse(*text));
+    if (!values.refused.empty()) {
+        r.error = {values.refused.front().key,
+                   path.string() + ": " + values.refused.front().message()};
+        return r;
+    }
+    SettingsPatch patch = wifiIniPatch(values);
+    for (const char* identity : {"Version", "MacAddress"})
+        if (std::find(values.accepted.begin(), values.accepted.end(), identity) !=
+            values.accepted.end())
+            patch.ignoredKeys.emplace_back(identity);
+    patch.unusedKeys = values.ignored;
+    if (values.accepted.size() == patch.ignoredKeys.size()) {
+        std::string message =
+            path.string() + ": [" + std::string(kWifiIniSection) + "] has no key that sets a value";
+        for (const auto& note : values.ignored) message += "\n  " + note;
+        r.error = {"", message};
+        return r;
+    }
     if (auto e = validatePatch(patch)) {
         r.error = *e;
         r.error.message = path.string() + ": " + r.error.message;

@@ -19,7 +19,10 @@ namespace setrion::wifi {
 // lacks is empty, as its key edit would be.
 SettingsPatch wifiIniPatch(const WifiIniValues& values);
 
-// Reads and validates an INI file (at most kMaxProfileBytes, a regular file only).
+// Reads and validates an INI file (at most kMaxProfileBytes, a regular file only). A text
+// longer than its field is refused naming the key and its width; the keys that give nothing
+// are listed in the patch's unusedKeys; a file whose [WiFiInfo] section has no key that sets
+// a value (only MacAddress/Version, unknown keys or values outside their forms) is refused.
 ProfileResult loadIniProfile(const std::filesystem::path& path);
 
 // A settings file name ending in ".ini" (any case).

@@ -58,8 +58,8 @@ struct SettingsPatch {
     std::optional<std::string> ssid;
     std::optional<bool> dhcp;
     std::optional<Octets> ip, netmask, gateway, dns;
-    std::optional<int> mode;            // position in kModeTexts
-    std::optional<int> channel;         // 1-14 or a 5 GHz channel number
+    std::optional<int> mode;     // position in kModeTexts
+    std::optional<int> channel;  // 1-14 or a 5 GHz channel number
     std::optional<std::string> channelText;
     std::optional<int> encryption;      // position in kEncryptionTexts
     std::optional<int> authentication;  // position in kAuthenticationTexts
@@ -67,7 +67,7 @@ struct SettingsPatch {
     std::optional<WpaAuthentication> wpaAuthentication;
     std::optional<WpaEncryption> wpaEncryption;
     std::optional<std::string> wpaKey;
-    std::optional<uint16_t> tcpPort;    // 1-65535
+    std::optional<uint16_t> tcpPort;  // 1-65535
     std::optional<std::array<std::string, 4>> wepKeys;
     std::optional<KeyFormats> keyFormats;
     std::optional<bool> lpdEnable;
@@ -75,6 +75,8 @@ struct SettingsPatch {
 
     // Device-identity keys the file held, in file order; they change nothing.
     std::vector<std::string> ignoredKeys;
+    // Other keys of the file that give nothing, each "KEY: why" (the Wi-Fi INI reader's).
+    std::vector<std::string> unusedKeys;
 };
 
 // The first fault of a profile.

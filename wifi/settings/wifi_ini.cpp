@@ -1,5 +1,6 @@
 #include "wifi/settings/wifi_ini.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdio>
 #include <system_error>
@@ -45,11 +46,6 @@ std::vector<std::string> split(std::string_view s, char sep) {
     }
 }
 
-std::string cut(std::string s, std::size_t width) {
-    if (s.size() > width) s.resize(width);
-    return s;
-}
-
 std::string number(const char* format, int value) {
     char buf[24];
     std::snprintf(buf, sizeof buf, format, value);
@@ -60,15 +56,33 @@ constexpr std::array<const char*, 4> kKeyNames{"KEY1", "KEY2", "KEY3", "KEY4"};
 
 }  // namespace
 
-std::filesystem::path defaultWifiIniPath() { return std::filesystem::path(".") / kWifiIniFileName; }
+std::filesystem::path defaultWifiIniPath() {
+    return std::filesystem::path(".") / kWifiIniFileName;
+}
+
+std::string WifiIniRefusal::message() const {
+    return key + ": expected a text of at most " + std::to_string(limit) + " bytes (" +
+           std::to_string(length) + " given)";
+}
 
 WifiIniValues readWifiIni(const IniFile& file, const WifiSettings& base) {
     WifiIniValues out;
     out.record = base;
     WifiSettings& r = out.record;
     auto read = [&](const char* key) { return file.readString(kWifiIniSection, key); };
+    auto accept = [&](const char* key) { out.accepted.emplace_back(key); };
+    // A text key: its whole value, or nothing when the value is empty or longer than `width`.
+    auto text = [&](const char* key, std::size_t width) -> std::string {
+        std::string v = file.value(kWifiIniSection, key).value_or("");
+        if (v.size() <= width) return v;
+        out.refused.push_back({key, width, v.size()});
+        return {};
+    };
 
-    if (std::string v = read("Version"); v.size() == 2) r.overwriteStart(kVersion, v);
+    if (std::string v = read("Version"); v.size() == 2) {
+        r.overwriteStart(kVersion, v);
+        accept("Version");
+    }
 
     if (std::string v = read("MacAddress"); v.size() == 12) {
         v = upper(v);
@@ -79,60 +93,104 @@ WifiIniValues readWifiIni(const IniFile& file, const WifiSettings& base) {
             shown += v.substr(i, 2);
         }
         out.macText = shown;
+        accept("MacAddress");
     }
 
-    if (std::string v = cut(read("SSID"), kSsid.capacity()); !v.empty()) {
+    if (std::string v = text("SSID", kSsid.capacity()); !v.empty()) {
         r.setText(kSsid, v);
         out.ssid = v;
+        accept("SSID");
     }
 
     if (auto d = oneDigit(read("DHCP"), 0, 1)) {
         r.setChoice(kDhcp, *d);
         out.dhcp = *d == 1;
+        accept("DHCP");
     }
 
     const std::pair<const char*, RecordField> addresses[] = {
         {"IP", kIp}, {"SUBNET", kSubnet}, {"GATEWAY", kGateway}, {"DNS", kDns}};
     std::optional<Octets>* targets[] = {&out.ip, &out.subnet, &out.gateway, &out.dns};
     for (std::size_t i = 0; i < 4; ++i) {
-        if (auto o = parseDottedAddress(read(addresses[i].first))) {
+        if (auto o = parseDottedAddress(read(addresses[i].first), true)) {
             r.setAddress(addresses[i].second, *o);
             *targets[i] = *o;
+            accept(addresses[i].first);
         }
     }
 
-    if ((out.mode = oneDigit(read("MODE"), 0, 1))) r.setChoice(kMode, *out.mode);
+    if ((out.mode = oneDigit(read("MODE"), 0, 1))) {
+        r.setChoice(kMode, *out.mode);
+        accept("MODE");
+    }
 
     if (std::string v = read("CHANNEL"); v.size() == 2) {
         if (auto ch = decimal(v, 14); ch && *ch >= 1) {
             out.channel = static_cast<int>(*ch);
             r.setChannel(*out.channel);
+            accept("CHANNEL");
         }
     }
 
-    if ((out.encryption = oneDigit(read("ENCRYPTION"), 0, 4))) r.setChoice(kEncryption, *out.encryption);
-    if ((out.authentication = oneDigit(read("AUTHENTICATION"), 0, 3)))
+    if ((out.encryption = oneDigit(read("ENCRYPTION"), 0, 4))) {
+        r.setChoice(kEncryption, *out.encryption);
+        accept("ENCRYPTION");
+    }
+    if ((out.authentication = oneDigit(read("AUTHENTICATION"), 0, 3))) {
         r.setChoice(kAuthentication, *out.authentication);
-    if ((out.useKey = oneDigit(read("USEKEY"), 1, 4))) r.setChoice(kUseKey, *out.useKey);
+        accept("AUTHENTICATION");
+    }
+    if ((out.useKey = oneDigit(read("USEKEY"), 1, 4))) {
+        r.setChoice(kUseKey, *out.useKey);
+        accept("USEKEY");
+    }
 
     for (std::size_t i = 0; i < 4; ++i) {
-        std::string v = cut(read(kKeyNames[i]), kKeys[i].length);
+        std::string v = text(kKeyNames[i], kKeys[i].length);
         if (v.empty()) continue;
         r.overwriteStart(kKeys[i], v);
         out.keys[i] = v;
+        accept(kKeyNames[i]);
     }
 
-    if ((out.wpa = oneDigit(read("WPA"), 0, 4))) r.setChoice(kWpa, *out.wpa);
-    if ((out.wpaEnc = oneDigit(read("WPAENC"), 0, 1))) r.setChoice(kWpaEnc, *out.wpaEnc);
+    if ((out.wpa = oneDigit(read("WPA"), 0, 4))) {
+        r.setChoice(kWpa, *out.wpa);
+        accept("WPA");
+    }
+    if ((out.wpaEnc = oneDigit(read("WPAENC"), 0, 1))) {
+        r.setChoice(kWpaEnc, *out.wpaEnc);
+        accept("WPAENC");
+    }
 
-    if (std::string v = cut(read("WPAKEY"), kWpaKey.capacity()); !v.empty()) {
+    if (std::string v = text("WPAKEY", kWpaKey.capacity()); !v.empty()) {
         r.setText(kWpaKey, v);
         out.wpaKey = v;
+        accept("WPAKEY");
     }
 
     if (auto port = decimal(read("TCPPORT"), 65535)) {
         out.tcpPort = static_cast<uint16_t>(*port);
         r.setTcpPort(*out.tcpPort);
+        accept("TCPPORT");
+    }
+
+    static constexpr std::array<std::string_view, 21> kTableKeys{
+        "Version", "MacAddress", "SSID",   "DHCP",    "IP",         "SUBNET",
+        "GATEWAY", "DNS",        "MODE",   "CHANNEL", "ENCRYPTION", "AUTHENTICATION",
+        "USEKEY",  "KEY1",       "KEY2",   "KEY3",    "KEY4",       "WPA",
+        "WPAENC",  "WPAKEY",     "TCPPORT"};
+    auto named = [](const auto& list, const std::string& key) {
+        return std::any_of(list.begin(), list.end(),
+                           [&](const auto& k) { return upper(std::string(k)) == upper(key); });
+    };
+    for (const std::string& key : file.keys(kWifiIniSection)) {
+        if (named(out.accepted, key)) continue;
+        bool refusedKey =
+            std::any_of(out.refused.begin(), out.refused.end(),
+                        [&](const WifiIniRefusal& x) { return upper(x.key) == upper(key); });
+        if (refusedKey) continue;
+        out.ignored.push_back(key + (named(kTableKeys, key) ? ": value not in the key's form"
+                                                            : ": not a key of the Wi-Fi INI file"));
     }
     return out;
 }
@@ -144,8 +202,7 @@ std::optional<WifiIniValues> loadWifiIni(const std::filesystem::path& path,
     return readWifiIni(*file, base);
 }
 
-std::string applyWifiIniWrite(IniFile& file, const WifiSettings& entry0,
-                              const WifiIniControls& c) {
+std::string applyWifiIniWrite(IniFile& file, const WifiSettings& entry0, const WifiIniControls& c) {
     auto write = [&](const char* key, std::string_view value) {
         file.set(kWifiIniSection, key, value);
     };
@@ -209,10 +266,11 @@ bool WifiIniFile::exists() const {
     return std::filesystem::is_regular_file(m_path, ec);
 }
 
-bool WifiIniFile::load(WifiSettings& record) const {
+bool WifiIniFile::load(WifiSettings& record, std::vector<WifiIniRefusal>* refused) const {
     auto v = loadWifiIni(m_path, record);
     if (!v) return false;
     record = v->record;
+    if (refused) *refused = v->refused;
     return true;
 }
 

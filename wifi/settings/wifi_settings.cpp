@@ -26,7 +26,9 @@ unsigned parsePrefix(std::string_view s, int base) {
 
 }  // namespace
 
-WifiSettings::WifiSettings() { m_bytes.fill(' '); }
+WifiSettings::WifiSettings() {
+    m_bytes.fill(' ');
+}
 
 std::optional<WifiSettings> WifiSettings::fromBytes(std::span<const uint8_t> bytes) {
     if (bytes.size() != kWifiSettingsSize) return std::nullopt;
@@ -140,7 +142,9 @@ bool WifiSettings::setEapFastServers(int servers) {
     return overwriteStart(field::kEapFastServers, buf);
 }
 
-bool WifiSettings::hasLpdSupport() const { return m_bytes[field::kLpdQueue.offset] != ' '; }
+bool WifiSettings::hasLpdSupport() const {
+    return m_bytes[field::kLpdQueue.offset] != ' ';
+}
 
 std::string encodeAddress(const Octets& o) {
     char buf[16];
@@ -163,7 +167,7 @@ std::string dottedAddress(const Octets& o) {
     return buf;
 }
 
-std::optional<Octets> parseDottedAddress(std::string_view text) {
+std::optional<Octets> parseDottedAddress(std::string_view text, bool leadingZeros) {
     Octets out{};
     std::size_t pos = 0;
     for (std::size_t i = 0; i < 4; ++i) {
@@ -174,6 +178,8 @@ std::optional<Octets> parseDottedAddress(std::string_view text) {
             end = text.size();
         }
         std::string_view part = text.substr(pos, end - pos);
+        if (leadingZeros)
+            while (part.size() > 1 && part[0] == '0') part.remove_prefix(1);
         if (part.empty() || part.size() > 3 || (part.size() > 1 && part[0] == '0'))
             return std::nullopt;
         unsigned v = 0;
@@ -192,8 +198,8 @@ bool isContiguousMask(const Octets& m) {
 }
 
 std::string asciiKeyToHex(std::string_view ascii) {
-    return toHex(std::span<const uint8_t>(reinterpret_cast<const uint8_t*>(ascii.data()),
-                                          ascii.size()));
+    return toHex(
+        std::span<const uint8_t>(reinterpret_cast<const uint8_t*>(ascii.data()), ascii.size()));
 }
 
 std::string hexKeyToAscii(std::string_view hex) {

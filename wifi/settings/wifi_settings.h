@@ -69,7 +69,7 @@ using Octets = std::array<uint8_t, 4>;
 // numbers are digits, addresses and the TCP port hexadecimal text. Fields the program does
 // not interpret (Version, the reserved blocks) are carried unchanged.
 class WifiSettings {
-public:
+  public:
     using Bytes = std::array<uint8_t, kWifiSettingsSize>;
 
     // A record of spaces.
@@ -120,7 +120,7 @@ public:
 
     bool operator==(const WifiSettings&) const = default;
 
-private:
+  private:
     Bytes m_bytes;
 };
 
@@ -133,7 +133,9 @@ Octets decodeAddress(std::string_view eightChars);
 // without leading zeros ("01.2.3.4" is refused: some readers take it as octal). This is
 // the one address rule for every address a user types or a settings file holds.
 std::string dottedAddress(const Octets& octets);
-std::optional<Octets> parseDottedAddress(std::string_view text);
+// `leadingZeros`: the Wi-Fi INI file's form, where each part is a decimal 0-255 that may have
+// leading zeros ("192.168.001.010" is 192.168.1.10).
+std::optional<Octets> parseDottedAddress(std::string_view text, bool leadingZeros = false);
 // A netmask: its one bits are contiguous from the top (0.0.0.0 and 255.255.255.255 count).
 bool isContiguousMask(const Octets& mask);
 

@@ -1,6 +1,7 @@
 // The enterprise settings dialog and its exchange with the Wi-Fi dialog's record.
-#include "tests/ui/wifi/wifi_dialog_fixture.h"
 #include "ui/wifi/enterprise_dlg.h"
+
+#include "tests/ui/wifi/wifi_dialog_fixture.h"
 
 namespace setrion::test {
 namespace {
@@ -36,7 +37,8 @@ TEST_F(EnterpriseTest, AnUnknownCombinationSelectsNothingAndKeepsTheCodes) {
     dlg.values().eapId = "user";
     open(5, 4, 2);
     EXPECT_EQ(dlg.control(kMethod).selection, -1);
-    for (int id : {kLeapAuthentication, kCaCertFile, kClientCertFile, kPrivateKeyFile, kProvisioning, kMaxServers})
+    for (int id : {kLeapAuthentication, kCaCertFile, kClientCertFile, kPrivateKeyFile,
+                   kProvisioning, kMaxServers})
         EXPECT_TRUE(shown(id)) << id;
     EXPECT_FALSE(dlg.control(kEapId).enabled);
     dlg.click(kAccept);
@@ -64,7 +66,8 @@ TEST_F(EnterpriseTest, MethodChangeSetsCodesRowsAndLimits) {
     open(0, 3, 1);
     for (const MethodCase& m : cases) {
         const auto& items = dlg.control(kMethod).items;
-        const int pos = static_cast<int>(std::find(items.begin(), items.end(), m.method) - items.begin());
+        const int pos =
+            static_cast<int>(std::find(items.begin(), items.end(), m.method) - items.begin());
         dlg.select(kMethod, 0);
         dlg.select(kMethod, pos);
         const EnterpriseValues& v = dlg.values();
@@ -119,8 +122,8 @@ TEST_F(EnterpriseExchangeTest, NoneAndAcceptStoreTheCodes) {
     block.record.setChoice(field::kEapType, 1);
     block.record.setChoice(field::kEncryption, 4);
     block.record.setChoice(field::kWpa, 4);
-    block.record.setText(field::kEapId, "tech");
-    block.record.setText(field::kEapPassword, "pw");
+    block.record.setText(field::kEapId, "field tech");  // spaces inside are kept
+    block.record.setText(field::kEapPassword, "my pw");
     block.record.overwriteStart(field::kEapFastServers, "000");
     make();
     openAndGet();
@@ -128,7 +131,8 @@ TEST_F(EnterpriseExchangeTest, NoneAndAcceptStoreTheCodes) {
     ASSERT_TRUE(enabled(kEnterprise));
     shell.onNextModal(EnterpriseDlg::kTemplateId, [](Dialog& d, ScriptedShell&) {
         EXPECT_EQ(d.control(kMethod).selectedText(), "PEAP");
-        EXPECT_EQ(d.control(kEapId).text, "tech");
+        EXPECT_EQ(d.control(kEapId).text, "field tech");
+        EXPECT_EQ(d.control(kEapPassword).text, "my pw");
         EXPECT_EQ(d.control(kMaxServers).selectedText(), "001");
         d.select(kMethod, 0);  // "None"
         d.click(kAccept);

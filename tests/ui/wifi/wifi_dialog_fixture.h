@@ -55,8 +55,11 @@ struct BlockModule {
             }
             if (d.size() != 1026 || d[2] != 0x02) return;
             ++blocks;
-            if (d[3] == '0') std::copy(d.begin() + 10, d.begin() + 10 + 1013, record.bytes().begin());
-            std::string reply = "\x02" "11111\r\n";
+            if (d[3] == '0')
+                std::copy(d.begin() + 10, d.begin() + 10 + 1013, record.bytes().begin());
+            std::string reply =
+                "\x02"
+                "11111\r\n";
             reply.append(record.bytes().begin(), record.bytes().end());
             reply += "\r\n\x03";
             l.queueRead(reply);
@@ -68,10 +71,12 @@ struct BlockModule {
 struct MemoryIni final : WifiIniAccess {
     bool present = true;
     wifi::WifiSettings loads;
+    std::vector<wifi::WifiIniRefusal> refuses;  // what the load refuses
     std::vector<KeyValues> writes;
     bool exists() const override { return present; }
-    bool load(wifi::WifiSettings& record) override {
+    bool load(wifi::WifiSettings& record, std::vector<wifi::WifiIniRefusal>& refused) override {
         record = loads;
+        refused = refuses;
         return true;
     }
     std::string failure;  // a write fails with this reason when not empty
@@ -123,7 +128,9 @@ struct WifiDialogFixture : ::testing::Test {
         dlg->click(kGet);
     }
     std::string lastText() const { return shell.lastMessage() ? shell.lastMessage()->text : ""; }
-    std::string lastCaption() const { return shell.lastMessage() ? shell.lastMessage()->caption : ""; }
+    std::string lastCaption() const {
+        return shell.lastMessage() ? shell.lastMessage()->caption : "";
+    }
     std::string lastModalTitle() const {
         return shell.modalRuns().empty() ? "" : shell.modalRuns().back().titleAtEnd;
     }

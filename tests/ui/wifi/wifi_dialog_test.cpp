@@ -49,13 +49,37 @@ const Row kInitial[] = {
 };
 
 const char* const kLabels[] = {
-    "Port : ", "BaudRate : ", "Data Bits : ", "Parity : ", "Stop Bits : ", "Flow Control : ",
-    "MAC address : ", "SSID : ", "IP : ", "NetMask : ", "Gateway : ", "DNS : ", "TCP PORT : ",
-    "LPD Queue Name : ", "Wi-Fi Mode : ", "Wi-Fi Channel : ", "Wi-Fi Encryption : ",
-    "Wi-Fi Authentication : ", "Using KEY ID : ", "WEP Key is a write-only.", "KEY ID 1 : ",
-    "KEY ID 4 : ", "Progress : ", "WPA Authentication : ", "WPA Encryption : ", "WPA Key : ",
+    "Port : ",
+    "BaudRate : ",
+    "Data Bits : ",
+    "Parity : ",
+    "Stop Bits : ",
+    "Flow Control : ",
+    "MAC address : ",
+    "SSID : ",
+    "IP : ",
+    "NetMask : ",
+    "Gateway : ",
+    "DNS : ",
+    "TCP PORT : ",
+    "LPD Queue Name : ",
+    "Wi-Fi Mode : ",
+    "Wi-Fi Channel : ",
+    "Wi-Fi Encryption : ",
+    "Wi-Fi Authentication : ",
+    "Using KEY ID : ",
+    "WEP Key is a write-only.",
+    "KEY ID 1 : ",
+    "KEY ID 4 : ",
+    "Progress : ",
+    "WPA Authentication : ",
+    "WPA Encryption : ",
+    "WPA Key : ",
     "WPA Key is a write-only. The input range is 8 to 63 ASCII or 64 hex characters.",
-    "Port and Wi-Fi Information", "Port Information", "Wi-Fi Information", "WEP Key",
+    "Port and Wi-Fi Information",
+    "Port Information",
+    "Wi-Fi Information",
+    "WEP Key",
     "WPA Authentication"};
 
 using WifiDialogTest = WifiDialogFixture;
@@ -77,16 +101,17 @@ TEST_F(WifiDialogTest, StartsWithTheControlTableAndTraceLines) {
         for (const Control* x : dlg->controls()) found = found || x->text == label;
         EXPECT_TRUE(found) << label;
     }
-    EXPECT_EQ(c(1026).items, (std::vector<std::string>{"COM1", "COM2", "COM3", "COM4", "COM5", "COM6",
-                                                        "COM7", "COM8", "COM9", "USB",
-                                                        "LAN (network search)"}));
+    EXPECT_EQ(c(1026).items,
+              (std::vector<std::string>{"COM1", "COM2", "COM3", "COM4", "COM5", "COM6", "COM7",
+                                        "COM8", "COM9", "USB", "LAN (network search)"}));
     EXPECT_EQ(c(1026).selection, 0);
     EXPECT_EQ(c(1027).selectedText(), "19200");
     EXPECT_EQ(c(1113).selectedText(), "8");
     EXPECT_EQ(c(1112).selectedText(), "NONE");
     EXPECT_EQ(c(1114).selectedText(), "1");
     EXPECT_EQ(c(1138).selectedText(), "DTR/DSR");
-    EXPECT_EQ(c(1101).items, (std::vector<std::string>{"KEY ID 1", "KEY ID 2", "KEY ID 3", "KEY ID 4"}));
+    EXPECT_EQ(c(1101).items,
+              (std::vector<std::string>{"KEY ID 1", "KEY ID 2", "KEY ID 3", "KEY ID 4"}));
     EXPECT_EQ(c(1101).selection, 0);
     EXPECT_TRUE(c(1039).items.empty());
     EXPECT_EQ(c(1037).iconNumber, 130);
@@ -106,7 +131,8 @@ TEST_F(WifiDialogTest, PortListEnablesSerialListsAndNetworkEntryShowsLanControls
     dlg->select(kPort, 10);
     EXPECT_TRUE(dlg->networkMode());
     for (int id : {1176, 1177, 1178}) EXPECT_TRUE(visible(id)) << id;
-    for (int id : {1027, 1113, 1112, 1114, 1138, kBaudLabel, kFlowControlLabel}) EXPECT_FALSE(visible(id)) << id;
+    for (int id : {1027, 1113, 1112, 1114, 1138, kBaudLabel, kFlowControlLabel})
+        EXPECT_FALSE(visible(id)) << id;
     for (int id : {1037, 1034, 1035, 1038}) EXPECT_FALSE(enabled(id)) << id;
     EXPECT_EQ(c(kWpaNote).text, "WPA Key is characters of 8 ~ 32 length.");
 
@@ -170,10 +196,11 @@ TEST_F(WifiDialogTest, OpenPortFailuresShowTheirMessages) {
     make();
     dlg->click(kOpenPort);
     setTraceSink(old);
-    EXPECT_EQ(lastText(),
-              "The port(serial:/dev/ttyS0) is already occupied in windows printer driver(Labels).\n\n"
-              "So, please change your printer driver port from serial:/dev/ttyS0 to other port\n\n"
-              "and execute again.");
+    EXPECT_EQ(
+        lastText(),
+        "The port(serial:/dev/ttyS0) is already occupied in windows printer driver(Labels).\n\n"
+        "So, please change your printer driver port from serial:/dev/ttyS0 to other port\n\n"
+        "and execute again.");
     EXPECT_EQ(lastCaption(), "ERROR");
     EXPECT_EQ(traces.back(), "PrinterName = Labels PortName=serial:/dev/ttyS0 DriverName=qx7");
     spooler = nullptr;
@@ -197,7 +224,8 @@ TEST_F(WifiDialogTest, GetShowsTheModuleAndSaveWritesTheEdits) {
     EXPECT_EQ(c(kWpaKey).text, "passphrase");
     EXPECT_EQ(c(kProgress).position, 100);
     EXPECT_TRUE(c(kDhcp).checked);
-    for (int id : {1031, 1028, 1039, 1040, 1041, 1103, 1035, 1164, 1108, 1046}) EXPECT_TRUE(enabled(id)) << id;
+    for (int id : {1031, 1028, 1039, 1040, 1041, 1103, 1035, 1164, 1108, 1046})
+        EXPECT_TRUE(enabled(id)) << id;
     for (int id : {1034, 1148, 1101}) EXPECT_FALSE(enabled(id)) << id;
     EXPECT_GT(shell.repaints(), 5);
     EXPECT_FALSE(shell.waitCursor());
@@ -232,7 +260,9 @@ TEST_F(WifiDialogTest, ResetAsksFirstAndNoSendsNothing) {
     dlg->click(kOpenPort);
     const auto framesBefore = ports.serialLink.writes().size();
     dlg->click(kReset);
-    EXPECT_EQ(lastText(), "Reset the Wi-Fi module to its factory settings?\nEvery Wi-Fi setting of the module is lost.");
+    EXPECT_EQ(lastText(),
+              "Reset the Wi-Fi module to its factory settings?\nEvery Wi-Fi setting of the module "
+              "is lost.");
     EXPECT_EQ(ports.serialLink.writes().size(), framesBefore);
     EXPECT_TRUE(dlg->portOpen());
 }
@@ -279,11 +309,16 @@ TEST_F(WifiDialogTest, TypedCharactersOfTheAddressFieldsAreFiltered) {
         int ch;
         bool taken;
     };
-    const Case cases[] = {{kIp, "", '7', true},       {kIp, "", 'x', false},       {kNetMask, "25", '5', true},
-                          {kGateway, "255", '1', false}, {kDns, "255", 8, true},     {kSsid, "Office", ' ', true},
+    const Case cases[] = {{kIp, "", '7', true},
+                          {kIp, "", 'x', false},
+                          {kNetMask, "25", '5', true},
+                          {kGateway, "255", '1', false},
+                          {kDns, "255", 8, true},
+                          {kSsid, "Office", ' ', true},
                           {kWpaKey, "secret key", 'x', true}};
     for (const Case& k : cases)
-        EXPECT_EQ(dlg->acceptsTypedCharacter(k.id, k.field, k.ch), k.taken) << k.id << " " << k.field << " " << k.ch;
+        EXPECT_EQ(dlg->acceptsTypedCharacter(k.id, k.field, k.ch), k.taken)
+            << k.id << " " << k.field << " " << k.ch;
 }
 
 // ---- INI file ----------------------------------------------------------------------
@@ -319,7 +354,8 @@ TEST_F(WifiIniTest, LoadingShowsTheFileAndSelectsSettingsBlockModule) {
     EXPECT_EQ(c(kSsid).text, "Depot");
     EXPECT_EQ(c(kEncryption).selectedText(), "WEP64");
     EXPECT_EQ(c(kChannel).selectedText(), "6");
-    for (int id : {1031, 1028, 1039, 1040, 1041, 1035, 1145, 1164, 1101, 1104}) EXPECT_TRUE(enabled(id)) << id;
+    for (int id : {1031, 1028, 1039, 1040, 1041, 1035, 1145, 1164, 1101, 1104})
+        EXPECT_TRUE(enabled(id)) << id;
     for (int id : {1034, 1175, 1105}) EXPECT_FALSE(enabled(id)) << id;
     EXPECT_TRUE(visible(kDhcp));
 }
@@ -344,7 +380,8 @@ TEST_F(WifiIniTest, ClosingWritesOnlyTheEditedKeysAndStopsAtAKeyLengthError) {
     dlg->editText(kKey1, "123456789A");
     dlg->editText(kTcpPort, "9101");
     dlg.reset();
-    EXPECT_EQ(ini.writes.back(), (WifiIniAccess::KeyValues{{"KEY1", "123456789A"}, {"TCPPORT", "9101"}}));
+    EXPECT_EQ(ini.writes.back(),
+              (WifiIniAccess::KeyValues{{"KEY1", "123456789A"}, {"TCPPORT", "9101"}}));
 }
 
 TEST_F(WifiIniTest, ADialogEndedInNetworkModeWritesNothing) {
@@ -370,8 +407,21 @@ TEST_F(WifiIniTest, AFailedWriteIsShownWithTheFileAndTheReason) {
     dlg->editText(kSsid, "Shop");
     ini.failure = "No space left on device";
     dlg.reset();
-    EXPECT_EQ(lastText(), "The Wi-Fi settings could not be written to Tessun_WIFI.ini:\nNo space left on device");
+    EXPECT_EQ(
+        lastText(),
+        "The Wi-Fi settings could not be written to Tessun_WIFI.ini:\nNo space left on device");
     EXPECT_EQ(lastCaption(), "Error");
+}
+
+TEST_F(WifiIniTest, ATextLongerThanItsFieldIsShownNotCut) {
+    ini.loads.setText(field::kSsid, "");
+    ini.refuses = {{"SSID", 32, 39}};
+    make();
+    EXPECT_EQ(lastText(),
+              "Please enter no more than 32 characters.\n"
+              "SSID in Tessun_WIFI.ini is longer and was not loaded.");
+    EXPECT_EQ(lastCaption(), "Error");
+    EXPECT_EQ(c(kSsid).text, "");
 }
 
 TEST_F(WifiIniTest, ADeletedFileIsNotWritten) {

@@ -1,20 +1,19 @@
 // setrion-cli net search/save against `setrion-sim lan` on the loopback broadcast.
 #include <arpa/inet.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <netinet/in.h>
 #include <poll.h>
 #include <signal.h>
-#include <sys/socket.h>
 #include <spawn.h>
+#include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-#include <gtest/gtest.h>
-#include <nlohmann/json.hpp>
 
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <nlohmann/json.hpp>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -58,7 +57,7 @@ struct CliRun {
 };
 
 class LanE2e : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         m_dir = fs::temp_directory_path() / ("setrion-lan-" + std::to_string(getpid()));
         fs::create_directories(m_dir);
@@ -74,8 +73,16 @@ protected:
     std::string port(int k) const { return std::to_string(m_base + k); }
 
     void startSim(std::vector<std::string> extra = {}) {
-        std::vector<std::string> args = {kSim, "lan", "--mgmt-port", port(0), "--text-port", port(1),
-                                         "--state", (m_dir / "state.json").string(), "--max-seconds", "120"};
+        std::vector<std::string> args = {kSim,
+                                         "lan",
+                                         "--mgmt-port",
+                                         port(0),
+                                         "--text-port",
+                                         port(1),
+                                         "--state",
+                                         (m_dir / "state.json").string(),
+                                         "--max-seconds",
+                                         "120"};
         args.insert(args.end(), extra.begin(), extra.end());
         m_sim = spawn(args, m_dir / "sim.out", m_dir / "sim.err");
         ASSERT_GT(m_sim, 0);
@@ -102,8 +109,8 @@ protected:
     CliRun cli(std::vector<std::string> args, bool json = false) {
         std::vector<std::string> all = {kCli};
         if (json) all.push_back("--json");
-        for (std::string a : {"net", "--broadcast", "127.255.255.255", "--mgmt-port", "", "--mgmt-local-port", "",
-                              "--text-port", "", "--text-local-port", ""})
+        for (std::string a : {"net", "--broadcast", "127.255.255.255", "--mgmt-port", "",
+                              "--mgmt-local-port", "", "--text-port", "", "--text-local-port", ""})
             all.push_back(a);
         all[all.size() - 7] = port(0);
         all[all.size() - 5] = port(2);
@@ -169,12 +176,14 @@ TEST_F(LanE2e, SearchListsModulesInMacOrderThenTheTextPrinter) {
     EXPECT_EQ(list[3]["ip"], "192.168.1.100");
 
     CliRun plain = cli({"search"});
-    EXPECT_EQ(plain.out.substr(0, plain.out.find('\n')), "02:00:00:00:00:01 127.0.0.1 SimNet-1 module");
+    EXPECT_EQ(plain.out.substr(0, plain.out.find('\n')),
+              "02:00:00:00:00:01 127.0.0.1 SimNet-1 module");
 }
 
 TEST_F(LanE2e, SaveChangesSsidKeyAndDhcpAndASecondSearchShowsThem) {
     startSim();
-    auto edit = writeJson({{"ssid", "Workshop"}, {"wpa_key", "newsecret9"}, {"dhcp", true}, {"ip", "192.168.1.50"}});
+    auto edit = writeJson(
+        {{"ssid", "Workshop"}, {"wpa_key", "newsecret9"}, {"dhcp", true}, {"ip", "192.168.1.50"}});
     CliRun save = cli({"save", "02:00:00:00:00:03", edit.string()});
     EXPECT_EQ(save.exitCode, 0) << save.err;
     EXPECT_EQ(save.out, "Save Completed !!!\n");
@@ -274,7 +283,10 @@ TEST_F(LanE2e, HostilePeerBytesGiveValidJsonAndEscapedText) {
     here.sin_port = htons(static_cast<uint16_t>(m_base + 1));
     here.sin_addr.s_addr = htonl(INADDR_ANY);
     ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&here), sizeof here), 0);
-    const std::string mac = "\xFF\xFE\xC3" "000000000", ssid = "\xFF\xFE\xC3\x1B[2J";
+    const std::string mac =
+                          "\xFF\xFE\xC3"
+                          "000000000",
+                      ssid = "\xFF\xFE\xC3\x1B[2J";
     std::thread peer([&] {
         std::string frame(1024, ' ');
         frame[0] = '\x02';
@@ -288,9 +300,11 @@ TEST_F(LanE2e, HostilePeerBytesGiveValidJsonAndEscapedText) {
             char buf[2048];
             sockaddr_in from{};
             socklen_t len = sizeof from;
-            ssize_t n = ::recvfrom(fd, buf, sizeof buf, 0, reinterpret_cast<sockaddr*>(&from), &len);
+            ssize_t n =
+                ::recvfrom(fd, buf, sizeof buf, 0, reinterpret_cast<sockaddr*>(&from), &len);
             if (n > 6 && std::string(buf + 1, 5) == "11111")
-                ::sendto(fd, frame.data(), frame.size(), 0, reinterpret_cast<sockaddr*>(&from), len);
+                ::sendto(fd, frame.data(), frame.size(), 0, reinterpret_cast<sockaddr*>(&from),
+                         len);
             if (n > 6 && std::string(buf + 1, 5) == "STOP!") break;
         }
     });
@@ -313,4 +327,62 @@ TEST_F(LanE2e, HostilePeerBytesGiveValidJsonAndEscapedText) {
     EXPECT_EQ(list[0]["mac_hex"], "FFFEC3303030303030303030");
     ASSERT_EQ(plain.exitCode, 0) << plain.err;
     EXPECT_EQ(plain.out, "\\xFF\\xFE\\xC3000000000 0.0.0.0 \\xFF\\xFE\\xC3\\x1B[2J text\n");
+}
+
+// A spaced SSID and passphrase through a JSON profile and an INI file, saved to a module and
+// to a text-frame printer and read back whole by a search; devices that store less fail the
+// save and the apply (exit 2) naming the field.
+TEST_F(LanE2e, SpacedTextsAreSavedWholeAndADifferentReadBackFails) {
+    const fs::path json = writeJson({{"ssid", "Office AP"},
+                                     {"encryption", "WPA"},
+                                     {"wpa_authentication", "WPA2-PSK"},
+                                     {"wpa_encryption", "AES"},
+                                     {"wpa_key", "my secret key"}});
+    const fs::path ini = m_dir / "profile.ini";
+    std::ofstream(ini, std::ios::binary)
+        << "[WiFiInfo]\r\nSSID=Office AP\r\nENCRYPTION=3\r\nWPA=1\r\nWPAENC=1\r\n"
+           "WPAKEY=my secret key\r\n";
+    const std::string result = (m_dir / "result.out").string();
+    struct Case {
+        const char* mac;
+        fs::path file;
+        std::vector<std::string> sim;
+        std::string command;
+        int exitCode;
+    };
+    const Case cases[] = {
+        {"02:00:00:00:00:03", json, {}, "save", 0},
+        {"02:00:00:00:00:03", ini, {}, "save", 0},
+        {"02:00:00:00:00:A1", json, {}, "save", 0},
+        {"02:00:00:00:00:A1", ini, {}, "save", 0},
+        {"02:00:00:00:00:03", json, {"--ssid-keeps", "6"}, "save", 2},
+        {"02:00:00:00:00:A1", ini, {"--ssid-keeps", "6"}, "apply", 2},
+    };
+    for (const Case& c : cases) {
+        stopSim();
+        startSim(c.sim);
+        const std::string label = std::string(c.mac) + " " + c.file.filename().string();
+        CliRun r = c.command == "save"
+                       ? cli({"save", c.mac, c.file.string(), "--result-file", result})
+                       : cli({"apply", c.file.string(), "--mac", c.mac, "--result-file", result});
+        ASSERT_EQ(r.exitCode, c.exitCode) << label << ": " << r.err << r.out;
+        if (c.exitCode != 0) {
+            const std::string all = r.out + r.err;
+            EXPECT_NE(all.find("ssid: written \"Office AP\", read back \"Office\""),
+                      std::string::npos)
+                << all;
+            EXPECT_EQ(r.out.find("Save Completed"), std::string::npos) << r.out;  // the result
+            continue;
+        }
+        EXPECT_EQ(r.out, "Save Completed !!!\n") << label;
+        auto list = nlohmann::json::parse(cli({"search"}, true).out);
+        bool seen = false;
+        for (const auto& p : list) {
+            if (p["mac"] != c.mac) continue;
+            seen = true;
+            EXPECT_EQ(p["ssid"], "Office AP") << label;
+            EXPECT_EQ(p["wpa_key"], "my secret key") << label;
+        }
+        EXPECT_TRUE(seen) << label;
+    }
 }

@@ -1,13 +1,12 @@
 #include "wifi/settings/wifi_ini.h"
 
-#include "wifi/settings/ini_profile.h"
-
 #include <gtest/gtest.h>
 
 #include <fstream>
 #include <iterator>
 
 #include "tests/support/temp_dir.h"
+#include "wifi/settings/ini_profile.h"
 
 namespace setrion::wifi {
 namespace {
@@ -22,34 +21,49 @@ std::string slurp(const std::filesystem::path& p) {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-TEST(WifiIniLoad, TakesValuesOfTheirExactFormAndIgnoresTheRest) {
+TEST(WifiIniLoad, TakesValuesOfTheirExactFormRefusesLongTextsAndListsTheRest) {
     const auto v = readWifiIni(IniFile::parse(
         "[WiFiInfo]\n"
-        "Version=V2\nMacAddress=0011aabbccdd\nSSID=" + std::string(40, 'S') + "\n"
-        "DHCP=1\nIP=10.0.0\nSUBNET=255.255.255.0\nGATEWAY=10.0.0.300\nDNS=8.8.8.8\n"
+        "Version=V2\nMacAddress=0011aabbccdd\nSSID=" +
+        std::string(40, 'S') +
+        "\n"
+        "DHCP=1\nIP=10.0.0\nSUBNET=255.255.255.0\nGATEWAY=10.0.0.300\nDNS=008.8.8.08\njunk=1\n"
         "MODE=1\nCHANNEL=6\nENCRYPTION=7\nAUTHENTICATION=2\nUSEKEY=3\n"
-        "KEY1=" + std::string(30, 'A') + "\nKEY3=1234567890\n"
-        "WPA=2\nWPAENC=1\nWPAKEY=" + std::string(70, 'w') + "\nTCPPORT=9100\n"));
+        "KEY1=" +
+        std::string(30, 'A') +
+        "\nKEY3=1234567890\n"
+        "WPA=2\nWPAENC=1\nWPAKEY=" +
+        std::string(70, 'w') + "\nTCPPORT=9100\n"));
     const WifiSettings& r = v.record;
     EXPECT_EQ(at(r, 0, 2), "V2");
     EXPECT_EQ(at(r, 2, 12), "0011AABBCCDD");
     EXPECT_EQ(v.macText, "00:11:AA:BB:CC:DD");
-    EXPECT_EQ(at(r, 14, 34), std::string(32, 'S') + "\r\n");
-    EXPECT_EQ(v.ssid, std::string(32, 'S'));
+    // Texts longer than their field are refused whole, never cut.
+    EXPECT_EQ(at(r, 14, 34), std::string(34, ' '));
+    EXPECT_EQ(v.ssid, "");
+    ASSERT_EQ(v.refused.size(), 3u);
+    EXPECT_EQ(v.refused[0].message(), "SSID: expected a text of at most 32 bytes (40 given)");
+    EXPECT_EQ(v.refused[1].key + " " + std::to_string(v.refused[1].limit), "KEY1 26");
+    EXPECT_EQ(v.refused[2].key + " " + std::to_string(v.refused[2].limit), "WPAKEY 64");
+    EXPECT_EQ(v.ignored,
+              (std::vector<std::string>{
+                  "IP: value not in the key's form", "GATEWAY: value not in the key's form",
+                  "junk: not a key of the Wi-Fi INI file", "CHANNEL: value not in the key's form",
+                  "ENCRYPTION: value not in the key's form"}));
     EXPECT_EQ(at(r, 48, 1), "1");
     EXPECT_EQ(at(r, 49, 8), "        ");  // IP=10.0.0: three parts
     EXPECT_FALSE(v.ip);
     EXPECT_EQ(at(r, 57, 8), "FFFFFF00");
-    EXPECT_FALSE(v.gateway);              // 300 is no octet
-    EXPECT_EQ(v.dns, (Octets{8, 8, 8, 8}));
-    EXPECT_EQ(at(r, 81, 6), "1   23");    // MODE, CHANNEL=6 and ENCRYPTION=7 ignored
+    EXPECT_FALSE(v.gateway);                 // 300 is no octet
+    EXPECT_EQ(v.dns, (Octets{8, 8, 8, 8}));  // leading zeros allowed
+    EXPECT_EQ(at(r, 81, 6), "1   23");       // MODE, CHANNEL=6 and ENCRYPTION=7 ignored
     EXPECT_FALSE(v.channel);
     EXPECT_FALSE(v.encryption);
     EXPECT_EQ(v.useKey, 3);
-    EXPECT_EQ(at(r, 87, 26), std::string(26, 'A'));
+    EXPECT_EQ(at(r, 87, 26), std::string(26, ' '));
     EXPECT_EQ(at(r, 139, 26), "1234567890" + std::string(16, ' '));
     EXPECT_EQ(at(r, 191, 2), "21");
-    EXPECT_EQ(at(r, 193, 64), std::string(64, 'w'));
+    EXPECT_EQ(v.wpaKey, "");
     EXPECT_EQ(at(r, 257, 4), "238C");
     EXPECT_EQ(v.tcpPort, 9100);
     EXPECT_EQ(at(r, 261, 41), std::string(41, ' '));
@@ -97,7 +111,8 @@ constexpr const char* kBefore =
 TEST(WifiIniWrite, WritesTheDialogValuesInPlace) {
     test::TempDir dir("wifiini");
     const auto path = dir.write(kWifiIniFileName, kBefore);
-    WifiSettings entry0 = readWifiIni(IniFile::parse("[WiFiInfo]\nVersion=V2\nTCPPORT=9100\n")).record;
+    WifiSettings entry0 =
+        readWifiIni(IniFile::parse("[WiFiInfo]\nVersion=V2\nTCPPORT=9100\n")).record;
     const auto r = writeWifiIni(path, 2, entry0, wep64Controls("0a1b2c3d4e"));
     EXPECT_TRUE(r.written) << r.error;
     EXPECT_EQ(r.message, "");
@@ -113,7 +128,11 @@ TEST(WifiIniWrite, WritesTheDialogValuesInPlace) {
 }
 
 TEST(WifiIniWrite, KeyLengthFaultsStopBeforeTheWpaKeys) {
-    struct Case { int encryption; KeyFormat format; std::string key, wpaKey, message; };
+    struct Case {
+        int encryption;
+        KeyFormat format;
+        std::string key, wpaKey, message;
+    };
     const Case cases[] = {
         {1, KeyFormat::Hex, "0a1b2c3d4", "", "Key Length is not matched"},
         {1, KeyFormat::Ascii, "abcdef", "", "Key Length is too long"},
@@ -131,8 +150,8 @@ TEST(WifiIniWrite, KeyLengthFaultsStopBeforeTheWpaKeys) {
         EXPECT_EQ(file.value("WiFiInfo", "SSID"), "Shop");
         EXPECT_EQ(file.value("WiFiInfo", "USEKEY"), "2");
         EXPECT_FALSE(file.value("WiFiInfo", "KEY2"));
-        for (auto [key, old] : {std::pair{"WPA", "0"}, {"WPAENC", "0"}, {"WPAKEY", "oldkey"},
-                                {"TCPPORT", "80"}})
+        for (auto [key, old] :
+             {std::pair{"WPA", "0"}, {"WPAENC", "0"}, {"WPAKEY", "oldkey"}, {"TCPPORT", "80"}})
             EXPECT_EQ(file.value("WiFiInfo", key), old) << key << " " << c.message;
     }
     auto file = IniFile::parse(kBefore);
@@ -178,17 +197,22 @@ TEST(WifiIniFile, LoadsIntoARecordAndSetsKeysInPlaceWhileTheFileExists) {
 
 TEST(WifiIniProfile, EncryptionAndWpaFollowTheDialogsLoad) {
     using A = WpaAuthentication;
-    struct Case { const char* keys; std::optional<int> encryption; std::optional<A> wpa; };
+    struct Case {
+        const char* keys;
+        std::optional<int> encryption;
+        std::optional<A> wpa;
+    };
     const Case cases[] = {
         {"ENCRYPTION=1\nWPA=0\n", 1, A::None},
         {"ENCRYPTION=3\nWPA=0\n", 3, A::WpaPsk},
-        {"ENCRYPTION=0\nWPA=1\n", 3, A::Wpa2Psk},   // WPA not 0 shows "WPA"
-        {"WPA=2\n", 3, std::nullopt},                // no third entry: nothing selected
+        {"ENCRYPTION=0\nWPA=1\n", 3, A::Wpa2Psk},  // WPA not 0 shows "WPA"
+        {"WPA=2\n", 3, std::nullopt},              // no third entry: nothing selected
         {"WPA=0\n", std::nullopt, std::nullopt},
         {"", std::nullopt, std::nullopt},
     };
     for (const auto& c : cases) {
-        const auto p = wifiIniPatch(readWifiIni(IniFile::parse(std::string("[WiFiInfo]\n") + c.keys)));
+        const auto p =
+            wifiIniPatch(readWifiIni(IniFile::parse(std::string("[WiFiInfo]\n") + c.keys)));
         EXPECT_EQ(p.encryption, c.encryption) << c.keys;
         EXPECT_EQ(p.wpaAuthentication, c.wpa) << c.keys;
     }
