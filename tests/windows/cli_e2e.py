@@ -5,6 +5,7 @@ broadcast. Usage: cli_e2e.py CLI_EXE SETRION_SIM (WINEPREFIX set, wineboot done)
 
 import json
 import os
+import shutil
 import subprocess
 import sys
 import tempfile
@@ -161,4 +162,7 @@ def main():
 
 
 if __name__ == "__main__":
-    sys.exit(main())
+    try:
+        sys.exit(main())
+    finally:
+        shutil.rmtree(WORK, ignore_errors=True)
