@@ -4,7 +4,7 @@
 
 #include "cli/change_report.h"
 #include "cli/cli_app.h"
-#include "cli/network_edit.h"
+#include "cli/profile_notes.h"
 #include "common/clock.h"
 #include "common/device_text.h"
 #include "common/interrupt.h"
@@ -12,6 +12,7 @@
 #include "wifi/net/module_report.h"
 #include "wifi/net/network_save.h"
 #include "wifi/net/network_search.h"
+#include "wifi/net/profile_edit.h"
 #include "wifi/net/save_result.h"
 #include "wifi/net/write_checks.h"
 #include "wifi/settings/ini_profile.h"

@@ -6,11 +6,12 @@
 
 #include "cli/change_report.h"
 #include "cli/cli_app.h"
-#include "cli/network_edit.h"
+#include "cli/profile_notes.h"
 #include "cli/progress_board.h"
 #include "cli/stored_summary.h"
 #include "wifi/net/fleet_apply.h"
 #include "wifi/net/network_search.h"
+#include "wifi/net/profile_edit.h"
 #include "wifi/settings/ini_profile.h"
 
 namespace setrion::cli {
@@ -18,7 +19,8 @@ namespace {
 
 using namespace setrion::net;
 
-constexpr const char* kNothingFound = "Cannot search the Wi-Fi printer.\nPlease check the firewall...";
+constexpr const char* kNothingFound =
+    "Cannot search the Wi-Fi printer.\nPlease check the firewall...";
 
 struct ApplyOptions {
     std::string profile;
@@ -72,7 +74,9 @@ void printPlan(CommandContext& ctx, const FleetPlan& plan, bool showSecrets) {
     if (ctx.options.json) {
         nlohmann::json all = nlohmann::json::array();
         for (const auto& r : plan.rows) {
-            nlohmann::json j = {{"mac", r.mac}, {"current_ip", r.oldIp}, {"new_ip", r.newIp},
+            nlohmann::json j = {{"mac", r.mac},
+                                {"current_ip", r.oldIp},
+                                {"new_ip", r.newIp},
                                 {"changes", r.changes}};
             j.update(changeReportJson(r.diff, showSecrets));
             if (!r.found || !r.refusal.empty()) j["refused"] = r.found ? r.refusal : r.message;
@@ -81,11 +85,15 @@ void printPlan(CommandContext& ctx, const FleetPlan& plan, bool showSecrets) {
         ctx.printJson(all);
         return;
     }
-    *ctx.out << column("MAC", 17) << column("CURRENT IP", 15) << column("NEW IP", 15) << "CHANGES\n";
+    *ctx.out << column("MAC", 17) << column("CURRENT IP", 15) << column("NEW IP", 15)
+             << "CHANGES\n";
     for (const auto& r : plan.rows) {
-        *ctx.out << column(r.mac, 17) << column(r.oldIp, 15) << column(r.newIp, 15) << joined(r.changes);
-        if (!r.found) *ctx.out << "  (" << r.message << ")";
-        else if (!r.refusal.empty()) *ctx.out << "  (refused: " << r.refusal << ")";
+        *ctx.out << column(r.mac, 17) << column(r.oldIp, 15) << column(r.newIp, 15)
+                 << joined(r.changes);
+        if (!r.found)
+            *ctx.out << "  (" << r.message << ")";
+        else if (!r.refusal.empty())
+            *ctx.out << "  (refused: " << r.refusal << ")";
         *ctx.out << "\n";
         if (r.found) printChanges(*ctx.out, r.diff, showSecrets, "    ");
     }
@@ -106,8 +114,8 @@ void printResult(CommandContext& ctx, const FleetPlan& plan, bool showSecrets) {
         ctx.printJson(all);
         return;
     }
-    *ctx.out << column("MAC", 17) << column("OLD IP", 15) << column("NEW IP", 15) << column("VERIFIED", 8)
-             << "RESULT\n";
+    *ctx.out << column("MAC", 17) << column("OLD IP", 15) << column("NEW IP", 15)
+             << column("VERIFIED", 8) << "RESULT\n";
     for (const auto& r : plan.rows)
         *ctx.out << column(r.mac, 17) << column(r.oldIp, 15) << column(r.newIp, 15)
                  << column(r.skipped    ? "-"
@@ -194,8 +202,9 @@ void netApply(CommandContext& ctx, CLI::App& net, const ApplyOptions& o) {
     }
     if (o.change.dryRun) {
         printPlan(ctx, plan, o.change.showSecrets);
-        bool allPlanned = std::all_of(plan.rows.begin(), plan.rows.end(),
-                                      [](const FleetRow& r) { return r.found && r.refusal.empty(); });
+        bool allPlanned = std::all_of(plan.rows.begin(), plan.rows.end(), [](const FleetRow& r) {
+            return r.found && r.refusal.empty();
+        });
         ctx.exitCode = allPlanned ? kExitOk : kExitDevice;
         reportedLeftOut(ctx, found);
         return;
@@ -204,18 +213,19 @@ void netApply(CommandContext& ctx, CLI::App& net, const ApplyOptions& o) {
     std::vector<std::string> names;
     for (const auto& r : plan.rows) names.push_back(r.mac);
     ProgressBoard board(*ctx.err, streamIsTerminal(*ctx.err), names);
-    runFleet(mctx, found, plan, request, [&](size_t row, FleetStep step, const std::string& detail) {
-        std::string state(fleetStepText(step));
-        if (!detail.empty()) state += ": " + detail;
-        board.update(row, state);
-    });
+    runFleet(mctx, found, plan, request,
+             [&](size_t row, FleetStep step, const std::string& detail) {
+                 std::string state(fleetStepText(step));
+                 if (!detail.empty()) state += ": " + detail;
+                 board.update(row, state);
+             });
     printResult(ctx, plan, o.change.showSecrets);
     ctx.stored = fleetStoredSummary(plan);
     if (reportedLeftOut(ctx, found)) return;
     bool allGood = std::all_of(plan.rows.begin(), plan.rows.end(),
                                [](const FleetRow& r) { return r.verified || r.skipped; });
-    bool fileMissing =
-        std::any_of(plan.rows.begin(), plan.rows.end(), [](const FleetRow& r) { return r.resultFileMissing; });
+    bool fileMissing = std::any_of(plan.rows.begin(), plan.rows.end(),
+                                   [](const FleetRow& r) { return r.resultFileMissing; });
     ctx.exitCode = !allGood ? kExitDevice : fileMissing ? kExitResultFile : kExitOk;
 }
 
@@ -224,14 +234,21 @@ void installNetApply(CLI::App& app, CommandContext& ctx) {
     auto o = std::make_shared<ApplyOptions>();
     CLI::App* apply = net->add_subcommand(
         "apply", "Apply a profile to many printers: one search, the writes, one search to verify");
-    apply->add_option("PROFILE", o->profile, "JSON object with the keys of `wifi read --json`, or the Wi-Fi INI file (.ini)")->required();
+    apply
+        ->add_option(
+            "PROFILE", o->profile,
+            "JSON object with the keys of `wifi read --json`, or the Wi-Fi INI file (.ini)")
+        ->required();
     apply->add_flag("--all", o->all, "Every printer that answers the search");
     apply->add_option("--mac", o->macs, "A printer to write (repeatable)");
-    apply->add_option("--ip-from", o->ipFrom,
-                      "Static addresses from this one, in MAC order, DHCP off; addresses in use are skipped");
+    apply->add_option(
+        "--ip-from", o->ipFrom,
+        "Static addresses from this one, in MAC order, DHCP off; addresses in use are skipped");
     apply->add_option("--password", o->password, "The modules' password (at most 10 characters)");
-    apply->add_option("--result-file", o->resultFile,
-                      "Where a text-frame save keeps the record sent (exit 3: all verified, but this file not written)")
+    apply
+        ->add_option("--result-file", o->resultFile,
+                     "Where a text-frame save keeps the record sent (exit 3: all verified, but "
+                     "this file not written)")
         ->capture_default_str();
     addChangeOptions(*apply, o->change);
     apply->callback([&ctx, net, o] { netApply(ctx, *net, *o); });

@@ -4,7 +4,7 @@
 
 #include "cli/change_report.h"
 #include "cli/cli_app.h"
-#include "cli/network_edit.h"
+#include "cli/profile_notes.h"
 #include "cli/printer_session.h"
 #include "cli/stored_summary.h"
 #include "common/device_text.h"

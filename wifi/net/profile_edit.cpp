@@ -1,17 +1,16 @@
-#include "cli/network_edit.h"
+#include "wifi/net/profile_edit.h"
 
-#include <ostream>
-#include <string>
+#include "wifi/net/net_types.h"
 
-namespace setrion::cli {
+namespace setrion::net {
 
 // The edit a validated profile makes on a line of the given kind, or the key the line has
 // no room for.
-std::string networkEditFromPatch(const wifi::SettingsPatch& p, bool module, net::NetworkEdit& e) {
+std::string networkEditFromPatch(const wifi::SettingsPatch& p, bool module, NetworkEdit& e) {
     using wifi::WpaEncryption;
     auto host = [](const std::optional<wifi::Octets>& o) -> std::optional<uint32_t> {
         if (!o) return std::nullopt;
-        return net::octetsToHost(*o);
+        return octetsToHost(*o);
     };
     std::optional<int> channel = p.channel;
     if (!channel && p.channelText && !p.channelText->empty()) channel = std::stoi(*p.channelText);
@@ -50,9 +49,4 @@ std::string networkEditFromPatch(const wifi::SettingsPatch& p, bool module, net:
     return {};
 }
 
-void noteIgnoredKeys(const wifi::SettingsPatch& patch, std::ostream& err) {
-    for (const auto& key : patch.ignoredKeys) err << key << ": identifies one device, ignored\n";
-    for (const auto& note : patch.unusedKeys) err << note << ", ignored\n";
-}
-
-}  // namespace setrion::cli
+}  // namespace setrion::net
