@@ -37,15 +37,16 @@ constexpr uint32_t kDoneSliceMs = 50;
 // socket is waited on in slices until the window ends, `done` asked after each (what it
 // waits for may arrive elsewhere).
 template <typename Done>
-void collect(ManagementContext& ctx, DatagramSocket& sock, ExchangeState& state,
-             uint32_t windowMs, Done done, uint32_t sliceMs = 0) {
+void collect(ManagementContext& ctx, DatagramSocket& sock, ExchangeState& state, uint32_t windowMs,
+             Done done, uint32_t sliceMs = 0) {
     std::vector<uint8_t> buffer(kReceiveBufferSize);
     uint64_t start = ctx.clock->nowMs();
     for (;;) {
         if (sliceMs != 0) {
             const uint64_t spent = ctx.clock->nowMs() - start;
             if (spent >= windowMs) return;
-            if (sock.waitReadable(static_cast<uint32_t>(std::min<uint64_t>(sliceMs, windowMs - spent))) <= 0) {
+            if (sock.waitReadable(
+                    static_cast<uint32_t>(std::min<uint64_t>(sliceMs, windowMs - spent))) <= 0) {
                 if (done()) return;
                 continue;
             }
@@ -88,8 +89,7 @@ void fillFromHeader(DiscoveredPrinter& r, const ManagementHeader& h, const Socke
 
 }  // namespace
 
-ExchangeState::ExchangeState(uint8_t cmd, uint8_t fl, const ProtocolKeyPrefix& k,
-                             ItemBlockStore& b)
+ExchangeState::ExchangeState(uint8_t cmd, uint8_t fl, const ProtocolKeyPrefix& k, ItemBlockStore& b)
     : command(cmd), flags(fl), key(k), blocks(b) {
     table.reserve(kModuleTableCapacity);
 }
@@ -156,6 +156,10 @@ void acceptReply(ExchangeState& s, const SocketAddress& sender, std::span<const 
         return;
     }
 
+    // A late answer to an earlier search (both copies of a search are answered, and a search
+    // may end before the second set arrives) is not this exchange's answer: taken as one, it
+    // would report a write the module refused as saved.
+    if (header->command == kCommandSearchAll) return;
     bool sameMac = header->mac == s.request.header.mac;
     bool fromTarget = replyDirected && hostToOctets(sender.ip) == s.request.record.replyAddress;
     if (!sameMac && !fromTarget) return;
@@ -189,7 +193,9 @@ SearchOutcome searchModules(ManagementContext& ctx, int mode, uint32_t address,
     out.error = sendTwice(ctx, *sock, state.output, destinations);
     if (out.error != 0) return out;
     if (options.done)
-        collect(ctx, *sock, state, kSearchWindowMs, [&] { return options.done(state.table); }, kDoneSliceMs);
+        collect(
+            ctx, *sock, state, kSearchWindowMs, [&] { return options.done(state.table); },
+            kDoneSliceMs);
     else
         collect(ctx, *sock, state, kSearchWindowMs, [] { return false; });
     for (const auto& e : state.table) out.records.push_back(e.record);
@@ -204,8 +210,8 @@ int writeModuleConfig(ManagementContext& ctx, int list, DiscoveredPrinter& recor
     if (std::any_of(record.password.begin(), record.password.end(), [](uint8_t b) { return b; }))
         record.password = password;
 
-    ExchangeState state(kCommandWriteConfig, list == 1 ? kFlagDirected : 0,
-                        ctx.config.protocolKey, *ctx.blocks);
+    ExchangeState state(kCommandWriteConfig, list == 1 ? kFlagDirected : 0, ctx.config.protocolKey,
+                        *ctx.blocks);
     state.request.record = record;
     int error = 0;
     auto sock = openManagementSocket(ctx, error);
@@ -216,15 +222,21 @@ int writeModuleConfig(ManagementContext& ctx, int list, DiscoveredPrinter& recor
     error = sendTwice(ctx, *sock, state.output, {to});
     if (error != 0) return error;
     const MacAddress target = record.mac;
-    auto answered = [&] { return state.found && !state.table.empty() && state.table[0].record.mac == target; };
+    auto answered = [&] {
+        return state.found && !state.table.empty() && state.table[0].record.mac == target;
+    };
     collect(ctx, *sock, state, kWriteWindowMs, answered);
     if (!answered()) return kCodeNoResponse;
     record = state.table[0].record;
     switch (state.table[0].header.status) {
-    case kStatusSuccess: return kCodeSuccess;
-    case kStatusPasswordMismatch: return kCodePasswordMismatch;
-    case kStatusProductIdMismatch: return kCodeProductIdMismatch;
-    default: return kCodeUnknownError;
+        case kStatusSuccess:
+            return kCodeSuccess;
+        case kStatusPasswordMismatch:
+            return kCodePasswordMismatch;
+        case kStatusProductIdMismatch:
+            return kCodeProductIdMismatch;
+        default:
+            return kCodeUnknownError;
     }
 }
 

@@ -95,7 +95,8 @@ TEST_F(ManagementSearch, FirstReplyFromAMacWins) {
 }
 
 TEST_F(ManagementSearch, HeaderOnlyReplyIsNotAModule) {
-    answerSearch({{reply(key(), kMac2, {}), kFrom2}, {reply(key(), kMac1, wifiPayload("Good")), kFrom1}});
+    answerSearch(
+        {{reply(key(), kMac2, {}), kFrom2}, {reply(key(), kMac1, wifiPayload("Good")), kFrom1}});
     auto out = searchModules(ctx, 0);
     ASSERT_EQ(out.records.size(), 1u);
     EXPECT_EQ(out.records[0].mac, kMac1);
@@ -200,27 +201,34 @@ TEST_F(ManagementWrite, SuccessReplacesTheRecordAndSendsTheMergedBlock) {
 }
 
 TEST_F(ManagementWrite, StatusCodes) {
-    for (auto [status, code] : {std::pair{2, kCodePasswordMismatch}, {3, kCodeProductIdMismatch},
+    for (auto [status, code] : {std::pair{2, kCodePasswordMismatch},
+                                {3, kCodeProductIdMismatch},
                                 {7, kCodeUnknownError}}) {
         auto r = foundModule(*this, wifiPayload("S"));
         net.onSend = [this, status = status](const SentDatagram&) {
             if (net.sent.size() == 2)
-                net.deliver(reply(key(), kMac1, {}, kFlagReply, kCommandWriteConfig, uint8_t(status)), kFrom1);
+                net.deliver(
+                    reply(key(), kMac1, {}, kFlagReply, kCommandWriteConfig, uint8_t(status)),
+                    kFrom1);
         };
         EXPECT_EQ(writeModuleConfig(ctx, 0, r, {}), code) << status;
     }
 }
 
-TEST_F(ManagementWrite, ReplyFromAnotherMacNotDirectedDoesNotEndIt) {
-    auto r = foundModule(*this, wifiPayload("S"));
-    net.onSend = [this](const SentDatagram&) {
-        if (net.sent.size() == 2)
-            net.deliver(reply(key(), kMac2, {}, kFlagReply, kCommandWriteConfig, 0), kFrom1);
-    };
-    uint64_t start = clock.nowMs();
-    EXPECT_EQ(writeModuleConfig(ctx, 0, r, {}), kCodeNoResponse);
-    EXPECT_GE(clock.nowMs() - start, 3000u);
-    EXPECT_LE(clock.nowMs() - start, 3100u);
+TEST_F(ManagementWrite, ReplyFromAnotherMacOrToASearchDoesNotEndIt) {
+    // Another module's answer, and the target's late answer to a search (status 0 there).
+    for (auto [mac, command] :
+         {std::pair{kMac2, kCommandWriteConfig}, {kMac1, kCommandSearchAll}}) {
+        auto r = foundModule(*this, wifiPayload("S"));
+        net.onSend = [this, mac = mac, command = command](const SentDatagram&) {
+            if (net.sent.size() == 2)
+                net.deliver(reply(key(), mac, wifiPayload("S"), kFlagReply, command, 0), kFrom1);
+        };
+        uint64_t start = clock.nowMs();
+        EXPECT_EQ(writeModuleConfig(ctx, 0, r, {}), kCodeNoResponse) << int(command);
+        EXPECT_GE(clock.nowMs() - start, 3000u);
+        EXPECT_LE(clock.nowMs() - start, 3100u);
+    }
 }
 
 TEST_F(ManagementWrite, NoAnswerGivesMinus200AfterThreeSeconds) {
@@ -262,7 +270,8 @@ TEST_F(ManagementWrite, DirectedWriteGoesToTheReplyAddress) {
     auto payload = wifiPayload("S");
     net.onSend = [&](const SentDatagram&) {
         if (net.sent.size() == 2)
-            net.deliver(reply(key(), kMac1, payload, kFlagReply | kFlagDirected, kCommandSearchOne), kFrom2);
+            net.deliver(reply(key(), kMac1, payload, kFlagReply | kFlagDirected, kCommandSearchOne),
+                        kFrom2);
     };
     auto found = searchModules(ctx, 1, kFrom2.ip);
     ASSERT_EQ(found.records.size(), 1u);
