@@ -119,7 +119,7 @@ void installFontCommands(CLI::App& app, CommandContext& ctx) {
     job->callback([&ctx, fontJob] { runFontJob(ctx, *fontJob); });
 }
 
-CommandGroupRegistrar reg("fonts", &installFontCommands);
+CommandGroupRegistrar g_fontsGroup("fonts", &installFontCommands);
 
 }  // namespace
 }  // namespace setrion::cli

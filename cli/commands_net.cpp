@@ -22,9 +22,6 @@ namespace {
 
 using namespace setrion::net;
 
-constexpr const char* kNothingFound =
-    "Cannot search the Wi-Fi printer.\nPlease check the firewall...";
-
 struct NetOptions {
     std::string broadcast = "255.255.255.255";
     uint16_t mgmtPort = kDefaultManagementPort;
@@ -113,7 +110,7 @@ void netSearch(CommandContext& ctx) {
     }
     if (run.result.lines.empty()) {
         if (!run.result.failure.empty()) *ctx.err << run.result.failure << "\n";
-        ctx.deviceFailure(kNothingFound);
+        ctx.deviceFailure(net::kNothingFoundText);
         return;
     }
     if (ctx.options.json) {
@@ -177,7 +174,7 @@ void netSave(CommandContext& ctx) {
         if (l.macText == formatMac(*mac)) line = &l;
     if (!line) {
         ctx.deviceFailure(run.result.lines.empty()
-                              ? kNothingFound
+                              ? net::kNothingFoundText
                               : "No printer with MAC " + formatMac(*mac) + " answered.");
         return;
     }
@@ -303,7 +300,7 @@ void installNetCommands(CLI::App& app, CommandContext& ctx) {
     save->callback([&ctx] { netSave(ctx); });
 }
 
-CommandGroupRegistrar g_registrar("net", &installNetCommands);
+CommandGroupRegistrar g_netGroup("net", &installNetCommands);
 
 }  // namespace
 }  // namespace setrion::cli

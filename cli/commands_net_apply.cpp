@@ -19,9 +19,6 @@ namespace {
 
 using namespace setrion::net;
 
-constexpr const char* kNothingFound =
-    "Cannot search the Wi-Fi printer.\nPlease check the firewall...";
-
 struct ApplyOptions {
     std::string profile;
     bool all = false;
@@ -192,7 +189,7 @@ void netApply(CommandContext& ctx, CLI::App& net, const ApplyOptions& o) {
     NetworkSearchResult found = search.run(300, wanted);
     if (found.lines.empty()) {
         if (!found.failure.empty()) *ctx.err << found.failure << "\n";
-        ctx.deviceFailure(kNothingFound);
+        ctx.deviceFailure(net::kNothingFoundText);
         return;
     }
     FleetPlan plan = planFleet(found, request);
@@ -255,7 +252,7 @@ void installNetApply(CLI::App& app, CommandContext& ctx) {
 }
 
 // Registered after "net" (the registry runs in name order), so the group exists.
-CommandGroupRegistrar g_registrar("net-apply", &installNetApply);
+CommandGroupRegistrar g_netApplyGroup("net-apply", &installNetApply);
 
 }  // namespace
 }  // namespace setrion::cli

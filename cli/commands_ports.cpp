@@ -83,7 +83,7 @@ void installPortCommands(CLI::App& app, CommandContext& ctx) {
     ports->callback([&ctx, probe] { runPorts(ctx, *probe); });
 }
 
-CommandGroupRegistrar reg("ports", &installPortCommands);
+CommandGroupRegistrar g_portsGroup("ports", &installPortCommands);
 
 }  // namespace
 }  // namespace setrion::cli

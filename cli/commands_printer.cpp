@@ -67,7 +67,7 @@ void installPrinterCommands(CLI::App& app, CommandContext& ctx) {
     setvar->callback([&ctx, setArgs] { runSetvar(ctx, setArgs->first, setArgs->second); });
 }
 
-CommandGroupRegistrar reg("printer", &installPrinterCommands);
+CommandGroupRegistrar g_printerGroup("printer", &installPrinterCommands);
 
 }  // namespace
 }  // namespace setrion::cli

@@ -261,7 +261,7 @@ void installSettingsCommands(CLI::App& app, CommandContext& ctx) {
     setMedia->callback([&ctx, media] { runSetMedia(ctx, *media); });
 }
 
-CommandGroupRegistrar reg("settings", &installSettingsCommands);
+CommandGroupRegistrar g_settingsGroup("settings", &installSettingsCommands);
 
 }  // namespace
 }  // namespace setrion::cli

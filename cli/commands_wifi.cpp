@@ -291,7 +291,7 @@ void installWifiCommands(CLI::App& app, CommandContext& ctx) {
     });
 }
 
-CommandGroupRegistrar reg("wifi", &installWifiCommands);
+CommandGroupRegistrar g_wifiGroup("wifi", &installWifiCommands);
 
 }  // namespace
 }  // namespace setrion::cli

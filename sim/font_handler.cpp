@@ -107,7 +107,7 @@ private:
     std::vector<std::string> m_rejections;
 };
 
-HandlerRegistrar reg(40, [] { return std::unique_ptr<SimHandler>(new FontHandler); });
+HandlerRegistrar g_fontHandler(40, [] { return std::unique_ptr<SimHandler>(new FontHandler); });
 
 }  // namespace
 }  // namespace setrion::sim

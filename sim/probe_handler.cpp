@@ -56,7 +56,7 @@ private:
     int m_probes = 0;
 };
 
-HandlerRegistrar reg(0, [] { return std::unique_ptr<SimHandler>(new ProbeHandler); });
+HandlerRegistrar g_probeHandler(0, [] { return std::unique_ptr<SimHandler>(new ProbeHandler); });
 
 }  // namespace
 }  // namespace setrion::sim

@@ -238,7 +238,7 @@ private:
     std::map<std::string, std::string> m_variables;
 };
 
-HandlerRegistrar reg(50, [] { return std::unique_ptr<SimHandler>(new SettingsHandler); });
+HandlerRegistrar g_settingsHandler(50, [] { return std::unique_ptr<SimHandler>(new SettingsHandler); });
 
 }  // namespace
 }  // namespace setrion::sim

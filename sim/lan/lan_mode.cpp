@@ -170,7 +170,7 @@ void installLan(CLI::App& app, int& exitCode) {
     lan->callback([&exitCode] { exitCode = runLan(); });
 }
 
-ModeRegistrar g_registrar("lan", &installLan);
+ModeRegistrar g_lanMode("lan", &installLan);
 
 }  // namespace
 }  // namespace setrion::sim::lan

@@ -244,7 +244,7 @@ class WifiModuleHandler final : public SimHandler {
     wifi::WifiSettings m_record;
 };
 
-HandlerRegistrar reg(50, [] { return std::unique_ptr<SimHandler>(new WifiModuleHandler); });
+HandlerRegistrar g_wifiModuleHandler(50, [] { return std::unique_ptr<SimHandler>(new WifiModuleHandler); });
 
 }  // namespace
 }  // namespace setrion::sim

@@ -14,6 +14,9 @@ inline constexpr size_t kMaxListLines = 200;  // the dialog's printer list
 // The printers one search keeps, of each kind; those answering beyond it are named in
 // NetworkSearchResult::leftOut.
 inline constexpr size_t kSearchCapacity = 4096;
+// What a search that found nothing tells the user.
+inline constexpr const char* kNothingFoundText =
+    "Cannot search the Wi-Fi printer.\nPlease check the firewall...";
 
 // One line of the printer list: kind and index into the matching table.
 struct NetworkLine {
