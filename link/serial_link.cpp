@@ -24,44 +24,44 @@ constexpr uint32_t kPollStepMs = 1;
 
 speed_t speedFor(int baud) {
     switch (baud) {
-        case 1200: return B1200;
-        case 2400: return B2400;
-        case 4800: return B4800;
-        case 9600: return B9600;
-        case 19200: return B19200;
-        case 38400: return B38400;
-        case 57600: return B57600;
-        case 115200: return B115200;
-        default: return B0;
+        case 1200:
+            return B1200;
+        case 2400:
+            return B2400;
+        case 4800:
+            return B4800;
+        case 9600:
+            return B9600;
+        case 19200:
+            return B19200;
+        case 38400:
+            return B38400;
+        case 57600:
+            return B57600;
+        case 115200:
+            return B115200;
+        default:
+            return B0;
     }
 }
 
 SerialOpenError openErrorFor(int error) {
     switch (error) {
         case EACCES:
-        case EPERM: return SerialOpenError::PermissionDenied;
-        case EBUSY: return SerialOpenError::Busy;
+        case EPERM:
+            return SerialOpenError::PermissionDenied;
+        case EBUSY:
+            return SerialOpenError::Busy;
         case ENOENT:
         case ENODEV:
-        case ENXIO: return SerialOpenError::NotFound;
-        default: return SerialOpenError::Other;
+        case ENXIO:
+            return SerialOpenError::NotFound;
+        default:
+            return SerialOpenError::Other;
     }
 }
 
 }  // namespace
-
-const char* serialOpenErrorText(SerialOpenError error) {
-    switch (error) {
-        case SerialOpenError::None: return "open";
-        case SerialOpenError::NotFound: return "no such device";
-        case SerialOpenError::PermissionDenied: return "permission denied";
-        case SerialOpenError::Busy: return "busy";
-        case SerialOpenError::NotATerminal: return "not a serial port";
-        case SerialOpenError::Settings: return "line settings refused";
-        case SerialOpenError::Other: break;
-    }
-    return "open failed";
-}
 
 std::string deviceGroupName(const std::string& devicePath) {
     struct stat st {};
@@ -76,9 +76,13 @@ std::string deviceGroupName(const std::string& devicePath) {
 
 SerialLink::SerialLink(Clock& clock, SerialSys& sys) : m_clock(clock), m_sys(sys) {}
 
-SerialLink::~SerialLink() { close(); }
+SerialLink::~SerialLink() {
+    close();
+}
 
-bool SerialLink::isAcceptedBaud(int baud) { return speedFor(baud) != B0; }
+bool SerialLink::isAcceptedBaud(int baud) {
+    return speedFor(baud) != B0;
+}
 
 int SerialLink::open(const std::string& devicePath, const SerialSettings& settings) {
     // Opening over an open link would leak its descriptor and lock.
@@ -139,8 +143,8 @@ bool SerialLink::configure(const SerialSettings& s) {
         return false;
     }
     // Binary: no translation, no echo, no signals, reads never wait in the driver.
-    tio.c_iflag &= ~static_cast<tcflag_t>(IGNBRK | BRKINT | PARMRK | ISTRIP | INLCR | IGNCR |
-                                          ICRNL | IGNPAR);
+    tio.c_iflag &=
+        ~static_cast<tcflag_t>(IGNBRK | BRKINT | PARMRK | ISTRIP | INLCR | IGNCR | ICRNL | IGNPAR);
     tio.c_oflag &= ~static_cast<tcflag_t>(OPOST);
     tio.c_lflag &= ~static_cast<tcflag_t>(ECHO | ECHONL | ICANON | ISIG | IEXTEN);
     tio.c_cflag |= CREAD | CLOCAL;
@@ -163,18 +167,29 @@ bool SerialLink::configure(const SerialSettings& s) {
             tio.c_cflag &= ~static_cast<tcflag_t>(PARODD);
             tio.c_iflag |= INPCK;
             break;
-        default: return false;
+        default:
+            return false;
     }
     tio.c_cflag &= ~static_cast<tcflag_t>(CSIZE);
     switch (s.dataBitsIndex) {
-        case 0: tio.c_cflag |= CS7; break;
-        case 1: tio.c_cflag |= CS8; break;
-        default: return false;
+        case 0:
+            tio.c_cflag |= CS7;
+            break;
+        case 1:
+            tio.c_cflag |= CS8;
+            break;
+        default:
+            return false;
     }
     switch (s.stopBitsIndex) {
-        case 0: tio.c_cflag &= ~static_cast<tcflag_t>(CSTOPB); break;
-        case 1: tio.c_cflag |= CSTOPB; break;
-        default: return false;
+        case 0:
+            tio.c_cflag &= ~static_cast<tcflag_t>(CSTOPB);
+            break;
+        case 1:
+            tio.c_cflag |= CSTOPB;
+            break;
+        default:
+            return false;
     }
 
     // Modem lines: Linux has no DTR/DSR handshake, so "DTR/DSR" holds DTR and RTS up.
@@ -202,7 +217,8 @@ bool SerialLink::configure(const SerialSettings& s) {
             lines = TIOCM_DTR;
             m_sys.ioctl(m_fd, TIOCMBIC, &lines);
             break;
-        default: break;  // keep the port's flow settings
+        default:
+            break;  // keep the port's flow settings
     }
 
     if (m_sys.tcsetattr(m_fd, TCSANOW, &tio) != 0) {

@@ -19,9 +19,35 @@ struct SerialSettings {
 };
 
 // Why the last SerialLink::open failed.
-enum class SerialOpenError { None, NotFound, PermissionDenied, Busy, NotATerminal, Settings, Other };
+enum class SerialOpenError {
+    None,
+    NotFound,
+    PermissionDenied,
+    Busy,
+    NotATerminal,
+    Settings,
+    Other
+};
 // "busy", "permission denied", ...
-const char* serialOpenErrorText(SerialOpenError error);
+inline const char* serialOpenErrorText(SerialOpenError error) {
+    switch (error) {
+        case SerialOpenError::None:
+            return "open";
+        case SerialOpenError::NotFound:
+            return "no such device";
+        case SerialOpenError::PermissionDenied:
+            return "permission denied";
+        case SerialOpenError::Busy:
+            return "busy";
+        case SerialOpenError::NotATerminal:
+            return "not a serial port";
+        case SerialOpenError::Settings:
+            return "line settings refused";
+        case SerialOpenError::Other:
+            break;
+    }
+    return "open failed";
+}
 // The group that owns a device node ("dialout"), empty when it cannot be told.
 std::string deviceGroupName(const std::string& devicePath);
 
@@ -34,7 +60,7 @@ std::string deviceGroupName(const std::string& devicePath);
 // Read returns 0 at once when nothing waits; otherwise it gathers bytes until the buffer is
 // full, 100 ms have passed in all, or 50 ms passed without a new byte.
 class SerialLink final : public PrinterLink {
-public:
+  public:
     static constexpr size_t kChunkSize = 64;
     static constexpr uint64_t kWakeIdleMs = 60000;
     static constexpr uint32_t kWakePauseMs = 350;
@@ -67,7 +93,7 @@ public:
 
     static bool isAcceptedBaud(int baud);
 
-private:
+  private:
     bool configure(const SerialSettings& settings);
     bool wakeUp();
     bool waitWritable(uint64_t deadline);

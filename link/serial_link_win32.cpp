@@ -21,7 +21,7 @@ constexpr DWORD kReadWaitMs = 1000;
 
 // A manual-reset event for one overlapped operation, closed when it goes.
 class Event {
-public:
+  public:
     Event() : m_event(::CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
     ~Event() {
         if (m_event) ::CloseHandle(m_event);
@@ -30,7 +30,7 @@ public:
     Event& operator=(const Event&) = delete;
     HANDLE get() const { return m_event; }
 
-private:
+  private:
     HANDLE m_event;
 };
 
@@ -38,11 +38,14 @@ SerialOpenError openErrorFor(DWORD error) {
     switch (error) {
         case ERROR_FILE_NOT_FOUND:
         case ERROR_PATH_NOT_FOUND:
-        case ERROR_INVALID_NAME: return SerialOpenError::NotFound;
+        case ERROR_INVALID_NAME:
+            return SerialOpenError::NotFound;
         // A COM port another program holds is refused with "access denied".
         case ERROR_ACCESS_DENIED:
-        case ERROR_SHARING_VIOLATION: return SerialOpenError::Busy;
-        default: return SerialOpenError::Other;
+        case ERROR_SHARING_VIOLATION:
+            return SerialOpenError::Busy;
+        default:
+            return SerialOpenError::Other;
     }
 }
 
@@ -69,25 +72,16 @@ long writeOnce(SerialSys& sys, HANDLE port, const uint8_t* data, DWORD n, DWORD 
 
 }  // namespace
 
-const char* serialOpenErrorText(SerialOpenError error) {
-    switch (error) {
-        case SerialOpenError::None: return "open";
-        case SerialOpenError::NotFound: return "no such device";
-        case SerialOpenError::PermissionDenied: return "permission denied";
-        case SerialOpenError::Busy: return "busy";
-        case SerialOpenError::NotATerminal: return "not a serial port";
-        case SerialOpenError::Settings: return "line settings refused";
-        case SerialOpenError::Other: break;
-    }
-    return "open failed";
-}
-
 // Access to COM ports is not granted by groups on Windows.
-std::string deviceGroupName(const std::string&) { return {}; }
+std::string deviceGroupName(const std::string&) {
+    return {};
+}
 
 SerialLink::SerialLink(Clock& clock, SerialSys& sys) : m_clock(clock), m_sys(sys) {}
 
-SerialLink::~SerialLink() { close(); }
+SerialLink::~SerialLink() {
+    close();
+}
 
 bool SerialLink::isAcceptedBaud(int baud) {
     switch (baud) {
@@ -98,8 +92,10 @@ bool SerialLink::isAcceptedBaud(int baud) {
         case 19200:
         case 38400:
         case 57600:
-        case 115200: return true;
-        default: return false;
+        case 115200:
+            return true;
+        default:
+            return false;
     }
 }
 
@@ -149,20 +145,40 @@ bool SerialLink::configure(const SerialSettings& s) {
     dcb.BaudRate = static_cast<DWORD>(s.baud);
     dcb.fBinary = 1;
     switch (s.parityIndex) {
-        case 0: dcb.Parity = NOPARITY; dcb.fParity = 0; break;
-        case 1: dcb.Parity = ODDPARITY; dcb.fParity = 1; break;
-        case 2: dcb.Parity = EVENPARITY; dcb.fParity = 1; break;
-        default: return false;
+        case 0:
+            dcb.Parity = NOPARITY;
+            dcb.fParity = 0;
+            break;
+        case 1:
+            dcb.Parity = ODDPARITY;
+            dcb.fParity = 1;
+            break;
+        case 2:
+            dcb.Parity = EVENPARITY;
+            dcb.fParity = 1;
+            break;
+        default:
+            return false;
     }
     switch (s.dataBitsIndex) {
-        case 0: dcb.ByteSize = 7; break;
-        case 1: dcb.ByteSize = 8; break;
-        default: return false;
+        case 0:
+            dcb.ByteSize = 7;
+            break;
+        case 1:
+            dcb.ByteSize = 8;
+            break;
+        default:
+            return false;
     }
     switch (s.stopBitsIndex) {
-        case 0: dcb.StopBits = ONESTOPBIT; break;
-        case 1: dcb.StopBits = TWOSTOPBITS; break;
-        default: return false;
+        case 0:
+            dcb.StopBits = ONESTOPBIT;
+            break;
+        case 1:
+            dcb.StopBits = TWOSTOPBITS;
+            break;
+        default:
+            return false;
     }
     if (s.flowIndex >= 0 && s.flowIndex <= 2) {
         dcb.fOutxCtsFlow = 0;
