@@ -14,7 +14,8 @@ using nlohmann::json;
 // A value as the profile types it; texts follow the JSON rule for device bytes.
 json typedValue(const std::string& key, const std::string& text) {
     if (key == "dhcp" || key == "lpd_enable") return text == "true";
-    if (key == "channel" || key == "key_in_use" || key == "tcp_port") {
+    if (key == "channel" || key == "key_in_use" || key == "tcp_port" || key == "baud" ||
+        key == "data_bits" || key == "stop_bits" || key == "power_save_minutes") {
         json number = json::parse(text, nullptr, false);
         if (number.is_number_integer()) return number;
     }

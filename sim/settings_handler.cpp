@@ -201,6 +201,9 @@ private:
         else if (name == "bluetooth.discoverable") value = m_discoverable ? "on" : "off";
         else if (name == "bluetooth.bluetooth_pin") value = m_pin;
         else if (name == "media.sense_mode") value = m_media;
+        else if (name == "comm.baud") value = std::to_string(m_line.baud);
+        else if (name == "comm.parity") value = m_line.parity.substr(0, 1);
+        else if (name == "comm.stop_bits") value = std::to_string(m_line.stopBits);
         else if (auto it = m_variables.find(name); it != m_variables.end()) value = it->second;
         else value = "?";
         printer.reply("\"" + value + "\"");
