@@ -22,7 +22,7 @@ cleanup() {
 trap cleanup EXIT
 
 # The documentation renders and every file compiles.
-for module in wifi wifi_info; do
+for module in wifi wifi_info settings printer_info; do
   ANSIBLE_COLLECTIONS_PATH=$COLLECTIONS ansible-doc "setrion.printer.$module" >"$WORK/doc.txt"
   grep -q "RETURN VALUES" "$WORK/doc.txt"
 done
