@@ -239,47 +239,6 @@ TEST_F(MainWindowTest, FailingProbeShowsNoResponseWithCaptionError) {
     EXPECT_FALSE(enabled(kClosePort));
 }
 
-TEST_F(MainWindowTest, SerialOpenFailureSaysWhyBelowTheMessage) {
-    const bool ttyS8 = QFile::exists("/dev/ttyS8") || getenv("SETRION_COM9") != nullptr;
-    struct Case {
-        int position;
-        PortMap map;
-        const char* detail;
-    };
-    const Case cases[] = {
-        {2, {{"COM3", "/nonexistent/setrion-port"}}, "no such device: /nonexistent/setrion-port"},
-        {8,
-         {},
-         "no such device: /dev/ttyS8\n\nCOM9 stands for /dev/ttyS8 here. If the printer is on "
-         "another device, pick that device in the Port list, or start Setrion with --map "
-         "COM9=PATH (or set SETRION_COM9=PATH)."},
-    };
-    for (const Case& c : cases) {
-        if (c.position == 8 && ttyS8) continue;  // a machine with that port answers otherwise
-        openWindow(c.map);
-        QString text, detail;
-        test::ModalDriver d(
-            [&](QWidget* w) {
-                auto* mb = qobject_cast<QMessageBox*>(w);
-                text = mb->text();
-                detail = mb->informativeText();
-                if (c.position == 8)
-                    test::saveScreenshot(mb->grab().toImage(), "message_serial_open_failed");
-                mb->button(QMessageBox::Ok)->click();
-            },
-            view.get());
-        auto* port = w<QComboBox>(kPort);
-        port->setCurrentIndex(c.position);
-        emit port->activated(c.position);
-        click(kOpenPort);
-        EXPECT_TRUE(d.acted());
-        EXPECT_EQ(text, QString("Serial Port Open Failed"));
-        EXPECT_EQ(detail.toStdString(), c.detail);
-        EXPECT_TRUE(enabled(kOpenPort));
-        TearDown();
-    }
-}
-
 TEST_F(MainWindowTest, AboutBoxFromTheSystemMenu) {
     openWindow();
     auto menu = view->systemMenu();

@@ -5,11 +5,8 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCursor>
-#include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMessageBox>
-#include <QProgressBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <fstream>
@@ -216,45 +213,6 @@ TEST_F(WifiWindowTest, SettingsBlockModuleThroughTheIniFile) {
 // A USB-serial cable found after start: the Wi-Fi dialog's Port list shows it after
 // "LAN (network search)" once dropped down, it takes the line settings, and Open Port puts the
 // simulator's module into command mode through it.
-TEST_F(WifiWindowTest, SaveBeforeOpenPortSaysSoAtOnce) {
-    QTemporaryDir dir;
-    const std::string iniPath = (dir.path() + "/Tessun_WIFI.ini").toStdString();
-    std::ofstream(iniPath) << "[WiFiInfo]\r\nVersion=01\r\nSSID=FromIni\r\n";
-    iniAccess = std::make_unique<ui::WifiIniFileAccess>(iniPath);
-    start({"--module", "block"});
-    QString caption, boxText;
-    int progress = -1;
-    qint64 tookMs = -1;
-    std::vector<test::ModalSequence::Act> acts;
-    acts.push_back([&](QWidget* w) {
-        auto* v = qobject_cast<DialogView*>(w);
-        ASSERT_NE(v, nullptr);
-        QElapsedTimer clock;
-        clock.start();
-        click(v, kSave);  // enabled by the INI file
-        tookMs = clock.elapsed();
-        progress = qobject_cast<QProgressBar*>(v->widget(kProgress))->value();
-        v->close();
-    });
-    acts.push_back([&](QWidget* w) {
-        auto* mb = qobject_cast<QMessageBox*>(w);
-        ASSERT_NE(mb, nullptr);
-        caption = mb->windowTitle();
-        boxText = mb->text();
-        mb->button(QMessageBox::Ok)->click();
-    });
-    test::ModalSequence seq(acts, main.get());
-    QTest::mouseClick(main->widget(ui::main_dlg::kStartWifi), Qt::LeftButton);
-    EXPECT_TRUE(seq.finished());
-    EXPECT_EQ(caption, QString("ERROR"));
-    EXPECT_EQ(
-        boxText,
-        QString("The port is not open.\nOpen the port with \"Open Port\" first, then save the "
-                "Wi-Fi information."));
-    EXPECT_LT(tookMs, 3000);
-    EXPECT_EQ(progress, 0);
-}
-
 TEST_F(WifiWindowTest, DiscoveredDeviceFollowsTheLanEntryAndOpensTheModule) {
     ASSERT_EQ(sim.start(SETRION_BINARY_DIR "/sim/setrion-sim", {"--module", "command", "--generation", "3"}),
               QString());
