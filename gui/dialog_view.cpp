@@ -84,10 +84,10 @@ DialogView::DialogView(ui::Dialog& model, QtShell& shell, QWidget* parent)
         if (c->kind == ControlKind::GroupBox) createWidget(*c);
     for (const ui::Control* c : model.controls())
         if (c->kind != ControlKind::GroupBox) createWidget(*c);
-    // Tab order is creation order.
+    // Tab order as the model gives it.
     QWidget* prev = nullptr;
-    for (const ui::Control* c : model.controls()) {
-        QWidget* w = widget(c->id);
+    for (int id : model.tabOrder()) {
+        QWidget* w = widget(id);
         if (w == nullptr || w->focusPolicy() == Qt::NoFocus) continue;
         if (prev != nullptr) setTabOrder(prev, w);
         prev = w;
@@ -224,6 +224,10 @@ bool DialogView::eventFilter(QObject* watched, QEvent* event) {
     const QString typed = static_cast<QKeyEvent*>(event)->text();
     // Only characters the edit would insert, and backspace, are asked about.
     if (edit == nullptr || typed.size() != 1 || (typed[0].unicode() < 0x20 && typed[0] != '\b'))
+        return QDialog::eventFilter(watched, event);
+    // In an address control '.' and Space move between the fields; they are never typed.
+    if ((typed[0] == '.' || typed[0] == ' ') &&
+        qobject_cast<IpAddressEdit*>(edit->parentWidget()) != nullptr)
         return QDialog::eventFilter(watched, event);
     // The text as it is before the character: a selection it would replace is left out.
     QString text = edit->text();
@@ -385,7 +389,13 @@ void DialogView::reject() {
         QDialog::reject();
         return;
     }
-    dispatch([&] { m_model.requestClose(ui::kIdCancel); });
+    dispatch([&] { m_model.pressEscape(); });
+}
+
+int DialogView::focusedControl() const {
+    for (QWidget* w = focusWidget(); w != nullptr && w != this; w = w->parentWidget())
+        if (const QVariant id = w->property("controlId"); id.isValid()) return id.toInt();
+    return 0;
 }
 
 std::unique_ptr<QMenu> DialogView::systemMenu() {
@@ -409,23 +419,27 @@ void DialogView::contextMenuEvent(QContextMenuEvent* event) {
 }
 
 void DialogView::keyPressEvent(QKeyEvent* event) {
-    if (event->key() != Qt::Key_Return && event->key() != Qt::Key_Enter) {
+    if (event->modifiers() & ~Qt::KeypadModifier) {
         QDialog::keyPressEvent(event);
         return;
     }
-    // Enter presses the focused push button, else the default button.
-    if (auto* focused = qobject_cast<QAbstractButton*>(focusWidget());
-        focused != nullptr && (qobject_cast<IconButton*>(focused) || qobject_cast<QPushButton*>(focused))) {
-        focused->click();
-        return;
-    }
-    for (const ui::Control* c : m_model.controls()) {
-        if (c->isDefault && c->enabled && c->visible) {
-            const int id = c->id;
-            dispatch([&] { m_model.click(id); });
+    switch (event->key()) {
+        case Qt::Key_Return:
+        case Qt::Key_Enter: {
+            const int focused = focusedControl();
+            dispatch([&] { m_model.pressEnter(focused); });
             return;
         }
+        case Qt::Key_Escape:
+            if (!m_closing) {
+                dispatch([&] { m_model.pressEscape(); });
+                return;
+            }
+            break;
+        default:
+            break;
     }
+    QDialog::keyPressEvent(event);
 }
 
 }  // namespace setrion::gui

@@ -61,6 +61,8 @@ private:
     // Routes the characters typed into `edit` through the model's acceptsTypedCharacter().
     void filterTypedCharacters(QLineEdit* edit, int id);
     void closeAfterSequence();
+    // The control that has the focus (or holds the widget that has it), 0 for none.
+    int focusedControl() const;
 
     ui::Dialog& m_model;
     QtShell& m_shell;

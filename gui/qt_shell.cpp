@@ -25,6 +25,7 @@ int QtShell::messageBox(const ui::MessageBox& box) {
     mb.setWindowTitle(box.caption.empty() ? QString(kDefaultCaption) : QString::fromStdString(box.caption));
     mb.setText(QString::fromStdString(box.text));
     mb.setTextFormat(Qt::PlainText);
+    if (!box.detail.empty()) mb.setInformativeText(QString::fromStdString(box.detail));
     switch (box.icon) {
         case ui::MessageIcon::None: mb.setIcon(QMessageBox::NoIcon); break;
         case ui::MessageIcon::Information: mb.setIcon(QMessageBox::Information); break;

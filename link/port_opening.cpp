@@ -1,5 +1,7 @@
 #include "link/port_opening.h"
 
+#include "link/port_failure.h"
+
 namespace setrion {
 
 PortOpenResult openPrinterPort(std::string_view portName, const SerialSettings& settings,
@@ -26,8 +28,15 @@ PortOpenResult openPrinterPort(std::string_view portName, const SerialSettings& 
     }
     if (!usb) {
         if (opener.openSerial(port->device, settings) != 0) {
+            result.serialError = opener.lastSerialOpenError();
             opener.serial().close();
             result.status = PortOpenResult::Status::SerialOpenFailed;
+            result.device = port->device;
+            // A list name "COMn" that resolved to the system's default for it.
+            for (int n = 1; n <= maxComPortNumber() && !result.unmappedCom; ++n)
+                result.unmappedCom = portName == "COM" + std::to_string(n) &&
+                                     port->device == defaultComDevice(n) &&
+                                     port->device != "\\\\.\\" + std::string(portName);
         }
     } else if (opener.openUsb() != 0) {
         opener.usb().close();
@@ -48,6 +57,22 @@ std::optional<PortOpenMessage> portOpenFailureMessage(const PortOpenResult& r) {
             return PortOpenMessage{"USB Port Open Failed", "Error"};
     }
     return std::nullopt;
+}
+
+std::string portOpenFailureDetail(const PortOpenResult& r, std::string_view portName) {
+    if (r.status == PortOpenResult::Status::BadPort) return r.error;
+    if (r.status != PortOpenResult::Status::SerialOpenFailed) return {};
+    std::string text = serialOpenFailureReason(r.device, r.serialError);
+    const bool deviceIsThere = r.serialError == SerialOpenError::Busy ||
+                               r.serialError == SerialOpenError::PermissionDenied;
+    if (r.unmappedCom && !deviceIsThere) {
+        const std::string name(portName);
+        text += "\n\n" + name + " stands for " + r.device +
+                " here. If the printer is on another device, pick that device in the Port list, "
+                "or start Setrion with --map " +
+                name + "=PATH (or set SETRION_" + name + "=PATH).";
+    }
+    return text;
 }
 
 }  // namespace setrion

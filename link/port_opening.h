@@ -21,6 +21,8 @@ public:
     // 0 when open and configured, -1 otherwise (the link may be left half open).
     virtual int openSerial(const std::string& devicePath, const SerialSettings& settings) = 0;
     virtual int openUsb() = 0;
+    // Why the last openSerial() failed, as far as the link knows.
+    virtual SerialOpenError lastSerialOpenError() const { return SerialOpenError::Other; }
 };
 
 // A SerialLink and any USB link with its own open call.
@@ -34,6 +36,7 @@ public:
         return m_serial.open(devicePath, settings);
     }
     int openUsb() override { return m_openUsb ? m_openUsb() : -1; }
+    SerialOpenError lastSerialOpenError() const override { return m_serial.lastOpenError(); }
 
 private:
     SerialLink& m_serial;
@@ -57,6 +60,11 @@ struct PortOpenResult {
     bool enumerationFailed = false;
     std::optional<DriverConflict> conflict;
     std::string error;  // BadPort: why
+    // SerialOpenFailed: the device the name resolved to, why it did not open, and whether the
+    // name was a COMn that no mapping pointed elsewhere (it stood for the system's default).
+    std::string device;
+    SerialOpenError serialError = SerialOpenError::None;
+    bool unmappedCom = false;
     bool opened() const { return status == Status::Opened; }
 };
 
@@ -72,5 +80,10 @@ struct PortOpenMessage {
     std::string caption;
 };
 std::optional<PortOpenMessage> portOpenFailureMessage(const PortOpenResult& result);
+
+// What the dialogs show below that message: for a serial port the reason the command-line
+// tool prints ("no such device: /dev/ttyS8"), and for a COMn without a mapping how to give it
+// one; for a bad name why it is bad. Empty when there is nothing to add.
+std::string portOpenFailureDetail(const PortOpenResult& result, std::string_view portName);
 
 }  // namespace setrion

@@ -12,7 +12,9 @@ inline QApplication& app() {
     static char name[] = "gui-test";
     static char* argv[] = {name, nullptr};
     static QApplication* instance = [] {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+        // Offscreen, keeping options given to it (a screen of another scale).
+        if (!qgetenv("QT_QPA_PLATFORM").startsWith("offscreen"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
         return new QApplication(argc, argv);
     }();
     return *instance;

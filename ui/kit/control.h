@@ -77,6 +77,12 @@ struct Control {
     bool bold = false;
     int alignment = 0;
 
+    // Texts the control shows in other states than the one it starts in (a note that
+    // changes, a list refilled, an edit's possible values): the text-fit check covers them.
+    std::vector<std::string> otherTexts;
+    // Hidden for good (kept for its handler): left out of the text-fit check.
+    bool neverShown = false;
+
     // The selected item's text, or "" when nothing is selected.
     std::string selectedText() const;
     // Replaces the items and selects `select` (-1 for none).

@@ -1,5 +1,6 @@
 #include "ui/kit/dialog.h"
 
+#include <algorithm>
 #include <stdexcept>
 
 namespace setrion::ui {
@@ -64,6 +65,55 @@ void Dialog::setIpOctets(int id, const std::optional<std::array<uint8_t, 4>>& oc
 void Dialog::requestClose(int result) {
     if (m_ended) return;
     if (onClosing(result)) endDialog(result);
+}
+
+static bool isPushButton(const Control* c) {
+    return c && (c->kind == ControlKind::Button || c->kind == ControlKind::IconButton);
+}
+
+void Dialog::pressEnter(int focusedId) {
+    const Control* focused = find(focusedId);
+    if (isPushButton(focused)) {
+        click(focusedId);  // a disabled one ignores it
+        return;
+    }
+    for (int id : m_order) {
+        const Control& c = m_controls.at(id);
+        if (c.isDefault && isPushButton(&c)) {
+            click(id);
+            return;
+        }
+    }
+}
+
+int Dialog::escapeButton() const {
+    if (m_escapeButton) return *m_escapeButton;
+    return isPushButton(find(kIdCancel)) ? kIdCancel : 0;
+}
+
+void Dialog::pressEscape() {
+    const int button = escapeButton();
+    if (button == 0) {
+        requestClose(kIdCancel);
+        return;
+    }
+    click(button);  // a disabled or hidden escape button ignores it
+}
+
+bool Dialog::takesFocus(ControlKind kind) {
+    return kind != ControlKind::Static && kind != ControlKind::GroupBox &&
+           kind != ControlKind::ProgressBar;
+}
+
+std::vector<int> Dialog::tabOrder() const {
+    std::vector<int> out;
+    for (int id : m_tabOrder)
+        if (find(id) && takesFocus(control(id).kind)) out.push_back(id);
+    for (int id : m_order)
+        if (takesFocus(m_controls.at(id).kind) &&
+            std::find(out.begin(), out.end(), id) == out.end())
+            out.push_back(id);
+    return out;
 }
 
 void Dialog::endDialog(int result) {

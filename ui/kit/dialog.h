@@ -57,8 +57,14 @@ public:
     virtual bool acceptsTypedCharacter(int /*id*/, const std::string& /*fieldText*/, int /*ch*/) const {
         return true;
     }
-    // The close box / Escape (kIdCancel) or another closing command: asks onClosing().
+    // The close box (kIdCancel) or another closing command: asks onClosing().
     void requestClose(int result = kIdCancel);
+    // The keyboard's two dialog keys. Enter presses `focusedId` when it is a push button, else
+    // the default button. Escape presses the escape button (by default the control kIdCancel,
+    // when the dialog has one) or, in a dialog without one, closes it like the close box.
+    // Neither acts through a disabled or hidden button.
+    void pressEnter(int focusedId = 0);
+    void pressEscape();
     void timer(int timerId) { onTimer(timerId); }
     // A command from the window's system menu (see systemMenuItems()).
     void systemCommand(int command) { onSystemCommand(command); }
@@ -82,8 +88,15 @@ public:
     bool ended() const { return m_ended; }
     int result() const { return m_result; }
 
-    // Controls in creation order (also the tab order).
+    // Controls in creation order.
     std::vector<const Control*> controls() const;
+    // The controls Tab visits, in order (Shift+Tab the reverse): the order set with
+    // setTabOrder(), then any other control that takes the focus, in creation order. An IP
+    // address control is one stop. The host skips disabled and hidden ones.
+    std::vector<int> tabOrder() const;
+    static bool takesFocus(ControlKind kind);
+    // The button Escape presses, 0 when Escape closes the dialog like the close box.
+    int escapeButton() const;
     const Control* find(int id) const;
     // The control with this id; a missing id is a programming error (throws std::out_of_range).
     const Control& control(int id) const;
@@ -100,6 +113,10 @@ protected:
         m_systemMenu.push_back({command, std::move(text)});
     }
     void setWindowVisible(bool visible) { m_windowVisible = visible; }
+    // Tab order by reading order: each group top to bottom, left to right.
+    void setTabOrder(std::vector<int> ids) { m_tabOrder = std::move(ids); }
+    // The button Escape presses instead of kIdCancel; 0: Escape acts as the close box.
+    void setEscapeButton(int id) { m_escapeButton = id; }
     // Ends the modal loop with `result` (no onClosing() check).
     void endDialog(int result);
 
@@ -134,6 +151,8 @@ private:
     std::vector<MenuItem> m_systemMenu;
     std::map<int, Control> m_controls;
     std::vector<int> m_order;
+    std::vector<int> m_tabOrder;
+    std::optional<int> m_escapeButton;
 };
 
 }  // namespace setrion::ui

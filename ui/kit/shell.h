@@ -24,6 +24,10 @@ struct MessageBox {
     std::string caption;
     MessageButtons buttons = MessageButtons::Ok;
     MessageIcon icon = MessageIcon::None;
+    // A second paragraph under the text (why it failed, what to do); empty for none.
+    std::string detail;
+    // Text and detail as one text, for a host whose box shows a single text.
+    std::string fullText() const { return detail.empty() ? text : text + "\n\n" + detail; }
 };
 
 // The system's folder chooser.
@@ -50,11 +54,14 @@ public:
     virtual int messageBox(const MessageBox& box) = 0;
     int message(std::string text, std::string caption = {},
                 MessageIcon icon = MessageIcon::None) {
-        return messageBox({std::move(text), std::move(caption), MessageButtons::Ok, icon});
+        return messageBox({std::move(text), std::move(caption), MessageButtons::Ok, icon, {}});
     }
     int question(std::string text, std::string caption = {}) {
-        return messageBox(
-            {std::move(text), std::move(caption), MessageButtons::YesNo, MessageIcon::Question});
+        return messageBox({std::move(text),
+                           std::move(caption),
+                           MessageButtons::YesNo,
+                           MessageIcon::Question,
+                           {}});
     }
 
     // Modal choosers: the chosen path, or nullopt when the user cancels. Neither changes the

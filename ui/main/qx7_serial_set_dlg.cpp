@@ -65,10 +65,11 @@ void CQx7SerialSetDlg::addControls() {
     icon(kSaveSerialConfig, "Save Serial Port Configuration", 133, {12, 68, 206, 26});
 
     group(kGroupEmulation, "Emulation Settings", {5, 104, 155, 54});
-    icon(kGetEmulation, "Get Emulation", 138, {12, 116, 76, 36});
-    Control& emu = add(kEmulationText, ControlKind::Edit, "", {94, 128, 60, 12});
+    icon(kGetEmulation, "Get Emulation", 138, {12, 116, 72, 36});
+    Control& emu = add(kEmulationText, ControlKind::Edit, "", {88, 128, 68, 12});
     emu.readOnly = true;
     emu.enabled = false;
+    emu.otherTexts = {"CPCL", "ESC/POS", "MPCL", "ZPL", "EPL", "DPL", kUnknownEmulationText};
 
     group(kGroupDensity, "Density Settings", {165, 104, 155, 54});
     label(kDensityLabel, "Density : ", {172, 116, 40, 10});
@@ -118,6 +119,12 @@ void CQx7SerialSetDlg::addControls() {
     group(kGroupMedia, "Label Media Settings", {330, 90, 120, 50}).visible = false;
     icon(kSetGap, "Set Gap", 149, {336, 102, 50, 32}).visible = false;
     icon(kSetBlackMark, "Set Black mark", 150, {390, 102, 56, 32}).visible = false;
+    for (int id : {kSetCpcl, kSetEscPos, kGroupPowerSave, kPowerSaveMode, kMinutes, kMinuteLabel,
+                   kSavePowerSave, kGroupMedia, kSetGap, kSetBlackMark})
+        control(id).neverShown = true;
+
+    // Escape is Exit: while the link is open, Exit and with it Escape do nothing.
+    setEscapeButton(kExit);
 }
 
 void CQx7SerialSetDlg::fillLists() {

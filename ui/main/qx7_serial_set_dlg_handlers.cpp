@@ -94,6 +94,9 @@ bool CQx7SerialSetDlg::onClosing(int) {
         setWindowVisible(false);  // the client keeps the program alive
         return false;
     }
+    // Exit is disabled while the link is open, so only the close box gets here with it open:
+    // the link is closed as Close Port closes it before the program ends.
+    if (PrinterLink* link = m_links.current(); link != nullptr && link->isOpen()) closeRule();
     return true;
 }
 
@@ -124,7 +127,11 @@ void CQx7SerialSetDlg::openPort() {
                                                   *m_services.ports, m_services.env);
     if (opened.enumerationFailed) shell().message(kEnumerationFailedText, kEnumerationFailedCaption);
     if (auto failure = portOpenFailureMessage(opened)) {
-        shell().message(failure->text, failure->caption);
+        MessageBox box;
+        box.text = failure->text;
+        box.caption = failure->caption;
+        box.detail = portOpenFailureDetail(opened, port);
+        shell().messageBox(box);
         return;
     }
     m_links.kind = opened.kind;

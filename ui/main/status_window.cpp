@@ -4,7 +4,9 @@ namespace setrion::ui {
 
 StatusWindow::StatusWindow(Shell& shell, Kind kind, NetworkActivity* activity)
     : Dialog(shell, kTemplateId, "", 238, 74), m_kind(kind), m_activity(activity) {
-    add(kTextId, ControlKind::Static, "", {10, 10, 218, 28});
+    add(kTextId, ControlKind::Static, "", {10, 10, 218, 28}).otherTexts = {
+        "Searching Completed !!!", "Cannot search the Wi-Fi printer.\nPlease check the firewall...",
+        "Save Completed !!!", "Save Error !!!"};
     Control& ok = add(kIdOk, ControlKind::IconButton, "OK", {97, 40, 44, 28});
     ok.iconNumber = 145;
     ok.isDefault = true;

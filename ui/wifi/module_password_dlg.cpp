@@ -3,16 +3,17 @@
 namespace setrion::ui {
 
 ModulePasswordDlg::ModulePasswordDlg(Shell& shell, std::string macText)
-    : Dialog(shell, kTemplateId, "Module Password", 186, 70) {
+    : Dialog(shell, kTemplateId, "Module Password", 186, 80) {
+    // Two lines: the MAC address makes the sentence longer than the dialog is wide.
     add(kPromptId, ControlKind::Static, "The module " + macText + " is protected by a password.",
-        {7, 7, 172, 10});
-    add(7323, ControlKind::Static, "Password : ", {7, 24, 44, 10});
-    Control& edit = add(kPasswordId, ControlKind::Edit, "", {54, 22, 125, 13});
+        {7, 7, 172, 20});
+    add(7323, ControlKind::Static, "Password : ", {7, 34, 44, 10});
+    Control& edit = add(kPasswordId, ControlKind::Edit, "", {54, 32, 125, 13});
     edit.password = true;
     edit.textLimit = kMaxLength;
-    Control& ok = add(kIdOk, ControlKind::Button, "OK", {75, 46, 50, 16});
+    Control& ok = add(kIdOk, ControlKind::Button, "OK", {75, 56, 50, 16});
     ok.isDefault = true;
-    add(kIdCancel, ControlKind::Button, "Cancel", {129, 46, 50, 16});
+    add(kIdCancel, ControlKind::Button, "Cancel", {129, 56, 50, 16});
 }
 
 void ModulePasswordDlg::onInit() { control(kPasswordId).text.clear(); }

@@ -94,6 +94,11 @@ inline constexpr const char* kWpaNoteSerial =
     "WPA Key is a write-only. The input range is 8 to 63 ASCII or 64 hex characters.";
 inline constexpr const char* kWpaNoteNetwork = "WPA Key is characters of 8 ~ 32 length.";
 
+// "Save Wi-Fi Information" pressed before a port was opened (the INI file enables it).
+inline constexpr const char* kSaveNeedsOpenPortText =
+    "The port is not open.\nOpen the port with \"Open Port\" first, then save the Wi-Fi "
+    "information.";
+
 // Asked before a factory reset (Yes/No), which loses every setting of the module.
 inline constexpr const char* kResetQuestion =
     "Reset the Wi-Fi module to its factory settings?\nEvery Wi-Fi setting of the module is lost.";

@@ -176,6 +176,12 @@ void CWiFiSettings::getSettingsBlock() {
 }
 
 void CWiFiSettings::saveInformation() {
+    // The INI file enables the button before any port is open; a save then would go through
+    // every step against a closed link and fail only at its end.
+    if (!m_conn.portOpen()) {
+        shell().message(kSaveNeedsOpenPortText, wifi::kModuleErrorCaption);
+        return;
+    }
     if (m_conn.moduleKind() == ModuleKind::CommandMode)
         saveCommandMode();
     else

@@ -103,22 +103,23 @@ void CWiFiSettings::addControls() {
     group(kGroupOuter, "Port and Wi-Fi Information", {4, 2, 452, 380});
     group(kGroupPort, "Port Information", {10, 12, 440, 74});
     label(kPortLabel, "Port : ", {16, 26, 46, 10});
-    list(kPort, {64, 24, 62, 120});
+    // The first column is wide enough for "LAN (network search)".
+    list(kPort, {64, 24, 84, 120});
     label(kBaudLabel, "BaudRate : ", {16, 42, 46, 10});
-    list(kBaud, {64, 40, 62, 90});
+    list(kBaud, {64, 40, 84, 90});
     label(kDataBitsLabel, "Data Bits : ", {16, 58, 46, 10});
-    list(kDataBits, {64, 56, 62, 40});
-    label(kParityLabel, "Parity : ", {132, 26, 52, 10});
-    list(kParity, {186, 24, 62, 50});
-    label(kStopBitsLabel, "Stop Bits : ", {132, 42, 52, 10});
-    list(kStopBits, {186, 40, 62, 40});
-    label(kFlowControlLabel, "Flow Control : ", {132, 58, 52, 10});
-    list(kFlowControl, {186, 56, 62, 40});
-    icon(kOpenPort, "Open Port", 130, {256, 22, 92, 26}).isDefault = true;
-    icon(kClosePort, "Close Port", 135, {352, 22, 92, 26});
-    icon(kWifiSearch, "Wi-Fi Search...", 147, {256, 52, 92, 26});
-    icon(kNetworkSave, "Save...", 133, {352, 52, 92, 26});
-    add(kPrinterList, ControlKind::ListBox, "", {132, 22, 118, 58});
+    list(kDataBits, {64, 56, 84, 40});
+    label(kParityLabel, "Parity : ", {154, 26, 52, 10});
+    list(kParity, {208, 24, 62, 50});
+    label(kStopBitsLabel, "Stop Bits : ", {154, 42, 52, 10});
+    list(kStopBits, {208, 40, 62, 40});
+    label(kFlowControlLabel, "Flow Control : ", {154, 58, 52, 10});
+    list(kFlowControl, {208, 56, 62, 40});
+    icon(kOpenPort, "Open Port", 130, {276, 22, 82, 26}).isDefault = true;
+    icon(kClosePort, "Close Port", 135, {362, 22, 82, 26});
+    icon(kWifiSearch, "Wi-Fi Search...", 147, {276, 52, 82, 26});
+    icon(kNetworkSave, "Save...", 133, {362, 52, 82, 26});
+    add(kPrinterList, ControlKind::ListBox, "", {154, 22, 118, 58});
 
     group(kGroupWifi, "Wi-Fi Information", {10, 88, 440, 290});
     label(kMacLabel, "MAC address : ", {16, 102, 56, 10});
@@ -179,6 +180,30 @@ void CWiFiSettings::addControls() {
     edit(kWpaKey, {320, 272, 118, 12}).textLimit = 64;
     label(kWpaNote, kWpaNoteSerial, {238, 288, 200, 18});
     icon(kEnterprise, "Enterprise\n\nSettings", 162, {300, 310, 138, 56});
+
+    // What the lists and the note show once a module was read or network mode chosen.
+    control(kMode).otherTexts = texts(wifi::kModeTexts);
+    control(kEncryption).otherTexts = texts(wifi::kEncryptionTexts);
+    control(kAuthentication).otherTexts = texts(wifi::kAuthenticationTexts);
+    for (int id : kKeyFormats) control(id).otherTexts = texts(wifi::kKeyFormatTexts);
+    control(kWpaAuthentication).otherTexts = {"None Use", "WPA-PSK", "WPA2-PSK", "WPA-ENT",
+                                              "WPA2-ENT"};
+    control(kWpaEncryption).otherTexts = {"None Use", "TKIP", "AES", "TKIP+AES"};
+    control(kWpaNote).otherTexts = {kWpaNoteNetwork};
+
+    // Reading order: each group's columns top to bottom, left to right; a key slot's edit
+    // before its format.
+    std::vector<int> order;
+    auto then = [&order](std::initializer_list<int> ids) { order.insert(order.end(), ids); };
+    then({kPort, kBaud, kDataBits, kParity, kStopBits, kFlowControl, kPrinterList});
+    then({kOpenPort, kClosePort, kWifiSearch, kNetworkSave});
+    then({kMacAddress, kSsid, kIp, kNetMask, kGateway, kDns, kTcpPort, kDhcp});
+    then({kMode, kChannel, kEncryption, kAuthentication, kUsingKeyId});
+    then({k5Ghz, kLpdEnable, kLpdQueue});
+    then({kGet, kSave, kReset, kExit});
+    for (int k = 0; k < 4; ++k) then({kKeyEdits[k], kKeyFormats[k]});
+    then({kWpaAuthentication, kWpaEncryption, kWpaKey, kEnterprise});
+    setTabOrder(std::move(order));
 }
 
 void CWiFiSettings::fillPortLists() {
@@ -386,7 +411,11 @@ void CWiFiSettings::openPort() {
     }
     if (!opened.opened()) {
         shell().setWaitCursor(false);
-        shell().message(wifi::kOpenPortFailedText, wifi::kModuleErrorCaption);
+        MessageBox box;
+        box.text = wifi::kOpenPortFailedText;
+        box.caption = wifi::kModuleErrorCaption;
+        box.detail = portOpenFailureDetail(opened, port);
+        shell().messageBox(box);
         return;
     }
     // The link is open; the module connection takes it over.
