@@ -12,10 +12,9 @@
 // are; control bytes (0x00-0x1F, 0x7F), C1 controls (U+0080-U+009F), bytes of invalid
 // sequences and the backslash itself are printed as \xNN, so a device cannot send escape
 // sequences to the terminal.
+#include <nlohmann/json.hpp>
 #include <string>
 #include <string_view>
-
-#include <nlohmann/json.hpp>
 
 namespace setrion {
 
@@ -32,5 +31,9 @@ std::string terminalText(std::string_view bytes);
 // Applies the JSON rule to every string member of `object` (other values are left alone):
 // invalid texts are replaced and get their "<key>_hex" companion.
 void applyDeviceTextRule(nlohmann::json& object);
+
+// The same rule through a whole tree (a state file): every object's texts, and an array of
+// texts whose companion "<key>_hex" is the array of every element's bytes.
+void applyDeviceTextRuleDeep(nlohmann::json& value);
 
 }  // namespace setrion

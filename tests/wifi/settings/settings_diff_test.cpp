@@ -93,8 +93,8 @@ TEST(SettingsDiff, ReadBackNamesEachFieldWrittenAndRead) {
     SettingsPatch readBack;
     readBack.ssid = "Office";
     readBack.tcpPort = 9100;
-    auto d = readBackDifferences(profile(R"({"ssid":"Office AP","tcp_port":9100,"wpa_key":"k"})"),
-                                 readBack);
+    auto d = readBackDifferences(
+        profile(R"({"ssid":"Office AP","tcp_port":9100,"wpa_key":"kkkkkkkk"})"), readBack);
     EXPECT_EQ(readBackMessage(d), std::string(kReadBackDiffersText) +
                                       ": ssid: written \"Office AP\", read back \"Office\"");
 }
