@@ -12,9 +12,10 @@
 // are; control bytes (0x00-0x1F, 0x7F), C1 controls (U+0080-U+009F), bytes of invalid
 // sequences and the backslash itself are printed as \xNN, so a device cannot send escape
 // sequences to the terminal.
-#include <nlohmann/json.hpp>
 #include <string>
 #include <string_view>
+
+#include <nlohmann/json.hpp>
 
 namespace setrion {
 

@@ -1,13 +1,13 @@
 // The Wi-Fi dialog's controls, start-up, port handling and closing.
+#include "ui/wifi/choice_texts.h"
 #include "ui/wifi/wifi_settings_dlg.h"
 
-#include <cctype>
 #include <cstdio>
+#include <cctype>
 #include <cstdlib>
 
 #include "common/trace.h"
 #include "link/driver_conflict.h"
-#include "ui/wifi/choice_texts.h"
 #include "wifi/settings/choice_codes.h"
 #include "wifi/settings/key_rules.h"
 

@@ -4,8 +4,9 @@
 #include <cstring>
 #include <functional>
 #include <map>
-#include <nlohmann/json.hpp>
 #include <set>
+
+#include <nlohmann/json.hpp>
 
 #include "common/hex.h"
 #include "wifi/settings/choice_codes.h"
