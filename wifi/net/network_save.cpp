@@ -50,7 +50,7 @@ void traceModuleSave(const DiscoveredPrinter& r) {
 // The WPA key an edit gives, by the key rule; an empty key is refused while WPA-PSK stays in
 // place, since it would erase the printer's key. Returns the refusal naming the key, or "".
 std::string wpaKeyRefusal(const NetworkEdit& e, bool wpaPsk, std::size_t fieldBytes) {
-    if (!e.wpaKey) return {};
+    if (!e.wpaKey || e.wpaKey->size() > fieldBytes) return {};  // the save's own length check
     if (e.wpaKey->empty())
         return wpaPsk ? "wpa_key: an empty key would erase the module's key; give wpa_key with "
                         "WPA security"

@@ -193,12 +193,12 @@ std::optional<std::string> missingKeyRefusal(const SettingsPatch& patch,
                     : reported.wpaAuthentication.value_or(WpaAuthentication::None);
     bool enterprise = auth == WpaAuthentication::WpaEnt || auth == WpaAuthentication::Wpa2Ent;
     if (encryption != kWpaEncryption || enterprise) return std::nullopt;
-    const std::optional<std::string>& key = patch.wpaKey ? patch.wpaKey : reported.wpaKey;
-    if (key && !key->empty()) {
-        if (auto what = wpaKeyFault(*key, wpaKeyBytes); what && patch.wpaKey)
+    if (patch.wpaKey && !patch.wpaKey->empty()) {
+        if (auto what = wpaKeyFault(*patch.wpaKey, wpaKeyBytes))
             return "wpa_key: expected " + *what;
         return std::nullopt;
     }
+    if (!patch.wpaKey && reported.wpaKey) return std::nullopt;  // the device's key is kept
     // An empty key counts as none: written, it would replace the module's key.
     if (!reported.wpaKey)
         return std::string(

@@ -44,17 +44,21 @@ TEST_F(KeyRulePaths, EveryPathTakesTheSameKeys) {
                                                              c.key + R"(","","",""]})"
                                                        : R"({"wpa_key":")" + c.key + "\"}")
                               .ok();
-        const auto ini = wifi::readWifiIni(wifi::IniFile::parse(
+        const auto values = wifi::readWifiIni(wifi::IniFile::parse(
             "[WiFiInfo]\n" + std::string(c.wep ? "ENCRYPTION=1\nKEY1=" : "WPA=1\nWPAKEY=") +
             c.key));
-        net::DiscoveredPrinter module;  // WPA2-PSK
-        module.wifiFlags = 1u | (4u << 16) | (2u << 19);
+        net::DiscoveredPrinter lan;  // WPA2-PSK
+        lan.wifiFlags = 1u | (4u << 16) | (2u << 19);
         net::NetworkEdit edit;
         edit.wpaKey = c.key;
         EXPECT_EQ(json, ok) << c.key;
-        EXPECT_EQ(!wifi::validatePatch(wifi::wifiIniPatch(ini)), ok) << c.key;
-        if (!c.wep) EXPECT_EQ(net::applyModuleEdit(module, edit).empty(), ok) << c.key;
-        if (c.dialog != "-") EXPECT_EQ(dialogSave(c.wep, c.key), c.dialog) << c.key;
+        EXPECT_EQ(!wifi::validatePatch(wifi::wifiIniPatch(values)), ok) << c.key;
+        if (!c.wep) {
+            EXPECT_EQ(net::applyModuleEdit(lan, edit).empty(), ok) << c.key;
+        }
+        if (c.dialog != "-") {
+            EXPECT_EQ(dialogSave(c.wep, c.key), c.dialog) << c.key;
+        }
     }
 }
 

@@ -395,9 +395,9 @@ TEST_F(LanE2e, AnEmptyKeyIsRefusedAndAnyBytesAreKept) {
     EXPECT_NE(empty.err.find("wpa_key: an empty key would erase the module's key"),
               std::string::npos);
     auto edit = writeJson({{"ssid_hex", "C3284F6666696365"}});
-    EXPECT_EQ(cli({"save", "02:00:00:00:00:02", edit.string()}).exitCode, 0);
+    EXPECT_EQ(cli({"save", "02:00:00:00:00:03", edit.string()}).exitCode, 0);
     auto state = nlohmann::json::parse(readFile(m_dir / "state.json"));
     EXPECT_EQ(state["modules"][0]["wpa_key"], "simpass-1");
     EXPECT_EQ(state["modules"][0]["writes"], 0);
-    EXPECT_EQ(state["modules"][1]["ssid_hex"], "C3284F6666696365");
+    EXPECT_EQ(state["modules"][2]["ssid_hex"], "C3284F6666696365");
 }
