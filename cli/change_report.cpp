@@ -98,6 +98,29 @@ void printWritten(CommandContext& ctx, const ChangeOptions& o,
     printOutcome(ctx, o, changes, true, message, after, extra);
 }
 
+void printNotVerified(CommandContext& ctx, const ChangeOptions& o,
+                      const std::vector<wifi::SettingChange>& changes,
+                      const std::vector<wifi::SettingChange>& differences, const json& after,
+                      const json& extra) {
+    const std::string message = wifi::readBackMessage(differences, o.showSecrets);
+    if (ctx.options.json) {
+        json report = changeReportJson(changes, o.showSecrets);
+        report.update(extra);
+        report["changed"] = true;
+        report["skipped"] = false;
+        report["verified"] = false;
+        json notVerified = json::object();
+        for (const auto& d : differences)
+            notVerified[d.key] = {{"written", shown(d, d.newValue, o.showSecrets)},
+                                  {"read_back", shown(d, d.oldValue, o.showSecrets)}};
+        report["not_verified"] = notVerified;
+        report["result"] = utf8WithReplacements(message);
+        report["settings"] = o.showSecrets ? after : maskedSettings(after);
+        ctx.printJson(report);
+    }
+    ctx.deviceFailure(message);
+}
+
 void addChangeOptions(CLI::App& command, ChangeOptions& o) {
     command.add_flag("--dry-run", o.dryRun,
                      "Read and compare only: print each key the write would change "

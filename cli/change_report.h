@@ -8,7 +8,8 @@
 // the "new" side reads as a settings file; an old value the device does not report is the
 // text "unknown". Secrets (wpa_key, wep_keys, eap_password) are "***" unless shown.
 // A write run adds "skipped" (true when nothing differed and --skip-unchanged left the
-// printer alone), "result" (the write's message) and "settings" (as read after the write).
+// printer alone), "result" (the write's message) and "settings" (as read after the write);
+// a write whose read-back differs adds "verified": false and "not_verified".
 #include <iosfwd>
 #include <nlohmann/json.hpp>
 #include <string>
@@ -60,6 +61,16 @@ void printWritten(CommandContext& ctx, const ChangeOptions& options,
                   const std::vector<wifi::SettingChange>& changes, const std::string& message,
                   const nlohmann::json& after,
                   const nlohmann::json& extra = nlohmann::json::object());
+
+// After a write whose read-back differs (`differences`: each written value and the value read
+// back): the message on stderr, exit 2. With --json the report is printed first: "changed":
+// true (the printer was written), "verified": false, "not_verified": {key: {"written": ...,
+// "read_back": ...}} (secrets masked unless shown), "result" and `after`.
+void printNotVerified(CommandContext& ctx, const ChangeOptions& options,
+                      const std::vector<wifi::SettingChange>& changes,
+                      const std::vector<wifi::SettingChange>& differences,
+                      const nlohmann::json& after,
+                      const nlohmann::json& extra = nlohmann::json::object());
 
 // One "key: old -> new" line per change after `indent` (device texts made safe for a
 // terminal); kNoChangeText when there is none.

@@ -242,19 +242,19 @@ void netSave(CommandContext& ctx) {
         ctx.deviceFailure(kNotVerifiedSilentText);
         return;
     }
+    const NetworkLine* now = nullptr;
+    for (const auto& l : after.lines)
+        if (l.macText == line->macText) now = &l;
+    PrinterView shown = lineView(after, *now);
+    if (module) shown.ip = formatIpv4(after.modules[now->index].ipAddress);
     if (!differences->empty()) {
-        ctx.deviceFailure(wifi::readBackMessage(*differences, change.showSecrets));
+        printNotVerified(ctx, change, diff, *differences, viewJson(shown), identity);
         return;
     }
     if (message.empty()) {
         ctx.exitCode = kExitResultFile;  // saved and verified, but the result file failed
         return;
     }
-    const NetworkLine* now = nullptr;
-    for (const auto& l : after.lines)
-        if (l.macText == line->macText) now = &l;
-    PrinterView shown = lineView(after, *now);
-    if (module) shown.ip = formatIpv4(after.modules[now->index].ipAddress);
     printWritten(ctx, change, diff, message, viewJson(shown), identity);
 }
 

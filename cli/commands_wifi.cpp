@@ -128,7 +128,8 @@ json blockJson(const ModuleConnection& conn, const WifiSettings& r) {
             {"key_in_use", r.choice(kUseKey)},  // the record holds '1'..'4'
             {"wpa_authentication", wpa > 0 ? textAt(kWpaTexts, wpa) : "None"},
             {"wpa_encryption", textAt(kWpaEncTexts, r.choice(kWpaEnc))},
-            {"wpa_key", r.text(kWpaKey)},
+            // The module clears its key fields on read: the key is not reported, so the export
+            // leaves it out rather than print "" (which, written back, would erase it).
             {"tcp_port", r.tcpPort()},
             {"lpd_enable", r.choice(kLpdEnable) == 1},
             {"lpd_queue", r.text(kLpdQueue)},
@@ -184,7 +185,7 @@ void reportWritten(CommandContext& ctx, ModuleSession& s, const ChangeOptions& c
     auto differences = readBackDifferences(
         written, commandMode ? reportedSettings(cmd) : reportedSettings(record, false));
     if (!differences.empty()) {
-        ctx.deviceFailure(readBackMessage(differences, change.showSecrets));
+        printNotVerified(ctx, change, changes, differences, after);
         return;
     }
     printWritten(ctx, change, changes, kSaveCompletedText, after);
@@ -207,6 +208,11 @@ void runWrite(CommandContext& ctx, const std::string& path, const ChangeOptions&
     if (!readModule(ctx, *s, current, cmd, record)) return;
 
     if (s->conn->moduleKind() == ModuleKind::CommandMode) {
+        // An empty key, or one of the wrong size for the security in place, is refused.
+        if (auto refused = missingKeyRefusal(patch, reportedSettings(cmd))) {
+            ctx.usageError(path + ": " + *refused);
+            return;
+        }
         CommandModeWriteInput in = commandModeWriteInput(cmd);
         if (ProfileRefusal r = applyToCommandMode(patch, in)) {
             ctx.usageError(path + ": " + *r);
@@ -220,7 +226,8 @@ void runWrite(CommandContext& ctx, const std::string& path, const ChangeOptions&
         return;
     }
 
-    // The module never reports its keys: a WPA or WEP write without its key would erase it.
+    // The module never reports its keys: a WPA or WEP write without its key (or with an empty
+    // one) would erase it.
     if (auto refused = missingKeyRefusal(patch, reportedSettings(record, false))) {
         ctx.usageError(path + ": " + *refused);
         return;

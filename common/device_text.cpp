@@ -71,7 +71,8 @@ std::string terminalText(std::string_view s) {
         std::size_t n = sequenceAt(s, i, cp);
         bool control = cp < 0x20 || cp == 0x7F || (cp >= 0x80 && cp <= 0x9F) || cp == '\\';
         if (n == 0 || control) {
-            for (std::size_t k = 0; k < (n == 0 ? 1 : n); ++k) escape(static_cast<uint8_t>(s[i + k]));
+            for (std::size_t k = 0; k < (n == 0 ? 1 : n); ++k)
+                escape(static_cast<uint8_t>(s[i + k]));
             i += n == 0 ? 1 : n;
         } else {
             out.append(s.substr(i, n));
@@ -94,6 +95,46 @@ void applyDeviceTextRule(nlohmann::json& object) {
         value = utf8WithReplacements(bytes);
     }
     for (auto& [key, hex] : companions) object[key] = hex;
+}
+
+namespace {
+std::string bytesHex(const std::string& bytes) {
+    return toHex(std::span(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()));
+}
+}  // namespace
+
+void applyDeviceTextRuleDeep(nlohmann::json& value) {
+    if (value.is_array()) {
+        for (auto& element : value) applyDeviceTextRuleDeep(element);
+        return;
+    }
+    if (!value.is_object()) return;
+    std::vector<std::pair<std::string, nlohmann::json>> companions;
+    for (auto& [key, member] : value.items()) {
+        if (!member.is_array()) {
+            applyDeviceTextRuleDeep(member);
+            continue;
+        }
+        bool invalid = false;
+        for (const auto& e : member)
+            invalid = invalid || (e.is_string() && !isValidUtf8(e.get_ref<const std::string&>()));
+        if (!invalid) {
+            applyDeviceTextRuleDeep(member);
+            continue;
+        }
+        nlohmann::json hex = nlohmann::json::array();
+        for (auto& e : member) {
+            if (!e.is_string()) {
+                hex.push_back(nullptr);
+                continue;
+            }
+            hex.push_back(bytesHex(e.get<std::string>()));
+            e = utf8WithReplacements(e.get<std::string>());
+        }
+        companions.emplace_back(key + "_hex", std::move(hex));
+    }
+    applyDeviceTextRule(value);
+    for (auto& [key, hex] : companions) value[key] = std::move(hex);
 }
 
 }  // namespace setrion

@@ -33,4 +33,8 @@ std::string terminalText(std::string_view bytes);
 // invalid texts are replaced and get their "<key>_hex" companion.
 void applyDeviceTextRule(nlohmann::json& object);
 
+// The same rule through a whole tree (a state file): every object's texts, and an array of
+// texts whose companion "<key>_hex" is the array of every element's bytes.
+void applyDeviceTextRuleDeep(nlohmann::json& value);
+
 }  // namespace setrion

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <map>
 
+#include "common/device_text.h"
+
 namespace setrion::sim {
 namespace {
 
@@ -70,17 +72,25 @@ nlohmann::json SimPrinter::stateJson() const {
         nlohmann::json s = h->state();
         if (!s.is_null()) j[h->name()] = std::move(s);
     }
+    // Written keys and SSIDs are bytes: kept as the CLI's JSON keeps device texts.
+    applyDeviceTextRuleDeep(j);
     return j;
 }
 
 const char* emulationName(Emulation e) {
     switch (e) {
-        case Emulation::EscPos: return "escpos";
-        case Emulation::Cpcl: return "cpcl";
-        case Emulation::Mpcl: return "mpcl";
-        case Emulation::Zpl: return "zpl";
-        case Emulation::Epl: return "epl";
-        case Emulation::Dpl: return "dpl";
+        case Emulation::EscPos:
+            return "escpos";
+        case Emulation::Cpcl:
+            return "cpcl";
+        case Emulation::Mpcl:
+            return "mpcl";
+        case Emulation::Zpl:
+            return "zpl";
+        case Emulation::Epl:
+            return "epl";
+        case Emulation::Dpl:
+            return "dpl";
     }
     return "unknown";
 }

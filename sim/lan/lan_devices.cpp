@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "common/crc16.h"
+#include "common/device_text.h"
 #include "common/hex.h"
 #include "common/wpa_psk.h"
 #include "wifi/net/env_items.h"
@@ -314,6 +315,8 @@ nlohmann::json LanDevices::state() const {
     for (const auto& m : m_modules) j["modules"].push_back(m.state());
     j["text_printers"] = nlohmann::json::array();
     for (const auto& p : m_printers) j["text_printers"].push_back(p.state());
+    // Written keys and SSIDs are bytes: kept as the CLI's JSON keeps device texts.
+    applyDeviceTextRuleDeep(j);
     return j;
 }
 

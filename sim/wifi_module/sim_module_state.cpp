@@ -83,6 +83,13 @@ std::string zeroText(const std::vector<uint8_t>& b) {
     }
     return s;
 }
+std::vector<uint8_t> wpaKeyArea(const std::vector<uint8_t>& first,
+                                const std::vector<uint8_t>& second) {
+    std::vector<uint8_t> area = first;
+    area.resize(32, 0);
+    area.insert(area.end(), second.begin(), second.end());
+    return area;
+}
 }  // namespace
 
 nlohmann::json commandModuleJson(const ParameterValues& v) {
@@ -105,7 +112,9 @@ nlohmann::json commandModuleJson(const ParameterValues& v) {
         {"wlan_options", toHex(at(Parameter::WlanOptions))},
         {"wep_keys40", toHex(at(Parameter::WepKeys40))},
         {"wep_keys104", toHex(at(Parameter::WepKeys104))},
-        {"wpa_key", zeroText(at(Parameter::WpaKey)) + zeroText(at(Parameter::WpaKeyExtended))},
+        // The module's key runs to the first zero byte across its two 32-byte halves.
+        {"wpa_key", zeroText(wpaKeyArea(at(Parameter::WpaKey), at(Parameter::WpaKeyExtended)))},
+        {"wpa_key_extended", toHex(at(Parameter::WpaKeyExtended))},
         {"wpa_psk", toHex(at(Parameter::WpaPsk))},
         {"tcp_port", port[8] | (port[9] << 8)},
         {"tcp_ip_port", toHex(port)},
@@ -129,8 +138,8 @@ nlohmann::json blockModuleJson(const wifi::WifiSettings& r) {
         {"encryption", r.choice(field::kEncryption)},
         {"authentication", r.choice(field::kAuthentication)},
         {"key_in_use", r.choice(field::kUseKey)},
-        {"keys", {r.text(field::kKey1), r.text(field::kKey2), r.text(field::kKey3),
-                  r.text(field::kKey4)}},
+        {"keys",
+         {r.text(field::kKey1), r.text(field::kKey2), r.text(field::kKey3), r.text(field::kKey4)}},
         {"wpa", r.choice(field::kWpa)},
         {"wpa_encryption", r.choice(field::kWpaEnc)},
         {"wpa_key", r.text(field::kWpaKey)},

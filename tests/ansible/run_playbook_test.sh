@@ -32,12 +32,16 @@ SIM=$BUILD/sim/setrion-sim
 "$SIM" --link "$WORK/printer" --state "$WORK/state.json" --module command --generation 2 \
   >"$WORK/sim.log" 2>&1 &
 PIDS+=($!)
+# A settings-block module that stores only 4 bytes of a written SSID.
+"$SIM" --link "$WORK/short" --state "$WORK/short.json" --module block --module-ssid-keeps 4 \
+  >"$WORK/short.log" 2>&1 &
+PIDS+=($!)
 BASE=43100
 "$SIM" lan --modules 2 --text-printers 0 --mgmt-port $BASE --text-port $((BASE + 1)) \
   --state "$WORK/lan.json" --max-seconds 900 >"$WORK/lan.log" 2>&1 &
 PIDS+=($!)
 for _ in $(seq 200); do
-  [[ -e $WORK/printer && -s $WORK/state.json && -s $WORK/lan.json ]] && break
+  [[ -e $WORK/printer && -s $WORK/state.json && -s $WORK/lan.json && -e $WORK/short ]] && break
   sleep 0.05
 done
 
@@ -48,10 +52,11 @@ export ANSIBLE_NOCOLOR=1 ANSIBLE_RETRY_FILES_ENABLED=0 ANSIBLE_PYTHON_INTERPRETE
 rc=0
 ansible-playbook -i localhost, "$SRC/tests/ansible/playbook_test.yml" \
   -e "printer=$WORK/printer state=$WORK/state.json lan_state=$WORK/lan.json workdir=$WORK" \
+  -e "short_printer=$WORK/short short_state=$WORK/short.json" \
   -e "cli=$BUILD/cli/setrion-cli mgmt_port=$BASE text_port=$((BASE + 1))" \
   -e "mgmt_local_port=$((BASE + 2)) text_local_port=$((BASE + 3))" || rc=$?
 if [[ $rc -ne 0 ]]; then
   echo "--- simulator logs"
-  cat "$WORK/sim.log" "$WORK/lan.log"
+  cat "$WORK/sim.log" "$WORK/lan.log" "$WORK/short.log"
 fi
 exit $rc

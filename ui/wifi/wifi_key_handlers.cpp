@@ -1,7 +1,7 @@
 // Key entry in the Wi-Fi dialog: the WEP key format lists and edits, the WPA key edit and
 // the WPA Authentication list.
 #include "ui/wifi/wifi_settings_dlg.h"
-#include "wifi/module/key_rules.h"
+#include "wifi/settings/key_rules.h"
 
 namespace setrion::ui {
 

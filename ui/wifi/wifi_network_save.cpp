@@ -9,12 +9,12 @@
 #include "ui/main/status_window.h"
 #include "ui/wifi/module_password_dlg.h"
 #include "ui/wifi/wifi_network_mode.h"
-#include "wifi/module/key_rules.h"
 #include "wifi/net/network_save.h"
 #include "wifi/net/save_result.h"
 #include "wifi/net/text_frame.h"
 #include "wifi/net/write_checks.h"
 #include "wifi/settings/choice_codes.h"
+#include "wifi/settings/key_rules.h"
 
 namespace setrion::ui {
 namespace {
@@ -146,7 +146,7 @@ std::optional<std::string> WifiNetworkMode::textKeyError() {
     if (enc <= 0) return std::nullopt;
     if (enc == 3) {
         if (c(m_ids.wpaKey).text.size() > 32) return std::string("WPA Key Length is not long");
-        return std::nullopt;
+        return wifi::wpaKeyError(c(m_ids.wpaKey).text);
     }
     if (enc != 1 && enc != 2) return std::nullopt;
     const int n = std::clamp(selection(m_ids.keyInUse), 0, 3);
@@ -155,6 +155,9 @@ std::optional<std::string> WifiNetworkMode::textKeyError() {
     const std::string key = "Key" + std::to_string(n + 1);
     if (ascii && length > (enc == 1 ? 5u : 13u)) return key + " Length is too long";
     if (!ascii && length != (enc == 1 ? 10u : 26u)) return key + " Length is not matched";
+    const std::string& typed = c(m_ids.keys[static_cast<size_t>(n)]).text;
+    if (wifi::wepKeyFault(typed, ascii ? wifi::KeyFormat::Ascii : wifi::KeyFormat::Hex, enc))
+        return ascii ? key + " Length is not matched" : key + " must be hexadecimal digits only";
     return std::nullopt;
 }
 

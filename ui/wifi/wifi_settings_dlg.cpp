@@ -8,8 +8,8 @@
 
 #include "common/trace.h"
 #include "link/driver_conflict.h"
-#include "wifi/module/key_rules.h"
 #include "wifi/settings/choice_codes.h"
+#include "wifi/settings/key_rules.h"
 
 namespace setrion::ui {
 

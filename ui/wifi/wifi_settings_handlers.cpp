@@ -7,8 +7,8 @@
 #include "common/trace.h"
 #include "ui/wifi/choice_texts.h"
 #include "ui/wifi/wifi_settings_dlg.h"
-#include "wifi/module/key_rules.h"
 #include "wifi/settings/choice_codes.h"
+#include "wifi/settings/key_rules.h"
 
 namespace setrion::ui {
 

@@ -8,8 +8,8 @@
 #include "common/trace.h"
 #include "ui/wifi/choice_texts.h"
 #include "ui/wifi/wifi_settings_dlg.h"
-#include "wifi/module/key_rules.h"
 #include "wifi/settings/choice_codes.h"
+#include "wifi/settings/key_rules.h"
 #include "wifi/settings/wifi_ini.h"
 
 namespace setrion::ui {
@@ -175,7 +175,7 @@ CWiFiSettings::IniImage CWiFiSettings::iniImage(bool stopAtKeyError) const {
         const std::string& typed = control(kKeyEdits[key]).text;
         img.checkedKey = typed;
         const wifi::KeyFormat f = formatsOf(editTarget())[static_cast<std::size_t>(key)];
-        if (auto error = wifi::wepKeyLengthError(encryption, f, typed)) {
+        if (auto error = wifi::wepKeyError(encryption, f, typed)) {
             img.keyError = *error;
             if (stopAtKeyError) return img;
         } else {
@@ -188,6 +188,10 @@ CWiFiSettings::IniImage CWiFiSettings::iniImage(bool stopAtKeyError) const {
         img.checkedKey = wpaKey;
         if (wpaKey.size() > static_cast<std::size_t>(wifi::applyWpaKeyRule(wpaKey).limit)) {
             img.keyError = wifi::kWifiIniWpaKeyNotLongText;
+            if (stopAtKeyError) return img;
+        } else if (!wpaKey.empty() && wifi::wpaKeyFault(wpaKey)) {
+            // An empty edit leaves the file's key; any other key follows the key rule.
+            img.keyError = wifi::kWpaKeyRangeText;
             if (stopAtKeyError) return img;
         }
     }

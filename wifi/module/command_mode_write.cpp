@@ -5,8 +5,8 @@
 #include "common/hex.h"
 #include "common/interrupt.h"
 #include "common/wpa_psk.h"
-#include "wifi/module/key_rules.h"
 #include "wifi/module/parameter_reply.h"
+#include "wifi/settings/key_rules.h"
 
 namespace setrion::wifi {
 
@@ -65,13 +65,18 @@ std::vector<uint8_t> keyBytes(std::string_view text, KeyFormat format) {
 
 std::optional<SequenceResult> validateCommandModeWrite(const CommandModeWriteInput& in) {
     const int e = in.encryption;
-    if (e == 3 && in.wpaKey.size() > 64)
-        return SequenceResult::failure(0, kWpaKeyTooLongText, kCaptionError);
+    if (e == 3)
+        if (auto err = wpaKeyError(in.wpaKey))
+            return SequenceResult::failure(0, *err, kCaptionError);
     if ((e == 1 || e == 2) && in.keyInUse >= 0 && in.keyInUse <= 3) {
         const auto k = static_cast<std::size_t>(in.keyInUse);
-        if (auto err = wepKeyLengthError(e, in.keyFormats[k], in.keyTexts[k]))
+        if (auto err = wepKeyError(e, in.keyFormats[k], in.keyTexts[k]))
             return SequenceResult::failure(0, *err, kCaptionError);
     }
+    for (std::size_t k = 0; k < 4; ++k)
+        if (in.keysGiven[k] && !in.keyTexts[k].empty() &&
+            wepKeyFault(in.keyTexts[k], in.keyFormats[k]))
+            return SequenceResult::failure(0, kKeyNotMatchedText, kCaptionError);
     return std::nullopt;
 }
 
@@ -91,8 +96,13 @@ std::vector<uint8_t> wepKeyRecordValue(const CommandModeWriteInput& in,
     std::vector<uint8_t> out;
     for (std::size_t k = 0; k < 4; ++k) {
         std::vector<uint8_t> key;
+        std::vector<uint8_t> given;
+        if (in.keysGiven[k] && !in.keyTexts[k].empty())
+            given = keyBytes(in.keyTexts[k], in.keyFormats[k]);
         if (static_cast<int>(k) == in.keyInUse && in.encryption == sizeEncryption)
             key = keyBytes(in.keyTexts[k], in.keyFormats[k]);
+        else if (given.size() == size)
+            key = given;
         else if (in.keyFormats[k] == KeyFormat::Ascii)
             key = lastRead.bytes[k];
         else
@@ -131,12 +141,15 @@ SequenceResult writeCommandModeSettings(ModuleConnection& conn, const CommandMod
             }
             case WriteStep::WepKeys40: value = wepKeyRecordValue(in, lastRead.wep40, 5); break;
             case WriteStep::WepKeys104: value = wepKeyRecordValue(in, lastRead.wep104, 13); break;
+            // Both halves of the key are written, the second cleared when the key ends in the
+            // first: the module reads its key up to the first zero byte across the two, so an
+            // old second half would lengthen a key of 32 characters.
             case WriteStep::WpaKey:
                 if (!wpa) continue;
                 value = padded(in.wpaKey, 0, 32);
                 break;
             case WriteStep::WpaKeyExtended:
-                if (!wpa || in.wpaKey.size() <= 32) continue;
+                if (!wpa) continue;
                 value = padded(in.wpaKey, 32, 32);
                 break;
             case WriteStep::TcpIpPort: {

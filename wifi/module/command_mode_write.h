@@ -26,6 +26,9 @@ struct CommandModeWriteInput {
     int wpaEncryption = 0;      // "None Use", "TKIP", "AES", "TKIP+AES"
     std::array<std::string, 4> keyTexts;  // the key edits as typed
     KeyFormats keyFormats{};
+    // Keys written from keyTexts besides the key in use (a profile's wep_keys), each into the
+    // store of its size; the others keep what the module reported.
+    std::array<bool, 4> keysGiven{};
     std::string wpaKey;
     long tcpPort = 0;  // the TCP PORT edit's number
     bool dhcp = false;
@@ -33,8 +36,20 @@ struct CommandModeWriteInput {
 
 // The steps of the save, in order (1-13), then the store (14).
 enum class WriteStep : int {
-    IpAddress = 1, SubnetMask, Gateway, Dns, Ssid, WlanOptions, WepKeys40, WepKeys104, WpaKey,
-    WpaKeyExtended, TcpIpPort, WpaPsk, TcpActiveOptions, Store,
+    IpAddress = 1,
+    SubnetMask,
+    Gateway,
+    Dns,
+    Ssid,
+    WlanOptions,
+    WepKeys40,
+    WepKeys104,
+    WpaKey,
+    WpaKeyExtended,
+    TcpIpPort,
+    WpaPsk,
+    TcpActiveOptions,
+    Store,
 };
 
 using WriteStepSink = std::function<void(WriteStep step, int progress)>;
@@ -48,9 +63,10 @@ std::optional<SequenceResult> validateCommandModeWrite(const CommandModeWriteInp
 // The field limits taken over with the values (SSID 32, WPA key 64, TCP port 0-65535).
 std::optional<SequenceResult> checkCommandModeFields(const CommandModeWriteInput& in);
 
-// The key bytes written for one size (5 or 13) per the key-in-use and format rules.
-std::vector<uint8_t> wepKeyRecordValue(const CommandModeWriteInput& in,
-                                       const WepKeyStore& lastRead, std::size_t size);
+// The key bytes written for one size (5 or 13) per the key-in-use and format rules; a given
+// key of that size is written where the user put it.
+std::vector<uint8_t> wepKeyRecordValue(const CommandModeWriteInput& in, const WepKeyStore& lastRead,
+                                       std::size_t size);
 
 // Validates, unlocks, writes the parameters one by one, judging each reply, and stores.
 // The choice fields written (after the WPA and "None" adjustments) are kept in `options`.

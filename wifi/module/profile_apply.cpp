@@ -68,6 +68,9 @@ ProfileRefusal applyToCommandMode(const SettingsPatch& p, CommandModeWriteInput&
                      in.encryption, in.authentication, in.keyInUse, in.wpaKey, in.keyTexts,
                      in.keyFormats);
     if (channel) in.channelSelection = *channel - 1;
+    // Every key of the profile is written where the user put it.
+    if (p.wepKeys)
+        for (std::size_t k = 0; k < 4; ++k) in.keysGiven[k] = !(*p.wepKeys)[k].empty();
     if (p.wpaAuthentication) in.wpaAuthentication = static_cast<int>(*p.wpaAuthentication);
     if (p.wpaEncryption) in.wpaEncryption = static_cast<int>(*p.wpaEncryption);
     if (p.tcpPort) in.tcpPort = *p.tcpPort;
@@ -87,6 +90,8 @@ ProfileRefusal applyToBlock(const SettingsPatch& p, bool lpd, BlockWriteInput& i
     applyCommonPatch(p, in.ssid, in.dhcp, in.ip, in.netmask, in.gateway, in.dns, in.mode,
                      in.encryption, in.authentication, in.keyInUse, in.wpaKey, in.keyTexts,
                      in.keyFormats);
+    if (p.wepKeys)
+        for (std::size_t k = 0; k < 4; ++k) in.keysGiven[k] = !(*p.wepKeys)[k].empty();
     if (channel) {
         in.channel = *channel;
         in.channelText = channelTextOf(*channel);

@@ -5,8 +5,8 @@
 #include <cstdio>
 
 #include "common/interrupt.h"
-#include "wifi/module/key_rules.h"
 #include "wifi/module/module_frames.h"
+#include "wifi/settings/key_rules.h"
 
 namespace setrion::wifi {
 
@@ -53,10 +53,18 @@ std::optional<SequenceResult> validateBlockWrite(const BlockWriteInput& in, bool
     if (lpdSupport && in.lpdQueue.size() > 34) return fail(kLpdQueueTooLongText);
     if ((in.encryption == 1 || in.encryption == 2) && in.keyInUse >= 0 && in.keyInUse <= 3) {
         const auto k = static_cast<std::size_t>(in.keyInUse);
-        if (auto err = wepKeyLengthError(in.encryption, in.keyFormats[k], in.keyTexts[k]))
+        if (auto err = wepKeyError(in.encryption, in.keyFormats[k], in.keyTexts[k]))
             return SequenceResult::failure(0, *err, kCaptionError);
     }
+    for (std::size_t k = 0; k < 4; ++k)
+        if (in.keysGiven[k] && !in.keyTexts[k].empty() &&
+            wepKeyFault(in.keyTexts[k], in.keyFormats[k]))
+            return fail(kKeyNotMatchedText);
     if (in.encryption == 3 && in.wpaKey.size() >= 65) return fail(kWpaKeyTooLongText);
+    // WPA-PSK and WPA2-PSK (positions 0 and 1) take their key from the WPA Key edit.
+    if (in.encryption == 3 && (in.wpaAuthentication == 0 || in.wpaAuthentication == 1))
+        if (auto err = wpaKeyError(in.wpaKey))
+            return SequenceResult::failure(0, *err, kCaptionError);
     // Longer texts than the record holds would be cut; refuse them instead.
     if (lpdSupport && in.lpdQueue.size() > field::kLpdQueue.capacity()) return fail(kLpdQueueTooLongText);
     for (const std::string* s : {&in.eapId, &in.eapPassword, &in.caCertFile, &in.clientCertFile,
@@ -89,8 +97,11 @@ void fillRecordFromInput(WifiSettings& rec, const BlockWriteInput& in, bool lpdS
     rec.setChoice(field::kEncryption, in.encryption);
     rec.setChoice(field::kAuthentication, in.authentication);
     rec.setChoice(field::kUseKey, in.keyInUse + 1);
-    if ((in.encryption == 1 || in.encryption == 2) && in.keyInUse >= 0 && in.keyInUse <= 3) {
-        const auto k = static_cast<std::size_t>(in.keyInUse);
+    // The key in use under WEP, and every key given, each in its own field.
+    const bool wep = in.encryption == 1 || in.encryption == 2;
+    for (std::size_t k = 0; k < 4; ++k) {
+        const bool given = in.keysGiven[k] && !in.keyTexts[k].empty();
+        if (!given && !(wep && static_cast<int>(k) == in.keyInUse)) continue;
         std::string hex = in.keyFormats[k] == KeyFormat::Ascii ? asciiKeyToHex(in.keyTexts[k])
                                                                : in.keyTexts[k];
         if (hex.size() > field::kKey1.length) hex.resize(field::kKey1.length);

@@ -44,8 +44,9 @@ struct BlockWriteInput {
     int keyInUse = 0;
     std::array<std::string, 4> keyTexts;
     KeyFormats keyFormats{};
-    int wpaAuthentication = 0;  // list position: "WPA-PSK" 0, "WPA2-PSK" 1, ... (code - 1)
-    int wpaEncryption = 0;      // "TKIP" 0, "AES" 1
+    std::array<bool, 4> keysGiven{};  // keys written besides the key in use (a profile's wep_keys)
+    int wpaAuthentication = 0;        // list position: "WPA-PSK" 0, "WPA2-PSK" 1, ... (code - 1)
+    int wpaEncryption = 0;            // "TKIP" 0, "AES" 1
     std::string wpaKey;
     uint16_t tcpPort = 0;
     bool lpdEnable = false;

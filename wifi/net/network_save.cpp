@@ -9,6 +9,7 @@
 #include "wifi/net/save_result.h"
 #include "wifi/net/text_frame.h"
 #include "wifi/net/write_checks.h"
+#include "wifi/settings/key_rules.h"
 
 namespace setrion::net {
 namespace {
@@ -46,9 +47,31 @@ void traceModuleSave(const DiscoveredPrinter& r) {
     trace("WPA KEY=" + r.wpaKeyText());
 }
 
+// The WPA key an edit gives, by the key rule; an empty key is refused while WPA-PSK stays in
+// place, since it would erase the printer's key. Returns the refusal naming the key, or "".
+std::string wpaKeyRefusal(const NetworkEdit& e, bool wpaPsk, std::size_t fieldBytes) {
+    if (!e.wpaKey || e.wpaKey->size() > fieldBytes) return {};  // the save's own length check
+    if (e.wpaKey->empty())
+        return wpaPsk ? "wpa_key: an empty key would erase the module's key; give wpa_key with "
+                        "WPA security"
+                      : "";
+    if (auto what = wifi::wpaKeyFault(*e.wpaKey, fieldBytes)) return "wpa_key: expected " + *what;
+    return {};
+}
+
 }  // namespace
 
 std::string applyModuleEdit(DiscoveredPrinter& r, const NetworkEdit& e) {
+    {
+        const uint32_t f = r.wifiFlags;
+        const uint32_t wep = (f >> 8) & 3;
+        const bool wpaInPlace =
+            e.encryption ? *e.encryption == 3 : (wep != 1 && wep != 2 && ((f >> 16) & 7));
+        const int wpaAuth = e.wpaAuthentication.value_or(static_cast<int>((f >> 17) & 3));
+        const std::size_t field = r.wpaPassphrase.size() + r.wpaPsk.size();
+        if (auto refused = wpaKeyRefusal(e, wpaInPlace && wpaAuth != 0, field); !refused.empty())
+            return refused;
+    }
     // The dialog's IP control shows the address the module answered from.
     r.ipAddress = e.ip ? hostToOctets(*e.ip) : r.replyAddress;
     if (e.netmask) r.subnetMask = hostToOctets(*e.netmask);
@@ -113,6 +136,10 @@ std::string applyTextEdit(wifi::WifiSettings& r, const NetworkEdit& e) {
     namespace f = wifi::field;
     int enc = e.encryption.value_or(r.choice(f::kEncryption));
     if (enc == 3 && e.wpaKey && e.wpaKey->size() > 32) return "WPA Key Length is not long";
+    const int wpa = e.wpaAuthentication.value_or(r.choice(f::kWpa));
+    if (auto refused = wpaKeyRefusal(e, enc == 3 && (wpa == 1 || wpa == 2), f::kWpaKey.length);
+        !refused.empty())
+        return refused;
     if (e.ssid && !r.setText(f::kSsid, *e.ssid)) return "SSID Length is too long";
     if (e.dhcp) {
         r.setChoice(f::kDhcp, *e.dhcp ? 1 : 0);

@@ -10,6 +10,7 @@
 
 #include "common/hex.h"
 #include "wifi/settings/choice_codes.h"
+#include "wifi/settings/key_rules.h"
 
 namespace setrion::wifi {
 namespace {
@@ -292,20 +293,38 @@ std::optional<ProfileError> validatePatch(const SettingsPatch& p) {
         (static_cast<int>(*p.wpaEncryption) < 0 || static_cast<int>(*p.wpaEncryption) > 3))
         return fault("wpa_encryption", "one of " + listOf(kWpaEncNames));
     if (auto e = text("wpa_key", p.wpaKey, 64)) return e;
+    // An empty key says nothing about the key; whether it may stand is decided where the
+    // security in place is known (missingKeyRefusal).
+    if (p.wpaKey && !p.wpaKey->empty())
+        if (auto what = wpaKeyFault(*p.wpaKey)) return fault("wpa_key", *what);
     if (p.tcpPort && *p.tcpPort == 0) return fault("tcp_port", "an integer 1-65535");
-    if (p.wepKeys)
-        for (const auto& k : *p.wepKeys)
-            if (checkText("wep_keys", k, field::kKey1.length))
-                return fault("wep_keys", "an array of four texts of at most 26 bytes without NUL");
     if (p.keyFormats)
         for (KeyFormat f : *p.keyFormats)
             if (f != KeyFormat::Hex && f != KeyFormat::Ascii)
                 return fault("key_formats", "an array of four of \"HEX\" and \"ASCII\"");
+    if (p.wepKeys) {
+        const int sizeClass = p.encryption ? keySizeClass(*p.encryption) : 0;
+        for (std::size_t i = 0; i < 4; ++i) {
+            const std::string& k = (*p.wepKeys)[i];
+            if (checkText("wep_keys", k, field::kKey1.length))
+                return fault("wep_keys", "an array of four texts of at most 26 bytes without NUL");
+            const KeyFormat f = p.keyFormats ? (*p.keyFormats)[i] : KeyFormat::Hex;
+            if (auto what = k.empty() ? std::nullopt : wepKeyFault(k, f, sizeClass))
+                return ProfileError{
+                    "wep_keys",
+                    "wep_keys: key " + std::to_string(i + 1) + ": expected " + *what + " (" +
+                        std::string(kKeyFormatTexts[static_cast<std::size_t>(f)]) + ")"};
+        }
+    }
     if (auto e = text("lpd_queue", p.lpdQueue, field::kLpdQueue.capacity())) return e;
     return std::nullopt;
 }
 
 ProfileResult parseJsonProfile(std::string_view text) {
+    // The JSON reader takes a NUL for the end of its input: the text after one would go unread.
+    if (std::size_t nul = text.find('\0'); nul != std::string_view::npos)
+        return refused(
+            ProfileError{"", "not valid JSON: a NUL byte at offset " + std::to_string(nul)});
     std::string duplicate, syntax;
     auto parsed = parseNoDuplicates(text, duplicate, syntax);
     if (!parsed) return refused(ProfileError{"", syntax});

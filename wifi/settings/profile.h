@@ -19,12 +19,19 @@
 //   key_in_use      integer 1-4
 //   wpa_authentication  "None" (or "None Use"), "WPA-PSK", "WPA2-PSK", "WPA-ENT", "WPA2-ENT"
 //   wpa_encryption  "None" (or "None Use"), "TKIP", "AES", "TKIP+AES"
-//   wpa_key         text, at most 64 bytes, no NUL
+//   wpa_key         "" or a WPA passphrase: 8-63 characters, or exactly 64 hexadecimal digits
 //   tcp_port        integer 1-65535
-//   wep_keys        array of four texts, each at most 26 bytes, no NUL
+//   wep_keys        array of four texts, each "" (the key is not given) or a WEP key as its
+//                   key_formats entry says (HEX when key_formats is absent): 5 or 13 ASCII
+//                   characters, or 10 or 26 hexadecimal digits; with "WEP64" or "WEP128" in
+//                   the same file, only that size
 //   key_formats     array of four of "HEX" and "ASCII"
 //   lpd_enable      true or false
 //   lpd_queue       text, at most 32 bytes (what the record holds before its CR LF), no NUL
+//
+// Keys follow the one rule of key_rules.h; an empty key under the security that uses it is
+// refused where the device's security is known (missingKeyRefusal in settings_diff.h).
+// The whole text is parsed: a NUL byte anywhere is refused with its offset.
 //
 // Numbers are JSON integers only (1.5, "1" and 1e3 are refused). A text key may come
 // with a `<key>_hex` companion (the raw bytes as hexadecimal text, as the JSON output

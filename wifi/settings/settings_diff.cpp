@@ -7,6 +7,7 @@
 #include <nlohmann/json.hpp>
 
 #include "wifi/settings/choice_codes.h"
+#include "wifi/settings/key_rules.h"
 
 namespace setrion::wifi {
 namespace {
@@ -159,23 +160,52 @@ SettingsPatch reportedSettings(const WifiSettings& r, bool keysReported) {
 }
 
 std::optional<std::string> missingKeyRefusal(const SettingsPatch& patch,
-                                             const SettingsPatch& reported) {
+                                             const SettingsPatch& reported,
+                                             std::size_t wpaKeyBytes) {
     constexpr int kWpaEncryption = 3;  // position of "WPA" in kEncryptionTexts
     int encryption = patch.encryption ? *patch.encryption : reported.encryption.value_or(0);
-    if ((encryption == 1 || encryption == 2) && !reported.wepKeys && !patch.wepKeys)
-        return std::string(
-            "wep_keys: the module does not report its WEP keys, so a write "
-            "without wep_keys would erase the key in use; give wep_keys with "
-            "WEP security");
-    if (reported.wpaKey || patch.wpaKey) return std::nullopt;
+    const int sizeClass = keySizeClass(encryption);
+    if (sizeClass != 0) {
+        if (!reported.wepKeys && !patch.wepKeys)
+            return std::string(
+                "wep_keys: the module does not report its WEP keys, so a write "
+                "without wep_keys would erase the key in use; give wep_keys with "
+                "WEP security");
+        if (patch.wepKeys) {
+            const int inUse =
+                std::clamp(patch.keyInUse ? *patch.keyInUse : reported.keyInUse.value_or(1), 1, 4);
+            for (std::size_t i = 0; i < 4; ++i) {
+                const std::string& k = (*patch.wepKeys)[i];
+                const std::string name = "wep_keys: key " + std::to_string(i + 1);
+                if (k.empty() && static_cast<int>(i) + 1 == inUse)
+                    return name +
+                           " is the key in use and is empty, so the write would erase it; "
+                           "give it with WEP security";
+                const KeyFormat f = patch.keyFormats ? (*patch.keyFormats)[i] : KeyFormat::Hex;
+                if (auto what = k.empty() ? std::nullopt : wepKeyFault(k, f, sizeClass))
+                    return name + ": expected " + *what + " for " +
+                           std::string(choiceText(kEncryptionTexts, encryption));
+            }
+        }
+    }
     auto auth = patch.wpaAuthentication
                     ? *patch.wpaAuthentication
                     : reported.wpaAuthentication.value_or(WpaAuthentication::None);
     bool enterprise = auth == WpaAuthentication::WpaEnt || auth == WpaAuthentication::Wpa2Ent;
     if (encryption != kWpaEncryption || enterprise) return std::nullopt;
+    if (patch.wpaKey && !patch.wpaKey->empty()) {
+        if (auto what = wpaKeyFault(*patch.wpaKey, wpaKeyBytes))
+            return "wpa_key: expected " + *what;
+        return std::nullopt;
+    }
+    if (!patch.wpaKey && reported.wpaKey) return std::nullopt;  // the device's key is kept
+    // An empty key counts as none: written, it would replace the module's key.
+    if (!reported.wpaKey)
+        return std::string(
+            "wpa_key: the module does not report its WPA key, so a write without "
+            "wpa_key would erase it; give wpa_key with WPA security");
     return std::string(
-        "wpa_key: the module does not report its WPA key, so a write without "
-        "wpa_key would erase it; give wpa_key with WPA security");
+        "wpa_key: an empty key would erase the module's key; give wpa_key with WPA security");
 }
 
 std::vector<SettingChange> readBackDifferences(const SettingsPatch& written,

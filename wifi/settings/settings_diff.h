@@ -62,13 +62,18 @@ bool isSecretKey(std::string_view key);
 // text and the four WEP key texts as the record holds them.
 SettingsPatch reportedSettings(const WifiSettings& record, bool keysReported);
 
-// A device that does not report its keys (a settings-block module clears the key fields) gets
-// whatever keys the write sends, so a write that leaves WPA-PSK security in place without a
-// `wpa_key`, or WEP64/WEP128 without `wep_keys`, in the profile would erase the key in use.
-// Such a profile is refused with a message naming the key; nullopt when it may be written.
-// `reported` is the device's report, whose absent wpa_key / wep_keys mean "not reported".
+// The keys a write would leave in place, checked against the security it leaves (the
+// profile's values over the device's). A device that does not report its keys (a
+// settings-block module clears the key fields) gets whatever keys the write sends, so a write
+// that leaves WPA-PSK security in place without a `wpa_key`, or WEP64/WEP128 without
+// `wep_keys`, would erase the key in use; an empty key is the same as none, on every device.
+// Each WEP key given must be of the encryption's size, and a WPA key given must fit
+// `wpaKeyBytes`, the module kind's field (key_rules.h). Such a profile is refused with a
+// message naming the key; nullopt when it may be written. `reported` is the device's report,
+// whose absent wpa_key / wep_keys mean "not reported".
 std::optional<std::string> missingKeyRefusal(const SettingsPatch& patch,
-                                             const SettingsPatch& reported);
+                                             const SettingsPatch& reported,
+                                             std::size_t wpaKeyBytes = 64);
 
 // After a write: the keys whose value read back differs from the value written, compared
 // whole (`written` is everything the write sent, `readBack` the device's report after it; a

@@ -83,11 +83,13 @@ TEST_F(CommandModeWrite, WpaPskIsTheIeeeDerivation) {
     EXPECT_EQ(module.values[Parameter::WpaPsk], expected);
 }
 
-TEST_F(CommandModeWrite, ExtendedKeyOnlyAbove32Characters) {
+TEST_F(CommandModeWrite, TheExtendedKeyIsClearedWhenTheKeyEndsInTheFirstHalf) {
     in.wpaKey = std::string(32, 'p');
+    module.values[Parameter::WpaKeyExtended] = std::vector<uint8_t>(32, 'o');
     ASSERT_TRUE(writeCommandModeSettings(conn, in, lastRead).ok);
     EXPECT_EQ(count("w 09 04 "), 1);
-    EXPECT_EQ(count("w 09 15 "), 0);
+    EXPECT_EQ(count("w 09 15 "), 1);
+    EXPECT_EQ(module.values[Parameter::WpaKeyExtended], std::vector<uint8_t>(32, 0));
 }
 
 TEST_F(CommandModeWrite, WpaKeyLengthLimit) {
@@ -106,7 +108,9 @@ TEST_F(CommandModeWrite, WepKeyLengthRules) {
     in.encryption = 1;
     in.keyInUse = 1;
     in.keyFormats[1] = KeyFormat::Ascii;
-    in.keyTexts[1] = "abcd";
+    in.keyTexts[1] = "abcd";  // an ASCII key shorter than 5 is refused, not padded
+    EXPECT_EQ(writeCommandModeSettings(conn, in, lastRead).message, "Key Length is not matched");
+    in.keyTexts[1] = "abcde";
     EXPECT_TRUE(writeCommandModeSettings(conn, in, lastRead).ok);
     in.keyTexts[1] = "abcdef";
     EXPECT_EQ(writeCommandModeSettings(conn, in, lastRead).message, "Key Length is too long");

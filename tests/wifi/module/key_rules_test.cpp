@@ -1,4 +1,4 @@
-#include "wifi/module/key_rules.h"
+#include "wifi/settings/key_rules.h"
 
 #include <gtest/gtest.h>
 

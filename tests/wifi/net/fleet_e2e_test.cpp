@@ -239,9 +239,9 @@ TEST_F(FleetE2e, DryRunShowsTheDiffAndSkipUnchangedWritesOnlyWhatDiffers) {
                                   macOf(1),
                                   first,
                                   "--dry-run"};
-    std::ofstream(first) << json{{"ssid", "Other"}, {"wpa_key", "k2"}}.dump();
+    std::ofstream(first) << json{{"ssid", "Other"}, {"wpa_key", "k2-secret"}}.dump();
     ProcessResult shown = runProcess(text);
     EXPECT_EQ(shown.out, "ssid: Fleet -> Other\nwpa_key: *** -> ***\n");
     text.push_back("--show-secrets");
-    EXPECT_EQ(runProcess(text).out, "ssid: Fleet -> Other\nwpa_key: fleetkey1 -> k2\n");
+    EXPECT_EQ(runProcess(text).out, "ssid: Fleet -> Other\nwpa_key: fleetkey1 -> k2-secret\n");
 }

@@ -386,3 +386,18 @@ TEST_F(LanE2e, SpacedTextsAreSavedWholeAndADifferentReadBackFails) {
         EXPECT_TRUE(seen) << label;
     }
 }
+
+// An empty WPA key is refused, naming it, and the module keeps its key; a saved SSID that is not
+// UTF-8 is kept in the simulator's state as the CLI's JSON keeps device texts.
+TEST_F(LanE2e, AnEmptyKeyIsRefusedAndAnyBytesAreKept) {
+    startSim();
+    CliRun empty = cli({"save", "02:00:00:00:00:01", writeJson({{"wpa_key", ""}}).string()});
+    EXPECT_NE(empty.err.find("wpa_key: an empty key would erase the module's key"),
+              std::string::npos);
+    auto edit = writeJson({{"ssid_hex", "C3284F6666696365"}});
+    EXPECT_EQ(cli({"save", "02:00:00:00:00:03", edit.string()}).exitCode, 0);
+    auto state = nlohmann::json::parse(readFile(m_dir / "state.json"));
+    EXPECT_EQ(state["modules"][0]["wpa_key"], "simpass-1");
+    EXPECT_EQ(state["modules"][0]["writes"], 0);
+    EXPECT_EQ(state["modules"][2]["ssid_hex"], "C3284F6666696365");
+}

@@ -62,10 +62,10 @@ TEST(SettingsDiff, ListsOnlyKeysThatDifferWithOldAndNewTexts) {
 TEST(SettingsDiff, ComparesWholeTextsAndKeysInTheirHexForm) {
     SettingsPatch reported;
     reported.ssid = "Office";
-    reported.wepKeys = std::array<std::string, 4>{"616263", "0A0B0C", "", ""};
+    reported.wepKeys = std::array<std::string, 4>{"6162636465", "0A0B0C0D0E", "", ""};
     EXPECT_EQ(diffSettings(profile(R"({"ssid":"Office AP"})"), reported).size(), 1u);
     EXPECT_EQ(diffSettings(profile(R"({"ssid":"Office"})"), reported).size(), 0u);
-    EXPECT_TRUE(diffSettings(profile(R"({"wep_keys":["abc","0a0b0c","",""],
+    EXPECT_TRUE(diffSettings(profile(R"({"wep_keys":["abcde","0a0b0c0d0e","",""],
                                          "key_formats":["ASCII","HEX","HEX","HEX"]})"),
                              reported)
                     .empty());
@@ -93,8 +93,8 @@ TEST(SettingsDiff, ReadBackNamesEachFieldWrittenAndRead) {
     SettingsPatch readBack;
     readBack.ssid = "Office";
     readBack.tcpPort = 9100;
-    auto d = readBackDifferences(profile(R"({"ssid":"Office AP","tcp_port":9100,"wpa_key":"k"})"),
-                                 readBack);
+    auto d = readBackDifferences(
+        profile(R"({"ssid":"Office AP","tcp_port":9100,"wpa_key":"kkkkkkkk"})"), readBack);
     EXPECT_EQ(readBackMessage(d), std::string(kReadBackDiffersText) +
                                       ": ssid: written \"Office AP\", read back \"Office\"");
 }

@@ -62,14 +62,17 @@ def mask(settings):
     return dict((k, MASK if k in SECRET_KEYS and v not in (None, '') else v) for k, v in settings.items())
 
 
-def run(module, args, allowed_codes=(0,), file_names=None):
+def run(module, args, allowed_codes=(0,), file_names=None, codes=None):
     """Runs setrion-cli --json ARGS and returns its parsed output and its stderr.
 
     A failed run ends the task as failed with the program's own message (its stderr), the
     exit code and the command line (secrets hidden by the caller's no_log values).
-    `file_names` maps a temporary file's path to the name the user knows it by."""
+    `file_names` maps a temporary file's path to the name the user knows it by; `codes`, when
+    given, is a list the exit code is appended to."""
     argv = [cli_path(module), '--json'] + args
     rc, out, err = module.run_command(argv, environ_update={'LC_ALL': 'C'})
+    if codes is not None:
+        codes.append(rc)
     message = err.strip()
     for path, name in (file_names or {}).items():
         message = message.replace(path + ':', name + ':')

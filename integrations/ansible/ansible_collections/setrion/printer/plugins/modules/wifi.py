@@ -182,6 +182,14 @@ message:
   description: What C(setrion-cli) reported (C(Save Completed !!!), or that the printer was skipped).
   returned: success
   type: str
+not_verified:
+  description:
+    - The keys whose value read back after the write differs from the value written, each with
+      C(written) and C(read_back) (secrets as C(***)). The task then fails with C(changed) true,
+      since the printer was written.
+  returned: when the read-back differs
+  type: dict
+  sample: {"ssid": {"written": "Warehouse", "read_back": "Ware"}}
 '''
 
 import json
@@ -241,10 +249,26 @@ def main():
             if p['password']:
                 args += ['--password', p['password']]
             header = p['mac']
-        result, dummy = run(module, args, file_names={} if p['profile'] else {path: 'settings'})
+        codes = []
+        file_names = {} if p['profile'] else {path: 'settings'}
+        # Exit 2 with a report is a write whose read-back differs: written, not verified.
+        result, err = run(module, args, allowed_codes=(0, 2), file_names=file_names, codes=codes)
     finally:
         if not p['profile']:
             os.unlink(path)
+    if codes and codes[0] != 0:
+        message = err.strip()
+        for temporary, name in file_names.items():
+            message = message.replace(temporary + ':', name + ':')
+        report = result if isinstance(result, dict) else {}
+        if report.get('verified') is False:
+            settings = report.get('settings') or {}
+            module.fail_json(
+                msg=message, changed=True, rc=codes[0],
+                diff=ansible_diff(report.get('diff'), header),
+                not_verified=report.get('not_verified') or {},
+                settings=settings if p['show_secrets'] else mask(settings))
+        module.fail_json(msg=message or 'setrion-cli exited with code %d' % codes[0], rc=codes[0])
     result = result or {}
     settings = result.get('settings') or {}
     module.exit_json(

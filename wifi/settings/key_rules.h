@@ -26,10 +26,32 @@ std::string storedWepKeyText(std::string_view typed, KeyFormat format);
 // or 26 characters of the stored hex text, or the characters they encode.
 std::string wepKeyDisplayText(std::string_view storedHex, int sizeClass, KeyFormat format);
 
+// The one rule a key follows on every path (profile, INI file, dialog, LAN save). Each check
+// returns nullopt for a sound key, else what the key must be ("10 hexadecimal digits"), for a
+// message that names the key. A key is never "cleaned" into another one.
+//
+// A WEP key: 5 or 13 ASCII characters, or 10 or 26 hexadecimal digits; `sizeClass` 1 (WEP64)
+// or 2 (WEP128) allows only that size, 0 either.
+std::optional<std::string> wepKeyFault(std::string_view key, KeyFormat format, int sizeClass = 0);
+// A WPA passphrase: 8-63 characters, or exactly 64 hexadecimal digits, and no longer than
+// `fieldBytes`, the key field of the module kind at hand.
+std::optional<std::string> wpaKeyFault(std::string_view key, std::size_t fieldBytes = 64);
+
+// The dialog's texts for a key the rule refuses (beside the length texts below).
+inline constexpr const char* kKeyNotHexText = "Key must be hexadecimal digits only";
+inline constexpr const char* kWpaKeyRangeText =
+    "WPA Key must be 8 to 63 ASCII or 64 hex characters";
+
 // The save's check of the key in use: "Key Length is too long" (ASCII longer than 5/13),
 // "Key Length is not matched" (HEX not exactly 10/26); nothing for other encryptions.
 std::optional<std::string> wepKeyLengthError(int encryption, KeyFormat format,
                                              std::string_view key);
+// The dialog's whole check of a WEP key: the length texts above, then kKeyNotHexText for a
+// HEX key with another character, and kKeyNotMatchedText for an ASCII key too short.
+std::optional<std::string> wepKeyError(int encryption, KeyFormat format, std::string_view key);
+// The dialog's whole check of a WPA key under WPA: kWpaKeyTooLongText past 64 characters,
+// else kWpaKeyRangeText for a key the rule refuses.
+std::optional<std::string> wpaKeyError(std::string_view key);
 
 inline constexpr const char* kWpaKeyTooLongText = "WPA Key Length is too long";
 inline constexpr const char* kKeyTooLongText = "Key Length is too long";

@@ -1,4 +1,4 @@
-#include "wifi/module/key_rules.h"
+#include "wifi/settings/key_rules.h"
 
 #include <algorithm>
 
@@ -43,11 +43,51 @@ std::optional<std::string> wepKeyLengthError(int encryption, KeyFormat format,
     return std::nullopt;
 }
 
+namespace {
+bool allHexDigits(std::string_view text) {
+    return std::all_of(text.begin(), text.end(), [](char c) { return hexDigitValue(c) >= 0; });
+}
+}  // namespace
+
+std::optional<std::string> wepKeyFault(std::string_view key, KeyFormat format, int sizeClass) {
+    const bool ascii = format == KeyFormat::Ascii;
+    const std::size_t small = ascii ? 5 : 10, large = ascii ? 13 : 26;
+    const bool sizeOk = sizeClass == 1   ? key.size() == small
+                        : sizeClass == 2 ? key.size() == large
+                                         : (key.size() == small || key.size() == large);
+    if (sizeOk && (ascii || allHexDigits(key))) return std::nullopt;
+    const std::string unit = ascii ? " ASCII characters" : " hexadecimal digits";
+    if (sizeClass == 1) return std::to_string(small) + unit;
+    if (sizeClass == 2) return std::to_string(large) + unit;
+    return std::to_string(small) + " or " + std::to_string(large) + unit;
+}
+
+std::optional<std::string> wpaKeyFault(std::string_view key, std::size_t fieldBytes) {
+    const bool sound =
+        (key.size() >= 8 && key.size() <= 63) || (key.size() == 64 && allHexDigits(key));
+    if (sound && key.size() <= fieldBytes) return std::nullopt;
+    std::string what = "8-63 characters or 64 hexadecimal digits";
+    if (fieldBytes < 64) what += " (at most " + std::to_string(fieldBytes) + " on this module)";
+    return what;
+}
+
+std::optional<std::string> wepKeyError(int encryption, KeyFormat format, std::string_view key) {
+    if (auto length = wepKeyLengthError(encryption, format, key)) return length;
+    const int sizeClass = keySizeClass(encryption);
+    if (sizeClass == 0 || !wepKeyFault(key, format, sizeClass)) return std::nullopt;
+    return std::string(format == KeyFormat::Hex ? kKeyNotHexText : kKeyNotMatchedText);
+}
+
+std::optional<std::string> wpaKeyError(std::string_view key) {
+    if (key.size() > 64) return std::string(kWpaKeyTooLongText);
+    if (wpaKeyFault(key)) return std::string(kWpaKeyRangeText);
+    return std::nullopt;
+}
+
 WpaKeyEdit applyWpaKeyRule(std::string_view text) {
     WpaKeyEdit e;
     e.text = std::string(text);
-    const bool allHex =
-        std::all_of(text.begin(), text.end(), [](char c) { return hexDigitValue(c) >= 0; });
+    const bool allHex = allHexDigits(text);
     e.limit = allHex ? 64 : 63;
     if (!allHex && e.text.size() >= 64) {
         e.text.resize(63);
