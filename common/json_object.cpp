@@ -9,8 +9,9 @@ using Json = nlohmann::json;
 
 JsonObjectResult parseJsonObject(std::string_view text) {
     JsonObjectResult r;
+    // The JSON reader takes a NUL for the end of its input: the text after one would go unread.
     if (const size_t nul = text.find('\0'); nul != std::string_view::npos) {
-        r.error = "a NUL byte at offset " + std::to_string(nul);
+        r.error = "not valid JSON: a NUL byte at offset " + std::to_string(nul);
         return r;
     }
     std::vector<std::set<std::string>> seen;

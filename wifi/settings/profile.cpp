@@ -4,11 +4,11 @@
 #include <cstring>
 #include <functional>
 #include <map>
-#include <set>
 
 #include <nlohmann/json.hpp>
 
 #include "common/hex.h"
+#include "common/json_object.h"
 #include "wifi/settings/choice_codes.h"
 #include "wifi/settings/key_rules.h"
 
@@ -227,35 +227,6 @@ const std::map<std::string, KeyReader, std::less<>>& keyReaders() {
     return readers;
 }
 
-// Parses with a record of the first key given twice in any one object.
-std::optional<Json> parseNoDuplicates(std::string_view text, std::string& duplicate,
-                                      std::string& syntax) {
-    std::vector<std::set<std::string>> seen;
-    auto cb = [&](int, Json::parse_event_t event, Json& parsed) {
-        switch (event) {
-            case Json::parse_event_t::object_start: seen.emplace_back(); break;
-            case Json::parse_event_t::object_end:
-                if (!seen.empty()) seen.pop_back();
-                break;
-            case Json::parse_event_t::key:
-                if (!seen.empty() && !seen.back().insert(parsed.get<std::string>()).second &&
-                    duplicate.empty())
-                    duplicate = parsed.get<std::string>();
-                break;
-            default: break;
-        }
-        return true;
-    };
-    try {
-        return Json::parse(text.begin(), text.end(), cb);
-    } catch (const Json::parse_error& e) {
-        syntax = "not valid JSON (byte " + std::to_string(e.byte) + ")";
-    } catch (const Json::exception& e) {
-        syntax = std::string("not valid JSON: ") + e.what();
-    }
-    return std::nullopt;
-}
-
 ProfileResult refused(std::optional<ProfileError> e) {
     ProfileResult r;
     r.error = std::move(*e);
@@ -321,15 +292,9 @@ std::optional<ProfileError> validatePatch(const SettingsPatch& p) {
 }
 
 ProfileResult parseJsonProfile(std::string_view text) {
-    // The JSON reader takes a NUL for the end of its input: the text after one would go unread.
-    if (std::size_t nul = text.find('\0'); nul != std::string_view::npos)
-        return refused(
-            ProfileError{"", "not valid JSON: a NUL byte at offset " + std::to_string(nul)});
-    std::string duplicate, syntax;
-    auto parsed = parseNoDuplicates(text, duplicate, syntax);
-    if (!parsed) return refused(ProfileError{"", syntax});
-    if (!parsed->is_object()) return refused(ProfileError{"", "expected one JSON object"});
-    if (!duplicate.empty()) return refused(ProfileError{duplicate, duplicate + ": given twice"});
+    auto object = parseJsonObject(text);
+    if (!object.object) return refused(ProfileError{object.key, object.error});
+    const Json* parsed = &*object.object;
 
     SettingsPatch patch;
     std::vector<std::pair<std::string, const Json*>> companions;
