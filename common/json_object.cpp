@@ -5,7 +5,7 @@
 
 namespace setrion {
 
-using Json = nlohmann::json;
+using Json = nlohmann::ordered_json;
 
 JsonObjectResult parseJsonObject(std::string_view text) {
     JsonObjectResult r;

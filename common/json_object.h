@@ -11,7 +11,7 @@
 namespace setrion {
 
 struct JsonObjectResult {
-    std::optional<nlohmann::json> object;
+    std::optional<nlohmann::ordered_json> object;  // keys in file order
     std::string key;    // the key given twice; "" for a fault of the text as a whole
     std::string error;  // "not valid JSON (byte 12)", "a NUL byte at offset 17", ...
 };

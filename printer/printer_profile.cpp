@@ -14,7 +14,7 @@
 namespace setrion {
 namespace {
 
-using Json = nlohmann::json;
+using Json = nlohmann::ordered_json;  // as profiles are read: keys in file order
 
 constexpr std::array<std::string_view, 6> kEmulationNames = {"escpos", "cpcl", "mpcl",
                                                              "zpl",    "epl",  "dpl"};
@@ -193,16 +193,16 @@ PrinterProfileResult parsePrinterProfile(std::string_view text) {
     return r;
 }
 
-Json printerValueJson(const std::string& key, const std::string& value) {
+nlohmann::json printerValueJson(const std::string& key, const std::string& value) {
     if (isIntegerKey(key)) {
-        const Json v = Json::parse(value, nullptr, false);
+        const auto v = nlohmann::json::parse(value, nullptr, false);
         if (v.is_number_integer()) return v;
     }
     return value;
 }
 
-Json printerValuesJson(const PrinterValues& values) {
-    Json out = Json::object();
+nlohmann::json printerValuesJson(const PrinterValues& values) {
+    nlohmann::json out = nlohmann::json::object();
     for (const auto& key : printerProfileKeys())
         if (auto it = values.find(key); it != values.end()) out[key] = printerValueJson(key, it->second);
     return out;
