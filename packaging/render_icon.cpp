@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "gui/icons.h"
+#include "gui/qt/icons.h"
 
 int main(int argc, char** argv) {
     if (argc < 3) {

@@ -11,11 +11,11 @@
 #include <QRadioButton>
 #include <QTest>
 
-#include "gui/dialog_view.h"
-#include "gui/icon_button.h"
-#include "gui/ip_address_edit.h"
-#include "gui/qt_shell.h"
-#include "gui/xp_group_box.h"
+#include "gui/qt/dialog_view.h"
+#include "gui/qt/icon_button.h"
+#include "gui/qt/ip_address_edit.h"
+#include "gui/qt/qt_shell.h"
+#include "gui/qt/xp_group_box.h"
 #include "tests/gui/modal_driver.h"
 #include "tests/gui/qt_app.h"
 

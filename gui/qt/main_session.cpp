@@ -1,6 +1,6 @@
-#include "gui/main_session.h"
+#include "gui/qt/main_session.h"
 
-#include "gui/qt_shell.h"
+#include "gui/qt/qt_shell.h"
 #include "ui/wifi/wifi_settings_dlg.h"
 
 namespace setrion::gui {

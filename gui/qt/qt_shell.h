@@ -10,7 +10,7 @@
 #include <utility>
 #include <vector>
 
-#include "gui/painting_clock.h"
+#include "gui/qt/painting_clock.h"
 #include "ui/kit/shell.h"
 
 class QFileDialog;

@@ -1,4 +1,4 @@
-#include "gui/qt_shell.h"
+#include "gui/qt/qt_shell.h"
 
 #include <QApplication>
 #include <QEventLoop>
@@ -8,7 +8,7 @@
 #include <memory>
 
 #include "common/interrupt.h"
-#include "gui/dialog_view.h"
+#include "gui/qt/dialog_view.h"
 
 namespace setrion::gui {
 

@@ -1,4 +1,4 @@
-#include "gui/net_options.h"
+#include "gui/qt/net_options.h"
 
 #include "wifi/net/net_types.h"
 
