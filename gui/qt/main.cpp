@@ -15,7 +15,7 @@
 #include "gui/qt/demo_lan.h"
 #include "gui/qt/demo_simulator.h"
 #include "gui/qt/icons.h"
-#include "gui/qt/main_session.h"
+#include "gui/main_session.h"
 #include "gui/qt/net_options.h"
 #include "gui/qt/qt_shell.h"
 #include "setrion_version.h"

@@ -174,9 +174,9 @@ void QtShell::killTimer(ui::Dialog& dialog, int timerId) {
     m_timers.erase(it);
 }
 
-void QtShell::watchSocket(ui::Dialog& dialog, int fd) {
+void QtShell::watchSocket(ui::Dialog& dialog, SocketHandle fd) {
     if (m_notifiers.count({&dialog, fd}) != 0) return;
-    auto* n = new QSocketNotifier(fd, QSocketNotifier::Read);
+    auto* n = new QSocketNotifier(static_cast<qintptr>(fd), QSocketNotifier::Read);
     ui::Dialog* d = &dialog;
     QObject::connect(n, &QSocketNotifier::activated, n, [this, d, fd] {
         deliver(d, [d, fd] { d->socketReadable(fd); });
@@ -184,7 +184,7 @@ void QtShell::watchSocket(ui::Dialog& dialog, int fd) {
     m_notifiers[{&dialog, fd}] = n;
 }
 
-void QtShell::unwatchSocket(ui::Dialog& dialog, int fd) {
+void QtShell::unwatchSocket(ui::Dialog& dialog, SocketHandle fd) {
     auto it = m_notifiers.find({&dialog, fd});
     if (it == m_notifiers.end()) return;
     if (QSocketNotifier* n = it->second.data()) {
@@ -216,10 +216,10 @@ void QtShell::dialogDestroyed(ui::Dialog& dialog) {
     for (auto& [key, t] : m_timers)
         if (key.first == &dialog) timers.push_back(key);
     for (const Key& k : timers) killTimer(dialog, k.second);
-    std::vector<Key> socks;
+    std::vector<std::pair<const ui::Dialog*, SocketHandle>> socks;
     for (auto& [key, n] : m_notifiers)
         if (key.first == &dialog) socks.push_back(key);
-    for (const Key& k : socks) unwatchSocket(dialog, k.second);
+    for (const auto& k : socks) unwatchSocket(dialog, k.second);
 }
 
 }  // namespace setrion::gui

@@ -19,7 +19,7 @@
 #include "common/hex.h"
 #include "gui/qt/demo_simulator.h"
 #include "gui/qt/dialog_view.h"
-#include "gui/qt/main_session.h"
+#include "gui/main_session.h"
 #include "gui/qt/qt_shell.h"
 #include "link/spooler.h"
 #include "tests/gui/modal_driver.h"

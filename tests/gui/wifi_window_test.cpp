@@ -16,7 +16,7 @@
 #include "gui/qt/dialog_view.h"
 #include "gui/qt/icon_button.h"
 #include "gui/qt/ip_address_edit.h"
-#include "gui/qt/main_session.h"
+#include "gui/main_session.h"
 #include "gui/qt/qt_shell.h"
 #include "gui/qt/xp_group_box.h"
 #include "link/port_discovery.h"

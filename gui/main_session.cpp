@@ -1,11 +1,10 @@
-#include "gui/qt/main_session.h"
+#include "gui/main_session.h"
 
-#include "gui/qt/qt_shell.h"
 #include "ui/wifi/wifi_settings_dlg.h"
 
 namespace setrion::gui {
 
-MainSession::MainSession(QtShell& shell, PortMap portMap, std::unique_ptr<Spooler> spooler,
+MainSession::MainSession(ui::Shell& shell, PortMap portMap, std::unique_ptr<Spooler> spooler,
                          ui::WifiIniAccess* wifiIni)
     : m_spooler(spooler ? std::move(spooler) : makeSystemSpooler()),
       m_serial(shell.clock()),
