@@ -1,5 +1,6 @@
 #include "gui/main_session.h"
 
+#include "gui/font_folder.h"
 #include "ui/wifi/wifi_settings_dlg.h"
 
 namespace setrion::gui {
@@ -16,7 +17,7 @@ MainSession::MainSession(ui::Shell& shell, PortMap portMap, std::unique_ptr<Spoo
                    [this] { return m_wifiUsb.open() == UsbLink::kOpenOk ? 0 : -1; }),
       m_portMap(portMap),
       m_wifiIni(wifiIni),
-      m_fonts(shell) {
+      m_fonts(shell, firstFontFolder) {
     ui::MainDialogServices services;
     services.ports = &m_opener;
     services.spooler = m_spooler.get();

@@ -1,6 +1,5 @@
 #include "gui/win32/dialog_window.h"
 
-
 #include <algorithm>
 
 #include "common/interrupt.h"
