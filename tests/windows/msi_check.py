@@ -13,7 +13,9 @@ MSI = sys.argv[1]
 DRIVE_C = Path(os.environ["WINEPREFIX"]) / "drive_c"
 INSTALLED = [DRIVE_C / "Program Files/Setrion" / name
              for name in ("setrion.exe", "setrion-cli.exe", "README.txt", "LICENSE.txt")]
-SHORTCUT = DRIVE_C / "ProgramData/Microsoft/Windows/Start Menu/Programs/Setrion.lnk"
+# The all-users Start menu; Wine resolves a per-machine shortcut to the user's own menu.
+SHORTCUTS = [DRIVE_C / "ProgramData/Microsoft/Windows/Start Menu/Programs/Setrion.lnk",
+             *(DRIVE_C / "users").glob("*/AppData/Roaming/Microsoft/Windows/Start Menu/Programs")]
 UNINSTALL = r"HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall"
 failures = []
 
@@ -36,11 +38,15 @@ def uninstall_entry():
 check(msiexec("/i", MSI, "/qn") == 0, "msiexec /i /qn succeeds")
 for path in INSTALLED:
     check(path.is_file(), f"installed {path.relative_to(DRIVE_C)}")
-check(SHORTCUT.is_file(), "Start-menu shortcut")
+def shortcut():
+    return any((p if p.suffix == ".lnk" else p / "Setrion.lnk").is_file() for p in SHORTCUTS)
+
+
+check(shortcut(), "Start-menu shortcut")
 check(uninstall_entry(), "uninstall entry")
 check(msiexec("/x", MSI, "/qn") == 0, "msiexec /x /qn succeeds")
 check(not any(p.exists() for p in INSTALLED), "files removed")
-check(not SHORTCUT.exists(), "shortcut removed")
+check(not shortcut(), "shortcut removed")
 check(not uninstall_entry(), "uninstall entry removed")
 if failures:
     sys.exit(1)
