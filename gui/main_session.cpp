@@ -1,11 +1,11 @@
 #include "gui/main_session.h"
 
-#include "gui/qt_shell.h"
+#include "gui/font_folder.h"
 #include "ui/wifi/wifi_settings_dlg.h"
 
 namespace setrion::gui {
 
-MainSession::MainSession(QtShell& shell, PortMap portMap, std::unique_ptr<Spooler> spooler,
+MainSession::MainSession(ui::Shell& shell, PortMap portMap, std::unique_ptr<Spooler> spooler,
                          ui::WifiIniAccess* wifiIni)
     : m_spooler(spooler ? std::move(spooler) : makeSystemSpooler()),
       m_serial(shell.clock()),
@@ -17,7 +17,7 @@ MainSession::MainSession(QtShell& shell, PortMap portMap, std::unique_ptr<Spoole
                    [this] { return m_wifiUsb.open() == UsbLink::kOpenOk ? 0 : -1; }),
       m_portMap(portMap),
       m_wifiIni(wifiIni),
-      m_fonts(shell) {
+      m_fonts(shell, firstFontFolder) {
     ui::MainDialogServices services;
     services.ports = &m_opener;
     services.spooler = m_spooler.get();

@@ -15,15 +15,13 @@
 
 namespace setrion::gui {
 
-class QtShell;
-
-// Everything the main window needs for its life: the dialog's serial and USB links on the
-// shell's painting clock, the spooler, the main dialog model itself, and the second link
-// pair that each Wi-Fi settings dialog started from it uses.
+// Everything the main window needs, whichever host shows it for its life: the dialog's serial and
+// USB links on the shell's painting clock, the spooler, the main dialog model itself, and the
+// second link pair that each Wi-Fi settings dialog started from it uses.
 class MainSession {
-public:
+  public:
     // `spooler` null: the system's spooler. `wifiIni` null: the Wi-Fi dialog has no INI file.
-    MainSession(QtShell& shell, PortMap portMap, std::unique_ptr<Spooler> spooler = nullptr,
+    MainSession(ui::Shell& shell, PortMap portMap, std::unique_ptr<Spooler> spooler = nullptr,
                 ui::WifiIniAccess* wifiIni = nullptr);
     ~MainSession();
     MainSession(const MainSession&) = delete;
@@ -34,7 +32,7 @@ public:
     void setNetConfig(const net::NetConfig& config) { m_netConfig = config; }
     const net::NetConfig& netConfig() const { return m_netConfig; }
 
-private:
+  private:
     std::unique_ptr<Spooler> m_spooler;
     SerialLink m_serial;
     UsbLink m_usb;

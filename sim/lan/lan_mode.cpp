@@ -128,7 +128,7 @@ int runLan() {
 
     auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(g_options.maxSeconds);
     while (!g_stop && std::chrono::steady_clock::now() < deadline) {
-        pollfd fds[2] = {{mgmt->fd(), POLLIN, 0}, {text->fd(), POLLIN, 0}};
+        pollfd fds[2] = {{static_cast<int>(mgmt->fd()), POLLIN, 0}, {static_cast<int>(text->fd()), POLLIN, 0}};
         int rc = ::poll(fds, 2, 100);
         if (rc <= 0) continue;  // timeout, or a signal: the loop condition decides
         if (fds[0].revents & POLLIN)

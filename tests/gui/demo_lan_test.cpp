@@ -1,8 +1,8 @@
-#include "gui/demo_lan.h"
+#include "gui/qt/demo_lan.h"
 
 #include <gtest/gtest.h>
 
-#include "gui/net_options.h"
+#include "gui/qt/net_options.h"
 #include "tests/gui/qt_app.h"
 #include "wifi/net/network_search.h"
 

@@ -1,4 +1,4 @@
-#include "gui/demo_simulator.h"
+#include "gui/qt/demo_simulator.h"
 
 #include <gtest/gtest.h>
 #include <fcntl.h>

@@ -12,12 +12,12 @@
 #include <QTest>
 #include <fstream>
 
-#include "gui/demo_simulator.h"
-#include "gui/dialog_view.h"
-#include "gui/ip_address_edit.h"
+#include "gui/qt/demo_simulator.h"
+#include "gui/qt/dialog_view.h"
+#include "gui/qt/ip_address_edit.h"
 #include "gui/main_session.h"
-#include "gui/qt_shell.h"
-#include "gui/text_fit.h"
+#include "gui/qt/qt_shell.h"
+#include "gui/qt/text_fit.h"
 #include "tests/gui/modal_driver.h"
 #include "tests/gui/qt_app.h"
 #include "tests/link/fake_port_opener.h"

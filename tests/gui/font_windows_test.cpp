@@ -17,10 +17,10 @@
 #include <nlohmann/json.hpp>
 
 #include "common/hex.h"
-#include "gui/demo_simulator.h"
-#include "gui/dialog_view.h"
+#include "gui/qt/demo_simulator.h"
+#include "gui/qt/dialog_view.h"
 #include "gui/main_session.h"
-#include "gui/qt_shell.h"
+#include "gui/qt/qt_shell.h"
 #include "link/spooler.h"
 #include "tests/gui/modal_driver.h"
 #include "tests/gui/qt_app.h"

@@ -11,92 +11,23 @@
 #include <QRadioButton>
 #include <QTest>
 
-#include "gui/dialog_view.h"
-#include "gui/icon_button.h"
-#include "gui/ip_address_edit.h"
-#include "gui/qt_shell.h"
-#include "gui/xp_group_box.h"
+#include "gui/qt/dialog_view.h"
+#include "gui/qt/icon_button.h"
+#include "gui/qt/ip_address_edit.h"
+#include "gui/qt/qt_shell.h"
+#include "gui/qt/xp_group_box.h"
+#include "tests/gui/kinds_dialog.h"
 #include "tests/gui/modal_driver.h"
 #include "tests/gui/qt_app.h"
 
 namespace setrion::gui {
 namespace {
 
+using test::KindsDialog;
 using ui::ControlKind;
 
-// A dialog with one control of every kind; its handlers change other controls, so the
-// tests see whether the window shows the model again after each of them.
-class KindsDialog : public ui::Dialog {
-public:
-    explicit KindsDialog(ui::Shell& shell) : Dialog(shell, 500, "Kinds", 200, 160) {
-        add(10, ControlKind::GroupBox, "Group", {5, 5, 190, 150});
-        add(11, ControlKind::IconButton, "Go", {10, 15, 60, 20}).iconNumber = 130;
-        add(12, ControlKind::Edit, "", {80, 15, 50, 12}).textLimit = 4;
-        add(13, ControlKind::DropList, "", {140, 15, 50, 60});
-        add(14, ControlKind::CheckBox, "Check", {10, 40, 60, 10});
-        add(15, ControlKind::Radio, "ON", {80, 40, 30, 10});
-        add(16, ControlKind::Radio, "OFF", {115, 40, 30, 10});
-        add(17, ControlKind::Static, "Label : ", {10, 55, 60, 10});
-        add(18, ControlKind::IpAddress, "", {80, 55, 80, 12});
-        add(19, ControlKind::ProgressBar, "", {10, 70, 100, 8});
-        add(20, ControlKind::ListBox, "", {10, 85, 80, 40});
-        add(21, ControlKind::IconButton, "Hidden", {100, 85, 60, 20});
-        add(ui::kIdOk, ControlKind::IconButton, "OK", {100, 110, 60, 20}).isDefault = true;
-        addSystemMenuItem(16, "&About Kinds...");
-    }
-    int systemCommand = 0;
-    int clicks = 0;
-    int socketReads = 0;
-    int ticks = 0;
-    bool allowClose = true;
-    char refuse = 0;  // a character the model's filter drops
-    bool acceptsTypedCharacter(int, const std::string&, int ch) const override { return ch != refuse; }
-    std::function<void()> onGo;
-
-protected:
-    void onInit() override {
-        control(13).setItems({"7", "8"}, 1);
-        control(20).setItems({"a", "b", "c"}, -1);
-        show(21, false);
-        enable(11, false);
-    }
-    void onClicked(int id) override {
-        ++clicks;
-        if (id == 11) {
-            control(17).text = "Clicked";
-            control(11).iconNumber = 135;
-            control(19).position = 40;
-            if (onGo) onGo();
-        } else if (id == 15 || id == 16) {
-            checkRadio(id, {15, 16});
-        }
-        Dialog::onClicked(id);
-    }
-    void onTextChanged(int id) override {
-        if (id == 12) enable(11, !control(12).text.empty());
-        if (id == 18) control(17).text = std::to_string(control(18).octets[3]);
-    }
-    void onSelectionChanged(int id) override {
-        if (id == 13 && control(13).selection == 0) control(13).selection = 1;  // "7" refused
-        if (id == 20) control(17).text = control(20).selectedText();
-    }
-    bool onClosing(int) override { return allowClose; }
-    void onSystemCommand(int command) override {
-        systemCommand = command;
-        control(17).text = "about";
-    }
-    void onTimer(int) override {
-        ++ticks;
-        control(17).text = "tick " + std::to_string(ticks);
-    }
-    void onSocketReadable(int fd) override {
-        char buf[16];
-        socketReads += ::read(fd, buf, sizeof buf) > 0 ? 1 : 0;
-    }
-};
-
 class HostTest : public ::testing::Test {
-protected:
+  protected:
     static void SetUpTestSuite() { test::app(); }
     void SetUp() override {
         view = shell.open(dialog);
@@ -107,7 +38,10 @@ protected:
         return qobject_cast<W*>(view->widget(id));
     }
     QtShell shell;
-    KindsDialog dialog{shell};
+    KindsDialog dialog{shell, [](SocketHandle s) {
+                           char buf[16];
+                           return ::read(static_cast<int>(s), buf, sizeof buf) > 0;
+                       }};
     std::unique_ptr<DialogView> view;
 };
 
@@ -254,7 +188,8 @@ TEST_F(HostTest, TimersTickIntoTheModelUntilKilled) {
     shell.setTimer(dialog, 7, 20);
     QTest::qWait(130);
     EXPECT_GE(dialog.ticks, 3);
-    EXPECT_EQ(w<QLabel>(17)->text(), QString::fromStdString("tick " + std::to_string(dialog.ticks)));
+    EXPECT_EQ(w<QLabel>(17)->text(),
+              QString::fromStdString("tick " + std::to_string(dialog.ticks)));
     shell.killTimer(dialog, 7);
     const int seen = dialog.ticks;
     QTest::qWait(60);
@@ -264,11 +199,11 @@ TEST_F(HostTest, TimersTickIntoTheModelUntilKilled) {
 TEST_F(HostTest, WatchedSocketCallsTheModelWhenReadable) {
     int fds[2];
     ASSERT_EQ(::socketpair(AF_UNIX, SOCK_DGRAM, 0, fds), 0);
-    shell.watchSocket(dialog, fds[0]);
+    shell.watchSocket(dialog, static_cast<SocketHandle>(fds[0]));
     ASSERT_EQ(::write(fds[1], "hi", 2), 2);
     QTest::qWait(50);
     EXPECT_EQ(dialog.socketReads, 1);
-    shell.unwatchSocket(dialog, fds[0]);
+    shell.unwatchSocket(dialog, static_cast<SocketHandle>(fds[0]));
     ASSERT_EQ(::write(fds[1], "hi", 2), 2);
     QTest::qWait(50);
     EXPECT_EQ(dialog.socketReads, 1);
@@ -312,7 +247,8 @@ TEST_F(HostTest, MessageBoxShowsCaptionTextIconAndButtons) {
     };
     {
         test::ModalDriver d(answer(QMessageBox::Ok));
-        EXPECT_EQ(shell.message("No Response in printer", "Error", ui::MessageIcon::Error), ui::kIdOk);
+        EXPECT_EQ(shell.message("No Response in printer", "Error", ui::MessageIcon::Error),
+                  ui::kIdOk);
     }
     {
         test::ModalDriver d(answer(QMessageBox::No));
@@ -338,13 +274,15 @@ TEST_F(HostTest, ChildDialogRunsModallyFromAHandler) {
     dialog.onGo = [&] { childResult = shell.runModal(child); };
     dialog.control(11).enabled = true;
     view->render();
-    test::ModalDriver d([&](QWidget* w) {
-        auto* cv = qobject_cast<DialogView*>(w);
-        ASSERT_NE(cv, nullptr);
-        EXPECT_EQ(&cv->model(), &child);
-        EXPECT_EQ(cv->parentWidget(), view.get());
-        QTest::mouseClick(cv->widget(ui::kIdOk), Qt::LeftButton);
-    }, view.get());
+    test::ModalDriver d(
+        [&](QWidget* w) {
+            auto* cv = qobject_cast<DialogView*>(w);
+            ASSERT_NE(cv, nullptr);
+            EXPECT_EQ(&cv->model(), &child);
+            EXPECT_EQ(cv->parentWidget(), view.get());
+            QTest::mouseClick(cv->widget(ui::kIdOk), Qt::LeftButton);
+        },
+        view.get());
     QTest::mouseClick(view->widget(11), Qt::LeftButton);
     EXPECT_TRUE(d.acted());
     EXPECT_EQ(childResult, ui::kIdOk);
@@ -369,10 +307,10 @@ TEST_F(HostTest, RepaintShowsTheModelWhileAHandlerRuns) {
 
 // Counts its paints.
 class PaintCounter : public QWidget {
-public:
+  public:
     int paints = 0;
 
-protected:
+  protected:
     void paintEvent(QPaintEvent*) override { ++paints; }
 };
 

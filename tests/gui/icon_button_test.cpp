@@ -1,4 +1,4 @@
-#include "gui/icon_button.h"
+#include "gui/qt/icon_button.h"
 
 #include <gtest/gtest.h>
 
@@ -7,7 +7,7 @@
 #include <QMouseEvent>
 #include <QTest>
 
-#include "gui/icons.h"
+#include "gui/qt/icons.h"
 #include "tests/gui/qt_app.h"
 
 namespace setrion::gui {

@@ -5,8 +5,8 @@
 #include <QAbstractButton>
 #include <QApplication>
 
-#include "gui/dialog_view.h"
-#include "gui/qt_shell.h"
+#include "gui/qt/dialog_view.h"
+#include "gui/qt/qt_shell.h"
 #include "link/port_opening.h"
 #include "link/serial_link.h"
 #include "tests/gui/modal_driver.h"

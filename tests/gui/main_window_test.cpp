@@ -12,12 +12,12 @@
 #include <fstream>
 #include <nlohmann/json.hpp>
 
-#include "gui/demo_simulator.h"
-#include "gui/dialog_view.h"
-#include "gui/icon_button.h"
+#include "gui/qt/demo_simulator.h"
+#include "gui/qt/dialog_view.h"
+#include "gui/qt/icon_button.h"
 #include "gui/main_session.h"
-#include "gui/qt_shell.h"
-#include "gui/xp_group_box.h"
+#include "gui/qt/qt_shell.h"
+#include "gui/qt/xp_group_box.h"
 #include "link/port_discovery.h"
 #include "tests/gui/modal_driver.h"
 #include "tests/gui/qt_app.h"

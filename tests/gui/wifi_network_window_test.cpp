@@ -12,11 +12,11 @@
 #include <fstream>
 #include <nlohmann/json.hpp>
 
-#include "gui/demo_lan.h"
-#include "gui/dialog_view.h"
-#include "gui/icon_button.h"
+#include "gui/qt/demo_lan.h"
+#include "gui/qt/dialog_view.h"
+#include "gui/qt/icon_button.h"
 #include "gui/main_session.h"
-#include "gui/qt_shell.h"
+#include "gui/qt/qt_shell.h"
 #include "tests/gui/modal_driver.h"
 #include "tests/gui/qt_app.h"
 #include "ui/main/main_dialog_ids.h"

@@ -1,4 +1,4 @@
-#include "gui/xp_group_box.h"
+#include "gui/qt/xp_group_box.h"
 
 #include <gtest/gtest.h>
 

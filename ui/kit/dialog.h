@@ -68,7 +68,7 @@ public:
     void timer(int timerId) { onTimer(timerId); }
     // A command from the window's system menu (see systemMenuItems()).
     void systemCommand(int command) { onSystemCommand(command); }
-    void socketReadable(int fd) { onSocketReadable(fd); }
+    void socketReadable(SocketHandle socket) { onSocketReadable(socket); }
 
     int templateId() const { return m_templateId; }
     const std::string& title() const { return m_title; }
@@ -135,7 +135,7 @@ protected:
     // May the dialog close with `result`? Default yes.
     virtual bool onClosing(int /*result*/) { return true; }
     virtual void onTimer(int /*timerId*/) {}
-    virtual void onSocketReadable(int /*fd*/) {}
+    virtual void onSocketReadable(SocketHandle /*socket*/) {}
     virtual void onSystemCommand(int /*command*/) {}
 
 private:

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "common/clock.h"
+#include "common/socket_handle.h"
 
 namespace setrion::ui {
 
@@ -44,7 +45,7 @@ struct SaveFileRequest {
     std::string fileName;       // proposed name, may be empty
 };
 
-// What the windowing system gives a dialog model. gui/ implements it with Qt; tests use
+// What the windowing system gives a dialog model. gui/qt and gui/win32 implement it; tests use
 // ui::testing::ScriptedShell. Every call is made on the user-interface thread.
 class Shell {
 public:
@@ -78,9 +79,9 @@ public:
     virtual void setTimer(Dialog& dialog, int timerId, uint32_t intervalMs) = 0;
     virtual void killTimer(Dialog& dialog, int timerId) = 0;
 
-    // Calls dialog.socketReadable(fd) whenever `fd` has data to read, until unwatched.
-    virtual void watchSocket(Dialog& dialog, int fd) = 0;
-    virtual void unwatchSocket(Dialog& dialog, int fd) = 0;
+    // Calls dialog.socketReadable(socket) whenever `socket` has data to read, until unwatched.
+    virtual void watchSocket(Dialog& dialog, SocketHandle socket) = 0;
+    virtual void unwatchSocket(Dialog& dialog, SocketHandle socket) = 0;
 
     // Shows or removes the busy cursor.
     virtual void setWaitCursor(bool busy) = 0;

@@ -84,8 +84,8 @@ DiscoveredPrinter* WifiNetworkMode::selectedModule() {
 
 void WifiNetworkMode::discardTextSocket() {
     if (!m_sock) return;
-    if (m_watchedFd >= 0) shell().unwatchSocket(m_dialog, m_watchedFd);
-    m_watchedFd = -1;
+    if (m_watchedFd != kNoSocket) shell().unwatchSocket(m_dialog, m_watchedFd);
+    m_watchedFd = kNoSocket;
     m_sock.reset();
     m_remoteAddress = "255.255.255.255";
 }
@@ -109,9 +109,9 @@ bool WifiNetworkMode::openTextSocket(net::CUdpSock::Mode mode, std::span<const u
 }
 
 void WifiNetworkMode::watchTextSocket() {
-    if (!m_sock || !m_sock->isOpen() || m_watchedFd >= 0) return;
+    if (!m_sock || !m_sock->isOpen() || m_watchedFd != kNoSocket) return;
     m_watchedFd = m_sock->fd();
-    if (m_watchedFd >= 0) shell().watchSocket(m_dialog, m_watchedFd);
+    if (m_watchedFd != kNoSocket) shell().watchSocket(m_dialog, m_watchedFd);
 }
 
 void WifiNetworkMode::showMessage(const std::string& text) { shell().message(text); }
@@ -237,13 +237,13 @@ void WifiNetworkMode::addTextPrinter(std::span<const uint8_t> frame) {
     onPrinterSelected();
 }
 
-bool WifiNetworkMode::onSocketReadable(int fd) {
-    if (!m_sock || fd != m_watchedFd) return false;
+bool WifiNetworkMode::onSocketReadable(SocketHandle socket) {
+    if (!m_sock || socket != m_watchedFd) return false;
     m_sock->onReadable();
     if (m_sock && m_sock->wantsWritable()) m_sock->onWritable();
-    if (m_sock && !m_sock->isOpen() && m_watchedFd >= 0) {
+    if (m_sock && !m_sock->isOpen() && m_watchedFd != kNoSocket) {
         shell().unwatchSocket(m_dialog, m_watchedFd);
-        m_watchedFd = -1;
+        m_watchedFd = kNoSocket;
     }
     return true;
 }

@@ -93,7 +93,7 @@ public:
     void onAddressChanged(int id);
     // Events the dialog forwards; true when network mode handled them.
     bool onTimer(int timerId);
-    bool onSocketReadable(int fd);
+    bool onSocketReadable(SocketHandle socket);
 
     // ---- state -----------------------------------------------------------------------
     // The selected line's entry, or nothing.
@@ -149,7 +149,7 @@ private:
     net::ManagementContext m_ctx;
     net::SocketOpener m_textOpener;
     std::unique_ptr<net::CUdpSock> m_sock;
-    int m_watchedFd = -1;
+    SocketHandle m_watchedFd = kNoSocket;
     std::string m_remoteAddress = "255.255.255.255";
     std::filesystem::path m_resultFile = "./result.out";
 

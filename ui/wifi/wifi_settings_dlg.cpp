@@ -275,7 +275,7 @@ void CWiFiSettings::runKeyFormatHandlers() {
 
 void CWiFiSettings::onTimer(int timerId) { m_net->onTimer(timerId); }
 
-void CWiFiSettings::onSocketReadable(int fd) { m_net->onSocketReadable(fd); }
+void CWiFiSettings::onSocketReadable(SocketHandle socket) { m_net->onSocketReadable(socket); }
 
 const wifi::KeyFormats& CWiFiSettings::formatsOf(const EditTarget& t) const {
     if (t.kind == TargetKind::Record) return m_table->keyFormats(t.index);

@@ -83,7 +83,7 @@ protected:
     void onTextChanged(int id) override;
     bool onClosing(int result) override;
     void onTimer(int timerId) override;
-    void onSocketReadable(int fd) override;
+    void onSocketReadable(SocketHandle socket) override;
 
     // ---- what network mode reuses (WifiNetworkHost) ------------------------------------
     bool readControls() override { return takeBoundValues(); }

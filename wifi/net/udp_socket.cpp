@@ -75,7 +75,7 @@ public:
         return 0;
     }
 
-    int fd() const override { return m_fd; }
+    SocketHandle fd() const override { return static_cast<SocketHandle>(m_fd); }
 
     uint16_t localPort() const override {
         sockaddr_in sin{};

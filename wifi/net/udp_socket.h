@@ -5,6 +5,7 @@
 #include <span>
 #include <vector>
 
+#include "common/socket_handle.h"
 #include "wifi/net/net_types.h"
 
 namespace setrion::net {
@@ -21,8 +22,8 @@ public:
     virtual int receiveFrom(std::span<uint8_t> buffer, SocketAddress& from) = 0;
     // 1 when a datagram waits, 0 when the time passed without one, or -error.
     virtual int waitReadable(uint32_t timeoutMs) = 0;
-    // The descriptor a readiness watch can poll, or -1.
-    virtual int fd() const { return -1; }
+    // The handle a readiness watch can wait on, or kNoSocket.
+    virtual SocketHandle fd() const { return kNoSocket; }
     // The local port the socket is bound to (the one the system chose for port 0), or 0.
     virtual uint16_t localPort() const { return 0; }
 };

@@ -117,7 +117,7 @@ class WinsockUdpSocket final : public DatagramSocket {
     }
 
     // Socket handles are kernel handles, whose values fit 32 bits.
-    int fd() const override { return static_cast<int>(m_socket); }
+    SocketHandle fd() const override { return static_cast<SocketHandle>(m_socket); }
 
     uint16_t localPort() const override {
         sockaddr_in sin{};

@@ -64,7 +64,7 @@ public:
     void onWritable() { sendPending(); }
     bool wantsWritable() const { return isOpen() && m_sent < m_toSend; }
     bool isOpen() const { return m_socket != nullptr; }
-    int fd() const { return m_socket ? m_socket->fd() : -1; }
+    SocketHandle fd() const { return m_socket ? m_socket->fd() : kNoSocket; }
     void close() { m_socket.reset(); }
     // Waits up to `timeoutMs` for a datagram and handles it; false when none came.
     bool pollOnce(uint32_t timeoutMs);

@@ -94,7 +94,7 @@ public:
         m_lan.clock.advance(timeoutMs);
         return 0;
     }
-    int fd() const override { return 10000 + m_port; }
+    SocketHandle fd() const override { return 10000u + m_port; }
 
 private:
     ScriptedLan& m_lan;

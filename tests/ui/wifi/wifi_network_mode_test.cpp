@@ -77,7 +77,7 @@ public:
 
 protected:
     void onTimer(int id) override { mode->onTimer(id); }
-    void onSocketReadable(int fd) override { mode->onSocketReadable(fd); }
+    void onSocketReadable(SocketHandle socket) override { mode->onSocketReadable(socket); }
 };
 
 struct Fixture {

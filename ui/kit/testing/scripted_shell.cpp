@@ -96,12 +96,12 @@ void ScriptedShell::killTimer(Dialog& dialog, int timerId) {
     std::erase_if(m_timers, [&](const Timer& t) { return t.dialog == &dialog && t.id == timerId; });
 }
 
-void ScriptedShell::watchSocket(Dialog& dialog, int fd) {
-    if (!watching(dialog, fd)) m_watches.emplace_back(&dialog, fd);
+void ScriptedShell::watchSocket(Dialog& dialog, SocketHandle socket) {
+    if (!watching(dialog, socket)) m_watches.emplace_back(&dialog, socket);
 }
 
-void ScriptedShell::unwatchSocket(Dialog& dialog, int fd) {
-    std::erase(m_watches, std::pair<Dialog*, int>(&dialog, fd));
+void ScriptedShell::unwatchSocket(Dialog& dialog, SocketHandle socket) {
+    std::erase(m_watches, std::pair<Dialog*, SocketHandle>(&dialog, socket));
 }
 
 void ScriptedShell::dialogDestroyed(Dialog& dialog) {
@@ -114,9 +114,9 @@ bool ScriptedShell::timerActive(const Dialog& dialog, int timerId) const {
                        [&](const Timer& t) { return t.dialog == &dialog && t.id == timerId; });
 }
 
-bool ScriptedShell::watching(const Dialog& dialog, int fd) const {
+bool ScriptedShell::watching(const Dialog& dialog, SocketHandle socket) const {
     return std::find(m_watches.begin(), m_watches.end(),
-                     std::pair<Dialog*, int>(const_cast<Dialog*>(&dialog), fd)) != m_watches.end();
+                     std::pair<Dialog*, SocketHandle>(const_cast<Dialog*>(&dialog), socket)) != m_watches.end();
 }
 
 bool ScriptedShell::nextDue(uint64_t& due) const {

@@ -64,7 +64,7 @@ public:
     bool waitCursor() const { return m_waitCursor; }
     int repaints() const { return m_repaints; }
     bool timerActive(const Dialog& dialog, int timerId) const;
-    bool watching(const Dialog& dialog, int fd) const;
+    bool watching(const Dialog& dialog, SocketHandle socket) const;
     ManualClock& manualClock() { return m_clock; }
 
     // ---- Shell -------------------------------------------------------------------------
@@ -74,8 +74,8 @@ public:
     std::optional<std::string> chooseSaveFile(const SaveFileRequest& request) override;
     void setTimer(Dialog& dialog, int timerId, uint32_t intervalMs) override;
     void killTimer(Dialog& dialog, int timerId) override;
-    void watchSocket(Dialog& dialog, int fd) override;
-    void unwatchSocket(Dialog& dialog, int fd) override;
+    void watchSocket(Dialog& dialog, SocketHandle socket) override;
+    void unwatchSocket(Dialog& dialog, SocketHandle socket) override;
     void setWaitCursor(bool busy) override { m_waitCursor = busy; }
     void repaint(Dialog&) override { ++m_repaints; }
     Clock& clock() override { return m_clock; }
@@ -93,7 +93,7 @@ private:
 
     ManualClock m_clock;
     std::vector<Timer> m_timers;
-    std::vector<std::pair<Dialog*, int>> m_watches;
+    std::vector<std::pair<Dialog*, SocketHandle>> m_watches;
     std::deque<int> m_answers;
     std::deque<std::optional<std::string>> m_folderAnswers;
     std::deque<std::optional<std::string>> m_saveAnswers;

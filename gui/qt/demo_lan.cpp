@@ -1,4 +1,4 @@
-#include "gui/demo_lan.h"
+#include "gui/qt/demo_lan.h"
 
 #include <QDir>
 #include <QElapsedTimer>

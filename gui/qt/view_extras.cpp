@@ -1,9 +1,9 @@
-#include "gui/view_extras.h"
+#include "gui/qt/view_extras.h"
 
 #include <map>
 #include <vector>
 
-#include "gui/dialog_view.h"
+#include "gui/qt/dialog_view.h"
 
 namespace setrion::gui {
 

@@ -1,4 +1,4 @@
-#include "gui/text_fit.h"
+#include "gui/qt/text_fit.h"
 
 #include <QAbstractButton>
 #include <QComboBox>
@@ -12,9 +12,9 @@
 #include <QStyleOptionFrame>
 #include <climits>
 
-#include "gui/dialog_view.h"
-#include "gui/icon_button.h"
-#include "gui/xp_group_box.h"
+#include "gui/qt/dialog_view.h"
+#include "gui/qt/icon_button.h"
+#include "gui/qt/xp_group_box.h"
 #include "ui/kit/text_fit.h"
 
 namespace setrion::gui {

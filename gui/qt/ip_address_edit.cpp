@@ -1,4 +1,4 @@
-#include "gui/ip_address_edit.h"
+#include "gui/qt/ip_address_edit.h"
 
 #include <QHBoxLayout>
 #include <QIntValidator>

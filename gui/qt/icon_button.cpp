@@ -1,4 +1,4 @@
-#include "gui/icon_button.h"
+#include "gui/qt/icon_button.h"
 
 #include <QApplication>
 #include <QDesktopServices>
@@ -8,7 +8,7 @@
 #include <QStyleOptionFocusRect>
 #include <QUrl>
 
-#include "gui/icons.h"
+#include "gui/qt/icons.h"
 
 namespace setrion::gui {
 

@@ -1,4 +1,4 @@
-#include "gui/qt_shell.h"
+#include "gui/qt/qt_shell.h"
 
 #include <QApplication>
 #include <QEventLoop>
@@ -8,7 +8,7 @@
 #include <memory>
 
 #include "common/interrupt.h"
-#include "gui/dialog_view.h"
+#include "gui/qt/dialog_view.h"
 
 namespace setrion::gui {
 
@@ -175,9 +175,9 @@ void QtShell::killTimer(ui::Dialog& dialog, int timerId) {
     m_timers.erase(it);
 }
 
-void QtShell::watchSocket(ui::Dialog& dialog, int fd) {
+void QtShell::watchSocket(ui::Dialog& dialog, SocketHandle fd) {
     if (m_notifiers.count({&dialog, fd}) != 0) return;
-    auto* n = new QSocketNotifier(fd, QSocketNotifier::Read);
+    auto* n = new QSocketNotifier(static_cast<qintptr>(fd), QSocketNotifier::Read);
     ui::Dialog* d = &dialog;
     QObject::connect(n, &QSocketNotifier::activated, n, [this, d, fd] {
         deliver(d, [d, fd] { d->socketReadable(fd); });
@@ -185,7 +185,7 @@ void QtShell::watchSocket(ui::Dialog& dialog, int fd) {
     m_notifiers[{&dialog, fd}] = n;
 }
 
-void QtShell::unwatchSocket(ui::Dialog& dialog, int fd) {
+void QtShell::unwatchSocket(ui::Dialog& dialog, SocketHandle fd) {
     auto it = m_notifiers.find({&dialog, fd});
     if (it == m_notifiers.end()) return;
     if (QSocketNotifier* n = it->second.data()) {
@@ -217,10 +217,10 @@ void QtShell::dialogDestroyed(ui::Dialog& dialog) {
     for (auto& [key, t] : m_timers)
         if (key.first == &dialog) timers.push_back(key);
     for (const Key& k : timers) killTimer(dialog, k.second);
-    std::vector<Key> socks;
+    std::vector<std::pair<const ui::Dialog*, SocketHandle>> socks;
     for (auto& [key, n] : m_notifiers)
         if (key.first == &dialog) socks.push_back(key);
-    for (const Key& k : socks) unwatchSocket(dialog, k.second);
+    for (const auto& k : socks) unwatchSocket(dialog, k.second);
 }
 
 }  // namespace setrion::gui

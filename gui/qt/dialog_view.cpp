@@ -1,4 +1,4 @@
-#include "gui/dialog_view.h"
+#include "gui/qt/dialog_view.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -17,12 +17,12 @@
 #include <functional>
 
 #include "common/interrupt.h"
-#include "gui/icon_button.h"
-#include "gui/icons.h"
-#include "gui/ip_address_edit.h"
-#include "gui/qt_shell.h"
-#include "gui/view_extras.h"
-#include "gui/xp_group_box.h"
+#include "gui/qt/icon_button.h"
+#include "gui/qt/icons.h"
+#include "gui/qt/ip_address_edit.h"
+#include "gui/qt/qt_shell.h"
+#include "gui/qt/view_extras.h"
+#include "gui/qt/xp_group_box.h"
 
 namespace setrion::gui {
 

@@ -1,4 +1,4 @@
-#include "gui/icons.h"
+#include "gui/qt/icons.h"
 
 #include <QPainter>
 #include <QPainterPath>

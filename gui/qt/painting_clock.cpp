@@ -1,4 +1,4 @@
-#include "gui/painting_clock.h"
+#include "gui/qt/painting_clock.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>

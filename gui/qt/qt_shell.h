@@ -10,7 +10,7 @@
 #include <utility>
 #include <vector>
 
-#include "gui/painting_clock.h"
+#include "gui/qt/painting_clock.h"
 #include "ui/kit/shell.h"
 
 class QFileDialog;
@@ -33,8 +33,8 @@ public:
     std::optional<std::string> chooseSaveFile(const ui::SaveFileRequest& request) override;
     void setTimer(ui::Dialog& dialog, int timerId, uint32_t intervalMs) override;
     void killTimer(ui::Dialog& dialog, int timerId) override;
-    void watchSocket(ui::Dialog& dialog, int fd) override;
-    void unwatchSocket(ui::Dialog& dialog, int fd) override;
+    void watchSocket(ui::Dialog& dialog, SocketHandle socket) override;
+    void unwatchSocket(ui::Dialog& dialog, SocketHandle socket) override;
     void setWaitCursor(bool busy) override;
     void repaint(ui::Dialog& dialog) override;
     Clock& clock() override { return m_clock; }
@@ -67,7 +67,7 @@ private:
     std::vector<DialogView*> m_views;  // bottom to top
     std::vector<const DialogView*> m_shown;
     std::map<Key, QPointer<QTimer>> m_timers;
-    std::map<Key, QPointer<QSocketNotifier>> m_notifiers;
+    std::map<std::pair<const ui::Dialog*, SocketHandle>, QPointer<QSocketNotifier>> m_notifiers;
     bool m_busy = false;
 };
 
