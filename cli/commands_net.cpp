@@ -243,7 +243,7 @@ void netSave(CommandContext& ctx) {
         return;
     }
     if (!differences->empty()) {
-        ctx.deviceFailure(wifi::readBackMessage(*differences, change.showSecrets));
+        ctx.deviceFailure(terminalText(wifi::readBackMessage(*differences, change.showSecrets)));
         return;
     }
     if (message.empty()) {

@@ -9,6 +9,7 @@
 #include "cli/profile_notes.h"
 #include "cli/progress_board.h"
 #include "cli/stored_summary.h"
+#include "common/device_text.h"
 #include "wifi/net/fleet_apply.h"
 #include "wifi/net/network_search.h"
 #include "wifi/net/profile_edit.h"
@@ -62,7 +63,9 @@ std::string joined(const std::vector<std::string>& v) {
     return s.empty() ? "-" : s;
 }
 
+// A device text (a text-frame printer's MAC field is bytes) as the terminal may show it.
 std::string column(std::string s, size_t width) {
+    s = terminalText(s);
     if (s.size() < width) s.resize(width, ' ');
     return s + "  ";
 }
@@ -88,9 +91,9 @@ void printPlan(CommandContext& ctx, const FleetPlan& plan, bool showSecrets) {
         *ctx.out << column(r.mac, 17) << column(r.oldIp, 15) << column(r.newIp, 15)
                  << joined(r.changes);
         if (!r.found)
-            *ctx.out << "  (" << r.message << ")";
+            *ctx.out << "  (" << terminalText(r.message) << ")";
         else if (!r.refusal.empty())
-            *ctx.out << "  (refused: " << r.refusal << ")";
+            *ctx.out << "  (refused: " << terminalText(r.refusal) << ")";
         *ctx.out << "\n";
         if (r.found) printChanges(*ctx.out, r.diff, showSecrets, "    ");
     }
@@ -119,7 +122,7 @@ void printResult(CommandContext& ctx, const FleetPlan& plan, bool showSecrets) {
                            : r.verified ? "yes"
                                         : "no",
                            8)
-                 << r.message << "\n";
+                 << terminalText(r.message) << "\n";
 }
 
 // Printers past the search's capacity answered but were neither planned nor written: they
@@ -127,7 +130,7 @@ void printResult(CommandContext& ctx, const FleetPlan& plan, bool showSecrets) {
 bool reportedLeftOut(CommandContext& ctx, const NetworkSearchResult& found) {
     if (found.leftOut.empty()) return false;
     *ctx.err << "left out (more than " << kSearchCapacity << " printers of a kind answered):";
-    for (const auto& mac : found.leftOut) *ctx.err << " " << mac;
+    for (const auto& mac : found.leftOut) *ctx.err << " " << terminalText(mac);
     *ctx.err << "\n";
     ctx.exitCode = kExitDevice;
     return true;
@@ -182,9 +185,12 @@ void netApply(CommandContext& ctx, CLI::App& net, const ApplyOptions& o) {
     }
     mctx.blocks = &blocks;
     if (mctx.config.allInterfaces) mctx.extraBroadcasts = interfaceBroadcasts();
-    // Named printers are a known set: the search ends when all of them have answered.
+    // Named printers are a known set: the search ends when all of them have answered, unless
+    // the addresses handed out skip those in use, which any printer may hold: then the
+    // search runs its whole window.
     std::vector<std::string> wanted;
-    for (const auto& mac : request.macs) wanted.push_back(formatMac(mac));
+    if (!request.ipFrom)
+        for (const auto& mac : request.macs) wanted.push_back(formatMac(mac));
     NetworkSearch search(mctx);
     NetworkSearchResult found = search.run(300, wanted);
     if (found.lines.empty()) {
@@ -208,13 +214,13 @@ void netApply(CommandContext& ctx, CLI::App& net, const ApplyOptions& o) {
     }
 
     std::vector<std::string> names;
-    for (const auto& r : plan.rows) names.push_back(r.mac);
+    for (const auto& r : plan.rows) names.push_back(terminalText(r.mac));
     ProgressBoard board(*ctx.err, streamIsTerminal(*ctx.err), names);
     runFleet(mctx, found, plan, request,
              [&](size_t row, FleetStep step, const std::string& detail) {
                  std::string state(fleetStepText(step));
                  if (!detail.empty()) state += ": " + detail;
-                 board.update(row, state);
+                 board.update(row, terminalText(state));
              });
     printResult(ctx, plan, o.change.showSecrets);
     ctx.stored = fleetStoredSummary(plan);

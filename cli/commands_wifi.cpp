@@ -184,7 +184,7 @@ void reportWritten(CommandContext& ctx, ModuleSession& s, const ChangeOptions& c
     auto differences = readBackDifferences(
         written, commandMode ? reportedSettings(cmd) : reportedSettings(record, false));
     if (!differences.empty()) {
-        ctx.deviceFailure(readBackMessage(differences, change.showSecrets));
+        ctx.deviceFailure(terminalText(readBackMessage(differences, change.showSecrets)));
         return;
     }
     printWritten(ctx, change, changes, kSaveCompletedText, after);

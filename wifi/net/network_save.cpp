@@ -183,6 +183,7 @@ TextSaveResult saveTextRecord(const NetConfig& config, Clock& clock, const wifi:
     sock.load(buildTextSaveFrame(record));
     sock.setExpectedMac(source.text(wifi::field::kMacAddress));
     sock.sendPending();
+    out.frameSent = sock.isOpen();
     uint64_t end = clock.nowMs() + kTextSaveWaitMs;
     while (sock.isOpen() && !waiter.confirmed) {
         if (sock.wantsWritable()) sock.onWritable();
