@@ -8,6 +8,7 @@
 #include "cli/cli_app.h"
 #include "cli/profile_notes.h"
 #include "cli/progress_board.h"
+#include "cli/secret_input.h"
 #include "cli/stored_summary.h"
 #include "common/device_text.h"
 #include "wifi/net/fleet_apply.h"
@@ -25,7 +26,7 @@ struct ApplyOptions {
     bool all = false;
     std::vector<std::string> macs;
     std::string ipFrom;
-    std::string password;
+    SecretOption password{{}, {}, "SETRION_PASSWORD"};
     std::string resultFile = "./result.out";
     ChangeOptions change;
 };
@@ -45,14 +46,9 @@ std::string netConfigFrom(CLI::App& net, NetConfig& c) {
     c.mgmtLocalPort = *port("--mgmt-local-port", "--mgmt-port");
     c.textPort = *port("--text-port", "--text-port");
     c.textLocalPort = *port("--text-local-port", "--text-port");
-    std::string envError;
-    c.protocolKey = protocolKeyFromEnvironment(&envError);
-    if (!envError.empty()) return envError;
-    if (std::string key = text("--protocol-key"); !key.empty()) {
-        auto parsed = parseProtocolKey(key);
-        if (!parsed) return "--protocol-key must be 28 hexadecimal digits";
-        c.protocolKey = *parsed;
-    }
+    const SecretOption key{text("--protocol-key"), text("--protocol-key-file"),
+                           "SETRION_PROTOCOL_KEY"};
+    if (std::string why = readProtocolKey(key, c.protocolKey); !why.empty()) return why;
     c.allInterfaces = net.get_option("--all-interfaces")->count() > 0;
     return {};
 }
@@ -158,11 +154,10 @@ void netApply(CommandContext& ctx, CLI::App& net, const ApplyOptions& o) {
             return;
         }
     }
-    if (o.password.size() > 10) {
-        ctx.usageError("--password: at most 10 characters");
+    if (std::string why = readModulePassword(o.password, request.password); !why.empty()) {
+        ctx.usageError(why);
         return;
     }
-    std::copy(o.password.begin(), o.password.end(), request.password.begin());
     request.resultFile = o.resultFile;
     request.skipUnchanged = o.change.skipUnchanged;
 
@@ -247,7 +242,8 @@ void installNetApply(CLI::App& app, CommandContext& ctx) {
     apply->add_option(
         "--ip-from", o->ipFrom,
         "Static addresses from this one, in MAC order, DHCP off; addresses in use are skipped");
-    apply->add_option("--password", o->password, "The modules' password (at most 10 characters)");
+    addSecretOptions(*apply, "password", o->password,
+                     "The modules' password, at most 10 characters");
     apply
         ->add_option("--result-file", o->resultFile,
                      "Where a text-frame save keeps the record sent (exit 3: all verified, but "

@@ -40,10 +40,10 @@ void traceModuleSave(const DiscoveredPrinter& r) {
     if (wpa <= 4) trace(kWpa[wpa]);
     trace(kCipher[(f >> 19) & 3]);
     for (int k = 0; k < 4; ++k)
-        trace("KEY" + std::to_string(k + 1) + "(40-Bits)=" + r.wepKeyText(1, k));
+        trace("KEY" + std::to_string(k + 1) + "(40-Bits)=" + traceSecret(r.wepKeyText(1, k)));
     for (int k = 0; k < 4; ++k)
-        trace("KEY" + std::to_string(k + 1) + "(104-Bits)=" + r.wepKeyText(2, k));
-    trace("WPA KEY=" + r.wpaKeyText());
+        trace("KEY" + std::to_string(k + 1) + "(104-Bits)=" + traceSecret(r.wepKeyText(2, k)));
+    trace("WPA KEY=" + traceSecret(r.wpaKeyText()));
 }
 
 }  // namespace
@@ -224,7 +224,7 @@ TextSaveResult saveTextRecord(const NetConfig& config, Clock& clock, const wifi:
     trace("PacketVersion=" + readBack->text(wifi::field::kVersion));
     trace("MAC=" + readBack->text(wifi::field::kMacAddress));
     trace("SSID=" + readBack->text(wifi::field::kSsid));
-    trace("WPA KEY=" + readBack->text(wifi::field::kWpaKey));
+    trace("WPA KEY=" + traceSecret(readBack->text(wifi::field::kWpaKey)));
     trace("TCP PORT=" + std::to_string(readBack->tcpPort()));
     return out;
 }

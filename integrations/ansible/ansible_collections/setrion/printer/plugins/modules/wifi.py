@@ -190,7 +190,7 @@ import tempfile
 
 from ansible.module_utils.basic import AnsibleModule
 from ansible_collections.setrion.printer.plugins.module_utils.setrion_cli import (
-    TARGET_ARGS, ansible_diff, mask, net_options, run)
+    TARGET_ARGS, ansible_diff, mask, net_options, run, secret_environment)
 
 SETTINGS_OPTIONS = dict(
     ssid=dict(type='str'), dhcp=dict(type='bool'), ip=dict(type='str'),
@@ -238,10 +238,9 @@ def main():
             header = p['port']
         else:
             args = ['net'] + net_options(p) + ['save', p['mac'], path] + mode
-            if p['password']:
-                args += ['--password', p['password']]
             header = p['mac']
-        result, dummy = run(module, args, file_names={} if p['profile'] else {path: 'settings'})
+        result, dummy = run(module, args, file_names={} if p['profile'] else {path: 'settings'},
+                            secrets=secret_environment(p, p['password']))
     finally:
         if not p['profile']:
             os.unlink(path)
