@@ -34,4 +34,11 @@ TransferResult sendFontJob(PrinterLink& link, std::string_view job,
     return result;
 }
 
+bool closeUnfinishedJob(PrinterLink& link, const TransferResult& sent) {
+    if (sent.ok || sent.pieces == 0) return true;
+    InterruptShield shield;
+    auto closer = std::span(reinterpret_cast<const uint8_t*>(kJobCloser.data()), kJobCloser.size());
+    return link.write(closer) == static_cast<int>(closer.size());
+}
+
 }  // namespace setrion::fonts

@@ -23,4 +23,21 @@ struct TransferResult {
 TransferResult sendFontJob(PrinterLink& link, std::string_view job,
                            const ProgressCallback& progress = {});
 
+// What ends a job cut short: the data line in progress is ended and the job closed with its
+// brace. The printer leaves the job and drops it (its data fall short of the size in its
+// header); without it the printer takes every later byte as part of the job and answers
+// nothing.
+inline constexpr std::string_view kJobCloser = "\r\n}";
+
+// Texts of a download that ended before the whole job went out.
+inline constexpr const char* kUnfinishedJobClosed =
+    "The unfinished font job was closed; the printer drops it.";
+inline constexpr const char* kSwitchPrinterOffAndOn =
+    "The printer is still inside the unfinished font job: switch it off and on.";
+
+// After a transfer that did not send the whole job: closes the job, awaited whole even after
+// an interrupt request. True when nothing had gone out or the link took the closing bytes;
+// false when it did not (the printer stays inside the job until switched off and on).
+bool closeUnfinishedJob(PrinterLink& link, const TransferResult& sent);
+
 }  // namespace setrion::fonts
