@@ -55,11 +55,12 @@ std::string keptJobFileName(std::string_view chosen) {
 }
 
 std::string keptJobRefusal(const std::string& chosen) {
-    std::error_code ec;
-    const bool folder = std::filesystem::is_directory(chosen, ec);
-    if (folder || chosen.empty() || chosen.back() == '/' || std::filesystem::path(chosen).filename().empty())
+    // "jobs" beside a folder of that name is kept as "jobs.tfd", a file of its own.
+    if (chosen.empty() || std::filesystem::path(chosen).filename().empty())
         return chosen + ": a folder, not a file name";
-    if (existsAsNonRegular(chosen)) return chosen + ": not a regular file, not replaced";
+    std::error_code ec;
+    if (existsAsNonRegular(chosen) && !std::filesystem::is_directory(chosen, ec))
+        return chosen + ": not a regular file, not replaced";
     return {};
 }
 

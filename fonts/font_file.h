@@ -44,8 +44,8 @@ FileBytes readWholeFile(const std::filesystem::path& path,
 
 // The name a job is kept under: the chosen name with ".tfd" added unless it contains it.
 std::string keptJobFileName(std::string_view chosen);
-// Why a chosen name cannot keep a job, or "": a folder ("dir/" would become "dir/.tfd") or a
-// device, FIFO or socket (a name such as /dev/full must not become /dev/full.tfd beside it).
+// Why a chosen name cannot keep a job, or "": a folder's name ("dir/" would become
+// "dir/.tfd") or a device, FIFO or socket (/dev/full must not become /dev/full.tfd beside it).
 std::string keptJobRefusal(const std::string& chosen);
 
 // Writes the job to a temporary file beside `path` and renames it over `path`; false (with
