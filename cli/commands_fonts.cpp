@@ -98,12 +98,10 @@ void runDownloadFont(CommandContext& ctx, const FontOptions& o) {
     fonts::TransferResult sent = fonts::sendFontJob(*link, job.text, progress);
     if (!sent.ok) {
         // An interrupt may also end the piece under way (its waits end early).
-        const bool closed = fonts::closeUnfinishedJob(*link, sent);
+        const std::string end = fonts::jobEndText(fonts::closeUnfinishedJob(*link, sent));
         const std::string cut = "job cut after " + std::to_string(sent.sent) + " of " +
                                 std::to_string(job.text.size()) + " bytes";
-        const std::string after = sent.pieces == 0 ? ""
-                                  : closed         ? std::string(" ") + fonts::kUnfinishedJobClosed
-                                                   : std::string(" ") + fonts::kSwitchPrinterOffAndOn;
+        const std::string after = end.empty() ? "" : " " + end;
         if (sent.interrupted || interruptRequested())
             ctx.stored = "font not stored (" + cut + ")." + after;
         ctx.deviceFailure(std::string(fonts::kFontDownloadFailed) + after);

@@ -1,5 +1,6 @@
 #pragma once
 #include <functional>
+#include <string>
 #include <string_view>
 
 #include "link/printer_link.h"
@@ -36,8 +37,13 @@ inline constexpr const char* kSwitchPrinterOffAndOn =
     "The printer is still inside the unfinished font job: switch it off and on.";
 
 // After a transfer that did not send the whole job: closes the job, awaited whole even after
-// an interrupt request. True when nothing had gone out or the link took the closing bytes;
-// false when it did not (the printer stays inside the job until switched off and on).
-bool closeUnfinishedJob(PrinterLink& link, const TransferResult& sent);
+// an interrupt request. Nothing: the job went out whole, or the link took none of it and
+// takes nothing now (a dead link); Closed: the closing bytes went out; Stuck: part of the job
+// went out and the closing bytes did not, so the printer stays inside the job until it is
+// switched off and on.
+enum class JobEnd { Nothing, Closed, Stuck };
+JobEnd closeUnfinishedJob(PrinterLink& link, const TransferResult& sent);
+// The sentence a failed download adds for `end` ("" for Nothing).
+std::string jobEndText(JobEnd end);
 
 }  // namespace setrion::fonts

@@ -97,12 +97,12 @@ void FontDownloadHandler::download(CQx7SerialSetDlg& dialog) {
              : fonts::TransferResult{};
     // A job cut short (a failed piece, or the window closed meanwhile) is closed, so the
     // printer answers again.
-    const bool closed = !link || fonts::closeUnfinishedJob(*link, sent);
+    const fonts::JobEnd end = link ? fonts::closeUnfinishedJob(*link, sent) : fonts::JobEnd::Nothing;
     shell.setWaitCursor(false);
     if (!sent.ok) {
-        abandon(dialog, closed ? fonts::kFontDownloadFailed
-                               : std::string(fonts::kFontDownloadFailed) + "\n" +
-                                     fonts::kSwitchPrinterOffAndOn);
+        abandon(dialog, end == fonts::JobEnd::Stuck ? std::string(fonts::kFontDownloadFailed) +
+                                                          "\n" + fonts::kSwitchPrinterOffAndOn
+                                                    : fonts::kFontDownloadFailed);
         return;
     }
     setProgress(dialog, 100);

@@ -1,6 +1,7 @@
 // The main dialog's Open and Download buttons with the font handler, on a scripted link.
 #include <gtest/gtest.h>
 
+#include "common/interrupt.h"
 #include "fonts/font_job.h"
 #include "tests/support/temp_dir.h"
 #include "tests/ui/main/main_dialog_fixture.h"
@@ -213,6 +214,40 @@ TEST_F(FontDownloadTest, ALinkThatStopsTakingBytesIsReportedAndTheButtonsComeBac
     EXPECT_TRUE(enabled(kFontOpen));
     EXPECT_TRUE(enabled(kFontDownload));
     EXPECT_FALSE(handler.downloadCompleted());
+}
+
+// A download cut short after three pieces: closed with its brace when the window was closed
+// meanwhile (an interrupt request); when the link stops taking bytes, the printer must be
+// switched off and on.
+TEST_F(FontDownloadTest, AJobCutShortIsClosedOrThePrinterMustBeSwitchedOffAndOn) {
+    chooseFont("Demo.ttf", 100);
+    for (const bool linkFails : {false, true}) {
+        const size_t before = mark();
+        int writes = 0;
+        ports.serialLink.setResponder([&](ScriptedLink& link, std::span<const uint8_t>) {
+            if (++writes != 3) return;
+            if (linkFails) link.setWriteFails(true);
+            else requestInterrupt(0);
+        });
+        shell.answerSaveFiles({std::nullopt});
+        shell.answerQuestions({kIdYes});
+        dlg->click(kFontDownload);
+        clearInterrupt();
+        const std::string sent = sentFrom(before);
+        const std::string job = expectedJob(100, fonts::TargetMemory::Ram);
+        if (linkFails) {
+            EXPECT_EQ(lastText(), "Font download failed.\nThe printer is still inside the "
+                                  "unfinished font job: switch it off and on.");
+            EXPECT_EQ(sent, job.substr(0, sent.size()));
+        } else {
+            EXPECT_EQ(lastText(), "Font download failed.");
+            EXPECT_EQ(sent, job.substr(0, sent.size() - 3) + "\r\n}");
+        }
+        EXPECT_LT(sent.size(), job.size());
+        EXPECT_TRUE(enabled(kFontDownload));
+        ports.serialLink.setWriteFails(false);
+        ports.serialLink.setResponder({});
+    }
 }
 
 }  // namespace
