@@ -10,7 +10,7 @@ namespace setrion::cli {
 // its next step, as a termination signal does, and later writes are dropped; the program then
 // reports it and exits 2.
 class CheckedOutput final : public std::streambuf {
-public:
+  public:
     explicit CheckedOutput(std::FILE* file) : m_file(file) {}
     bool failed() const { return m_failed; }
     // The system's reason for the first failure ("Broken pipe").
@@ -18,12 +18,12 @@ public:
     // Flushes and closes the C stream; false (the reason kept) when that fails.
     bool close();
 
-protected:
+  protected:
     int_type overflow(int_type ch) override;
     std::streamsize xsputn(const char* s, std::streamsize n) override;
     int sync() override;
 
-private:
+  private:
     void fail(int error);
 
     std::FILE* m_file;

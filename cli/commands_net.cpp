@@ -4,8 +4,8 @@
 
 #include "cli/change_report.h"
 #include "cli/cli_app.h"
-#include "cli/secret_input.h"
 #include "cli/profile_notes.h"
+#include "cli/secret_input.h"
 #include "common/clock.h"
 #include "common/device_text.h"
 #include "common/interrupt.h"
@@ -269,7 +269,8 @@ void installNetCommands(CLI::App& app, CommandContext& ctx) {
         ->capture_default_str();
     net->add_option("--text-local-port", g_net.textLocalPort,
                     "Text-frame port bound here (default: --text-port)");
-    addSecretOptions(*net, "protocol-key", g_net.protocolKey, "Management key prefix, 28 hex digits");
+    addSecretOptions(*net, "protocol-key", g_net.protocolKey,
+                     "Management key prefix, 28 hex digits");
     net->add_flag("--all-interfaces", g_net.allInterfaces,
                   "Also search on the directed broadcast address of every IPv4 interface");
 

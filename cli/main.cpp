@@ -37,7 +37,8 @@ int main(int argc, char** argv) {
     // written to a full disk must not look saved.
     const bool outWritten = out.close();
     if (!outWritten || err.failed()) {
-        if (!outWritten) std::cerr << "setrion-cli: cannot write the output: " << out.reason() << "\n";
+        if (!outWritten)
+            std::cerr << "setrion-cli: cannot write the output: " << out.reason() << "\n";
         if (rc == kExitOk || setrion::interruptSignal() == 0) rc = kExitDevice;
     }
     std::cerr.flush();

@@ -8,9 +8,9 @@ namespace setrion::cli {
 
 void addSecretOptions(CLI::App& command, const std::string& name, SecretOption& o,
                       const std::string& what) {
-    command.add_option("--" + name, o.value,
-                       what + " (seen by other users: prefer --" + name + "-file or " +
-                           o.variable + ")");
+    command.add_option(
+        "--" + name, o.value,
+        what + " (seen by other users: prefer --" + name + "-file or " + o.variable + ")");
     command.add_option("--" + name + "-file", o.file,
                        what + ": the first line of this file, - for stdin");
 }

@@ -2,7 +2,6 @@
 // Secrets given without the command line, where every local user could read them (ps): a
 // file named by an option ("-" for stdin) or an environment variable.
 #include <CLI/CLI.hpp>
-
 #include <array>
 #include <cstdint>
 #include <string>

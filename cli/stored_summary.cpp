@@ -1,9 +1,9 @@
 #include "cli/stored_summary.h"
 
 #include <utility>
+#include <vector>
 
 #include "common/device_text.h"
-#include <vector>
 
 namespace setrion::cli {
 
@@ -47,12 +47,15 @@ std::string fleetStoredSummary(const net::FleetPlan& plan) {
     std::vector<std::string> written;
     std::vector<std::string> unknown;
     for (const auto& row : plan.rows) {
-        if (row.written) written.push_back(terminalText(row.mac));
-        else if (row.unanswered) unknown.push_back(terminalText(row.mac));
+        if (row.written)
+            written.push_back(terminalText(row.mac));
+        else if (row.unanswered)
+            unknown.push_back(terminalText(row.mac));
     }
     const std::string of = " of " + std::to_string(plan.rows.size()) + " printers (";
     std::string out;
-    if (!written.empty()) out = "stored on " + std::to_string(written.size()) + of + joined(written) + ")";
+    if (!written.empty())
+        out = "stored on " + std::to_string(written.size()) + of + joined(written) + ")";
     // A write that went out unanswered may have been stored: it is not counted as either.
     if (!unknown.empty())
         out += (out.empty() ? "unknown on " + std::to_string(unknown.size()) + of

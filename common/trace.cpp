@@ -28,8 +28,12 @@ bool traceEnabled() {
 
 void setTraceEnabled(bool enabled) { g_enabled.store(enabled ? 1 : 0); }
 
-void setTraceShowsSecrets(bool shown) { g_secretsShown.store(shown); }
-bool traceShowsSecrets() { return g_secretsShown.load(); }
+void setTraceShowsSecrets(bool shown) {
+    g_secretsShown.store(shown);
+}
+bool traceShowsSecrets() {
+    return g_secretsShown.load();
+}
 
 std::string traceSecret(std::string_view value) {
     if (value.empty() || traceShowsSecrets()) return std::string(value);

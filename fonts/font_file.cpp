@@ -24,9 +24,9 @@ FileBytes readWholeFile(const std::filesystem::path& path, uintmax_t maxSize) {
     std::error_code ec;
     const auto status = std::filesystem::status(path, ec);
     if (!std::filesystem::is_regular_file(status)) {
-        out.error = std::filesystem::exists(status)            ? FileError::NotRegular
+        out.error = std::filesystem::exists(status)                  ? FileError::NotRegular
                     : ec == std::errc::too_many_symbolic_link_levels ? FileError::SymlinkLoop
-                                                                    : FileError::NotExist;
+                                                                     : FileError::NotExist;
         return out;
     }
     uintmax_t size = std::filesystem::file_size(path, ec);

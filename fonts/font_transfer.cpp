@@ -44,9 +44,12 @@ JobEnd closeUnfinishedJob(PrinterLink& link, const TransferResult& sent) {
 
 std::string jobEndText(JobEnd end) {
     switch (end) {
-        case JobEnd::Nothing: return {};
-        case JobEnd::Closed: return kUnfinishedJobClosed;
-        case JobEnd::Stuck: return kSwitchPrinterOffAndOn;
+        case JobEnd::Nothing:
+            return {};
+        case JobEnd::Closed:
+            return kUnfinishedJobClosed;
+        case JobEnd::Stuck:
+            return kSwitchPrinterOffAndOn;
     }
     return {};
 }

@@ -6,8 +6,8 @@
 #include <QStandardPaths>
 #include <QThread>
 
-#include "common/atomic_file.h"
 #include "app/stale_folders.h"
+#include "common/atomic_file.h"
 #include "common/interrupt.h"
 #include "wifi/settings/wifi_ini.h"
 

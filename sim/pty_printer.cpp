@@ -2,16 +2,16 @@
 
 #include <fcntl.h>
 #include <poll.h>
-#include <sys/stat.h>
 #include <signal.h>
 #include <stdlib.h>
+#include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
-#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <string>
@@ -133,9 +133,9 @@ int runPtyPrinter(SimPrinter& printer, const PtyOptions& options) {
             timeout = static_cast<int>(pending.front().dueMs > now ? pending.front().dueMs - now : 0);
         size_t readable = sizeof buf;
         if (options.lineRate > 0) {
-            allowance = std::min(allowance + static_cast<double>(now - allowanceAt) *
-                                                 options.lineRate / 1000.0,
-                                 std::max(options.lineRate / 10.0, 1.0));
+            allowance = std::min(
+                allowance + static_cast<double>(now - allowanceAt) * options.lineRate / 1000.0,
+                std::max(options.lineRate / 10.0, 1.0));
             allowanceAt = now;
             readable = std::min(readable, static_cast<size_t>(allowance));
             if (readable == 0) timeout = std::min(timeout, 5);

@@ -44,12 +44,10 @@ LanOptions g_options;
 void saveState(LanDevices& devices) {
     if (g_options.statePath.empty() || !devices.takeChanged()) return;
     // Device texts that are not UTF-8 are written replaced rather than thrown on.
-    writeFileAtomically(g_options.statePath,
-                        devices.state().dump(2, ' ', false,
-                                             nlohmann::json::error_handler_t::replace) +
-                            "\n",
-                        nullptr,
-                        FileAccess::Public, Durability::Unsynced);
+    writeFileAtomically(
+        g_options.statePath,
+        devices.state().dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n",
+        nullptr, FileAccess::Public, Durability::Unsynced);
 }
 
 // Answers held back until their time.
@@ -84,9 +82,9 @@ void serve(net::DatagramSocket& sock, Handle handle) {
     // keeps one burst of a large fleet from overrunning the asker's receive buffer.
     for (size_t i = 0; i < replies.size(); ++i) {
         if (replies[i].delayMs > 0) {
-            g_delayed.push_back({std::chrono::steady_clock::now() +
-                                     std::chrono::milliseconds(replies[i].delayMs),
-                                 replies[i].bytes, from});
+            g_delayed.push_back(
+                {std::chrono::steady_clock::now() + std::chrono::milliseconds(replies[i].delayMs),
+                 replies[i].bytes, from});
             continue;
         }
         if (i > 0 && i % 16 == 0) std::this_thread::sleep_for(std::chrono::microseconds(500));
@@ -217,8 +215,9 @@ void installLan(CLI::App& app, int& exitCode) {
     lan->add_option("--ssid-keeps", g_options.ssidKeeps,
                     "Fault: devices store at most this many bytes of a written SSID")
         ->check(CLI::Range(0, 32));
-    lan->add_option("--late-search", g_options.lateSearch,
-                    "This module answers a search this many milliseconds late: MAC=MS (repeatable)");
+    lan->add_option(
+        "--late-search", g_options.lateSearch,
+        "This module answers a search this many milliseconds late: MAC=MS (repeatable)");
     lan->add_option("--hostile-texts", g_options.hostileTexts,
                     "Text-frame printers whose MAC text and SSID carry every byte value, 8 each, "
                     "and which confirm saves without storing them")

@@ -1,4 +1,6 @@
 // Folders a demo killed outright leaves behind go at the next start; others stay.
+#include "app/stale_folders.h"
+
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -6,13 +8,12 @@
 #include <filesystem>
 #include <fstream>
 
-#include "app/stale_folders.h"
-
 namespace fs = std::filesystem;
 using namespace setrion::app;
 
 TEST(StaleFolders, OnlyFoldersOfEndedDemosAreRemoved) {
-    const fs::path parent = fs::temp_directory_path() / ("setrion-stale-" + std::to_string(::getpid()));
+    const fs::path parent =
+        fs::temp_directory_path() / ("setrion-stale-" + std::to_string(::getpid()));
     fs::create_directories(parent);
     // A process id that has certainly ended: a child reaped here.
     const pid_t ended = ::fork();

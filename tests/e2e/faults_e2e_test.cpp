@@ -155,8 +155,8 @@ TEST(InterruptedFontDownloadEndToEnd, ClosesTheJobSoThePrinterAnswersAndStoresTh
     writeFile(font, trueTypeBytes(20000));
     ChildProcess cli({cliPath(), "--port", sim.link(), "download-font", font, "--id", "120"});
     ASSERT_TRUE(cli.waitFor("progress: 10%", 20000)) << cli.err();
-    EXPECT_TRUE(stateAfter(sim, [](const auto& j) { return j["fonts"]["in_job"] == true; })
-                    ["fonts"]["in_job"]);
+    EXPECT_TRUE(stateAfter(
+        sim, [](const auto& j) { return j["fonts"]["in_job"] == true; })["fonts"]["in_job"]);
     cli.signal(SIGINT);
     EXPECT_EQ(cli.finish(20000), 130) << cli.err();
     EXPECT_NE(cli.err().find("interrupted: font not stored (job cut after "), std::string::npos)
@@ -175,7 +175,8 @@ TEST(InterruptedFontDownloadEndToEnd, ClosesTheJobSoThePrinterAnswersAndStoresTh
 
     ProcessResult again = sim.cli({"download-font", font, "--id", "120"}, 60000);
     EXPECT_EQ(again.exitCode, 0) << again.err;
-    const auto stored = stateAfter(sim, [](const auto& j) { return !j["fonts"]["stored"].empty(); });
+    const auto stored =
+        stateAfter(sim, [](const auto& j) { return !j["fonts"]["stored"].empty(); });
     ASSERT_EQ(stored["fonts"]["stored"].size(), 1u) << stored.dump();
     EXPECT_EQ(stored["fonts"]["stored"][0]["id"], 120);
     EXPECT_EQ(stored["fonts"]["stored"][0]["size"], 20000);
@@ -195,8 +196,9 @@ TEST(FailedOutputEndToEnd, AFullDiskFailsEveryCommandWithItsReason) {
           {"--port", block.link(), "--port", second.link(), "get-emulation"}}) {
         ProcessResult r = intoFullDisk(args);
         EXPECT_EQ(r.exitCode, 2) << args.back() << ": " << r.err;
-        EXPECT_TRUE(r.err.ends_with("setrion-cli: cannot write the output: No space left on "
-                                    "device\n"))
+        EXPECT_TRUE(
+            r.err.ends_with("setrion-cli: cannot write the output: No space left on "
+                            "device\n"))
             << r.err;
     }
 }
@@ -212,7 +214,8 @@ TEST(SmallFaultsEndToEnd, KeptJobNamesAndUtf16IniAreRefusedNamed) {
     for (const auto& [keep, reason] : std::vector<std::pair<std::string, std::string>>{
              {"/dev/full", "/dev/full: not a regular file, not replaced"},
              {(d / "jobs/").string(), (d / "jobs/").string() + ": a folder, not a file name"}}) {
-        ProcessResult r = sim.cli({"download-font", (d / "ok.ttf").string(), "--id", "100", "--keep", keep});
+        ProcessResult r =
+            sim.cli({"download-font", (d / "ok.ttf").string(), "--id", "100", "--keep", keep});
         EXPECT_EQ(r.exitCode, 2) << keep;
         EXPECT_EQ(r.err, reason + "\n");
     }

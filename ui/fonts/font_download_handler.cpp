@@ -97,7 +97,8 @@ void FontDownloadHandler::download(CQx7SerialSetDlg& dialog) {
              : fonts::TransferResult{};
     // A job cut short (a failed piece, or the window closed meanwhile) is closed, so the
     // printer answers again.
-    const fonts::JobEnd end = link ? fonts::closeUnfinishedJob(*link, sent) : fonts::JobEnd::Nothing;
+    const fonts::JobEnd end =
+        link ? fonts::closeUnfinishedJob(*link, sent) : fonts::JobEnd::Nothing;
     shell.setWaitCursor(false);
     if (!sent.ok) {
         abandon(dialog, end == fonts::JobEnd::Stuck ? std::string(fonts::kFontDownloadFailed) +

@@ -25,9 +25,11 @@ std::string datagramText(std::span<const uint8_t> d, size_t recordAt) {
     namespace f = wifi::field;
     for (const wifi::RecordField& secret :
          {f::kKey1, f::kKey2, f::kKey3, f::kKey4, f::kWpaKey, f::kEapPassword}) {
-        for (size_t i = recordAt + secret.offset; i < recordAt + secret.offset + secret.length; ++i) {
+        for (size_t i = recordAt + secret.offset; i < recordAt + secret.offset + secret.length;
+             ++i) {
             if (i >= s.size()) break;
-            if (s[i] != static_cast<char>(secret.padding) && s[i] != '\r' && s[i] != '\n') s[i] = '*';
+            if (s[i] != static_cast<char>(secret.padding) && s[i] != '\r' && s[i] != '\n')
+                s[i] = '*';
         }
     }
     return s;

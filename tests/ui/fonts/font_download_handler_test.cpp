@@ -1,16 +1,17 @@
 // The main dialog's Open and Download buttons with the font handler, on a scripted link.
+#include "ui/fonts/font_download_handler.h"
+
 #include <gtest/gtest.h>
 
 #include "common/interrupt.h"
 #include "fonts/font_job.h"
+#include "tests/support/font_bytes.h"
 #include "tests/support/temp_dir.h"
 #include "tests/ui/main/main_dialog_fixture.h"
 #include "ui/fonts/font_dialog_ids.h"
-#include "ui/fonts/font_download_handler.h"
 #include "ui/fonts/font_id_dlg.h"
 #include "ui/fonts/font_select_dlg.h"
 #include "ui/main/information_window.h"
-#include "tests/support/font_bytes.h"
 
 namespace setrion::test {
 namespace {
@@ -226,8 +227,10 @@ TEST_F(FontDownloadTest, AJobCutShortIsClosedOrThePrinterMustBeSwitchedOffAndOn)
         int writes = 0;
         ports.serialLink.setResponder([&](ScriptedLink& link, std::span<const uint8_t>) {
             if (++writes != 3) return;
-            if (linkFails) link.setWriteFails(true);
-            else requestInterrupt(0);
+            if (linkFails)
+                link.setWriteFails(true);
+            else
+                requestInterrupt(0);
         });
         shell.answerSaveFiles({std::nullopt});
         shell.answerQuestions({kIdYes});
@@ -236,8 +239,9 @@ TEST_F(FontDownloadTest, AJobCutShortIsClosedOrThePrinterMustBeSwitchedOffAndOn)
         const std::string sent = sentFrom(before);
         const std::string job = expectedJob(100, fonts::TargetMemory::Ram);
         if (linkFails) {
-            EXPECT_EQ(lastText(), "Font download failed.\nThe printer is still inside the "
-                                  "unfinished font job: switch it off and on.");
+            EXPECT_EQ(lastText(),
+                      "Font download failed.\nThe printer is still inside the "
+                      "unfinished font job: switch it off and on.");
             EXPECT_EQ(sent, job.substr(0, sent.size()));
         } else {
             EXPECT_EQ(lastText(), "Font download failed.");

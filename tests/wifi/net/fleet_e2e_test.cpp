@@ -5,7 +5,6 @@
 #include <regex>
 
 #include "tests/support/child_process.h"
-
 #include "tests/support/sim_process.h"
 
 using namespace setrion::test;
@@ -278,7 +277,8 @@ TEST_F(FleetE2e, ClosedPipeEndsTheRunWithItsSummaryOnTheOpenStream) {
     std::ifstream in(m_dir / "out.txt");
     std::string out((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     std::smatch summary;
-    ASSERT_TRUE(std::regex_search(out, summary, std::regex("interrupted: stored on (\\d+) of 20 printers \\(([^)]*)\\)\n")))
+    ASSERT_TRUE(std::regex_search(
+        out, summary, std::regex("interrupted: stored on (\\d+) of 20 printers \\(([^)]*)\\)\n")))
         << out;
     json after = state();
     int written = 0;
@@ -308,8 +308,9 @@ TEST_F(FleetE2e, TracesMaskKeysAndThePasswordComesFromAFileOrTheEnvironment) {
     startSim({"--modules", "2"});
     auto save = [&](const std::string& key, std::vector<std::string> extra) {
         auto args = net({"--trace"});
-        args.insert(args.end(), {"save", macOf(2),
-                                 file(key + ".json", json{{"ssid", "Guarded"}, {"wpa_key", key}}.dump())});
+        args.insert(args.end(),
+                    {"save", macOf(2),
+                     file(key + ".json", json{{"ssid", "Guarded"}, {"wpa_key", key}}.dump())});
         args.insert(args.end(), extra.begin(), extra.end());
         return runProcess(args);
     };
@@ -350,13 +351,17 @@ TEST_F(FleetE2e, DeviceBytesReachTheTerminalEscapedOnEveryPath) {
     EXPECT_EQ(result.exitCode, 2);
     for (const std::string& shown : {plan.out, plan.err, result.out, result.err}) {
         for (unsigned char c : shown)
-            ASSERT_TRUE(c == '\n' || (c >= 0x20 && c < 0x7F)) << "byte " << int(c) << " in:\n" << shown;
+            ASSERT_TRUE(c == '\n' || (c >= 0x20 && c < 0x7F)) << "byte " << int(c) << " in:\n"
+                                                              << shown;
     }
-    EXPECT_NE(plan.out.find("    ssid: \\x00\\x01\\x02\\x03\\x04\\x05\\x06\\x07 -> Office\n"), std::string::npos)
+    EXPECT_NE(plan.out.find("    ssid: \\x00\\x01\\x02\\x03\\x04\\x05\\x06\\x07 -> Office\n"),
+              std::string::npos)
         << plan.out;
     EXPECT_NE(plan.out.find("    ssid: XYZ[\\x5C]^_ -> Office\n"), std::string::npos);
-    EXPECT_NE(result.err.find("\\x18\\x19:\\x1A\\x1B:\\x1C\\x1D:\\x1E\\x1F:AA:03  written: Save Completed !!!\n"),
-              std::string::npos)
+    EXPECT_NE(
+        result.err.find(
+            "\\x18\\x19:\\x1A\\x1B:\\x1C\\x1D:\\x1E\\x1F:AA:03  written: Save Completed !!!\n"),
+        std::string::npos)
         << result.err;
     EXPECT_NE(result.out.find("\\xF8\\xF9:\\xFA\\xFB:\\xFC\\xFD:\\xFE\\xFF:AA:1F  192.168.1.131    "
                               "192.168.1.131    no        Not verified: the settings read back "
@@ -391,13 +396,14 @@ TEST_F(FleetE2e, IpFromWaitsForLateAnswersBeforeHandingOutAddresses) {
 TEST_F(FleetE2e, InterruptedRunCountsAnUnansweredWriteAsUnknown) {
     startSim({"--modules", "2", "--silent-writes", macOf(2)});
     auto args = net();
-    args.insert(args.end(), {"apply", file("p.json", R"({"ssid":"Half"})"), "--all", "--password", "secret"});
+    args.insert(args.end(),
+                {"apply", file("p.json", R"({"ssid":"Half"})"), "--all", "--password", "secret"});
     ChildProcess cli(args);
     ASSERT_TRUE(cli.waitFor(macOf(2) + "  writing\n", 20000)) << cli.err();
     cli.signal(SIGTERM);
     EXPECT_EQ(cli.finish(20000), 143) << cli.err();
-    EXPECT_NE(cli.err().find("interrupted: stored on 1 of 2 printers (" + macOf(1) + "); unknown on 1 (" +
-                             macOf(2) + "): sent, not answered\n"),
+    EXPECT_NE(cli.err().find("interrupted: stored on 1 of 2 printers (" + macOf(1) +
+                             "); unknown on 1 (" + macOf(2) + "): sent, not answered\n"),
               std::string::npos)
         << cli.err();
     json after = state();
