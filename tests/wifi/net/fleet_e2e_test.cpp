@@ -276,7 +276,7 @@ TEST_F(FleetE2e, UnwritableOutputFailsOrEndsTheRunWithItsSummary) {
     };
     ProcessResult full = shell("> /dev/full", {"--json", "search"});
     EXPECT_EQ(full.exitCode, 2);
-    EXPECT_EQ(full.err, "setrion-cli: cannot write the output: No space left on device\n");
+    EXPECT_TRUE(full.err.ends_with("setrion-cli: cannot write the output: No space left on device\n"));
 
     const std::string out = (m_dir / "out.txt").string();
     ProcessResult r = shell("2>&1 >" + out + " | head -1 >/dev/null; exit ${PIPESTATUS[0]}",
@@ -289,7 +289,8 @@ TEST_F(FleetE2e, UnwritableOutputFailsOrEndsTheRunWithItsSummary) {
         text, summary, std::regex("interrupted: stored on (\\d+) of 20 printers \\(([^)]*)\\)\n")))
         << text;
     int written = 0;
-    for (const auto& m : state()["modules"]) {
+    const json after = state();
+    for (const auto& m : after["modules"]) {
         const bool stored = m["writes"] > 0;
         written += stored ? 1 : 0;
         EXPECT_EQ(summary[2].str().find(m["mac"].get<std::string>()) != std::string::npos, stored);
@@ -358,7 +359,8 @@ TEST_F(FleetE2e, IpFromWaitsForLateAnswersBeforeHandingOutAddresses) {
                              "--mac", macOf(3), "--mac", macOf(2), "--password", "secret"});
     EXPECT_EQ(r.exitCode, 0) << r.err;
     std::vector<std::string> ips;
-    for (const auto& m : state()["modules"]) ips.push_back(m["ip"]);
+    const json after = state();
+    for (const auto& m : after["modules"]) ips.push_back(m["ip"]);
     EXPECT_EQ(ips, (std::vector<std::string>{"192.168.7.50", "192.168.7.52", "192.168.7.53",
                                              "192.168.7.51"}));
 }
