@@ -5,6 +5,7 @@
 
 #include "cli/cli_app.h"
 #include "common/device_text.h"
+#include "common/trace.h"
 
 namespace setrion::cli {
 namespace {
@@ -65,10 +66,22 @@ void printOutcome(CommandContext& ctx, const ChangeOptions& o,
 
 }  // namespace
 
+namespace {
+
+// A secret, or the "<secret>_hex" companion that carries its bytes.
+bool isMaskedKey(const std::string& key) {
+    constexpr std::string_view kHex = "_hex";
+    if (key.size() > kHex.size() && key.compare(key.size() - kHex.size(), kHex.size(), kHex) == 0)
+        return wifi::isSecretKey(key.substr(0, key.size() - kHex.size()));
+    return wifi::isSecretKey(key);
+}
+
+}  // namespace
+
 json maskedSettings(json settings) {
     if (!settings.is_object()) return settings;
     for (auto& [key, value] : settings.items())
-        if (wifi::isSecretKey(key) && !(value.is_string() && value.get<std::string>().empty()))
+        if (isMaskedKey(key) && !(value.is_string() && value.get<std::string>().empty()))
             value = kSecretMask;
     return settings;
 }
@@ -118,7 +131,7 @@ void printNotVerified(CommandContext& ctx, const ChangeOptions& o,
         report["settings"] = o.showSecrets ? after : maskedSettings(after);
         ctx.printJson(report);
     }
-    ctx.deviceFailure(message);
+    ctx.deviceFailure(terminalText(message));  // device bytes made safe for a terminal
 }
 
 void addChangeOptions(CLI::App& command, ChangeOptions& o) {
@@ -127,8 +140,13 @@ void addChangeOptions(CLI::App& command, ChangeOptions& o) {
                      "(key: old -> new); write nothing");
     command.add_flag("--skip-unchanged", o.skipUnchanged,
                      "Write only where a value differs; say which printers were skipped");
-    command.add_flag("--show-secrets", o.showSecrets,
-                     "Show WPA and WEP keys in the diff instead of ***");
+    command.add_flag_callback(
+        "--show-secrets",
+        [&o] {
+            o.showSecrets = true;
+            setTraceShowsSecrets(true);
+        },
+        "Show WPA and WEP keys in the diff and trace lines instead of ***");
 }
 
 json changesJson(const std::vector<wifi::SettingChange>& changes, bool showSecrets) {

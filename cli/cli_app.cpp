@@ -4,6 +4,7 @@
 #include <map>
 #include <sstream>
 
+#include "cli/checked_output.h"
 #include "cli/multi_port.h"
 #include "common/device_text.h"
 #include "common/interrupt.h"
@@ -149,7 +150,9 @@ int runCli(int argc, char** argv, std::ostream& out, std::ostream& err, Spooler*
         return kExitDevice;
     }
     if (interruptRequested()) {
-        err << "interrupted: " << interruptedSummary(ctx) << "\n";
+        // On whichever stream can still be written: a reader of stderr may have gone.
+        std::ostream& shown = failedOutput(err) ? out : err;
+        shown << "interrupted: " << interruptedSummary(ctx) << "\n" << std::flush;
         return interruptExitCode();
     }
     return ctx.exitCode;

@@ -6,6 +6,7 @@
 #include "cli/cli_app.h"
 #include "cli/printer_session.h"
 #include "common/atomic_file.h"
+#include "common/interrupt.h"
 #include "fonts/font_download.h"
 #include "fonts/font_file.h"
 #include "fonts/font_job.h"
@@ -70,6 +71,10 @@ void runDownloadFont(CommandContext& ctx, const FontOptions& o) {
         return;
     }
     if (!o.keep.empty()) {
+        if (std::string why = fonts::keptJobRefusal(o.keep); !why.empty()) {
+            ctx.deviceFailure(why);
+            return;
+        }
         std::string keptPath = fonts::keptJobFileName(o.keep);
         if (!writeFileAtomically(keptPath, job.text)) {
             ctx.deviceFailure(writeFailureText(keptPath));
@@ -91,11 +96,15 @@ void runDownloadFont(CommandContext& ctx, const FontOptions& o) {
         *ctx.err << "progress: " << position << "%\n";
     };
     fonts::TransferResult sent = fonts::sendFontJob(*link, job.text, progress);
-    if (sent.interrupted)
-        ctx.stored = "font not stored (job cut after " + std::to_string(sent.sent) + " of " +
-                     std::to_string(job.text.size()) + " bytes)";
     if (!sent.ok) {
-        ctx.deviceFailure(fonts::kFontDownloadFailed);
+        // An interrupt may also end the piece under way (its waits end early).
+        const std::string end = fonts::jobEndText(fonts::closeUnfinishedJob(*link, sent));
+        const std::string cut = "job cut after " + std::to_string(sent.sent) + " of " +
+                                std::to_string(job.text.size()) + " bytes";
+        const std::string after = end.empty() ? "" : " " + end;
+        if (sent.interrupted || interruptRequested())
+            ctx.stored = "font not stored (" + cut + ")." + after;
+        ctx.deviceFailure(std::string(fonts::kFontDownloadFailed) + after);
         return;
     }
     if (ctx.options.json)

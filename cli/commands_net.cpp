@@ -5,6 +5,7 @@
 #include "cli/change_report.h"
 #include "cli/cli_app.h"
 #include "cli/profile_notes.h"
+#include "cli/secret_input.h"
 #include "common/clock.h"
 #include "common/device_text.h"
 #include "common/interrupt.h"
@@ -28,11 +29,11 @@ struct NetOptions {
     std::optional<uint16_t> mgmtLocalPort;
     uint16_t textPort = kDefaultTextPort;
     std::optional<uint16_t> textLocalPort;
-    std::string protocolKey;
+    SecretOption protocolKey{{}, {}, "SETRION_PROTOCOL_KEY"};
     bool allInterfaces = false;
     std::string mac;
     std::string file;
-    std::string password;
+    SecretOption password{{}, {}, "SETRION_PASSWORD"};
     std::string resultFile = "./result.out";
     ChangeOptions change;
 };
@@ -48,14 +49,8 @@ std::string makeConfig(NetConfig& c) {
     c.mgmtLocalPort = g_net.mgmtLocalPort.value_or(g_net.mgmtPort);
     c.textPort = g_net.textPort;
     c.textLocalPort = g_net.textLocalPort.value_or(g_net.textPort);
-    std::string envError;
-    c.protocolKey = protocolKeyFromEnvironment(&envError);
-    if (!envError.empty()) return envError;
-    if (!g_net.protocolKey.empty()) {
-        auto key = parseProtocolKey(g_net.protocolKey);
-        if (!key) return "--protocol-key must be 28 hexadecimal digits";
-        c.protocolKey = *key;
-    }
+    if (std::string why = readProtocolKey(g_net.protocolKey, c.protocolKey); !why.empty())
+        return why;
     c.allInterfaces = g_net.allInterfaces;
     return {};
 }
@@ -151,8 +146,9 @@ void netSave(CommandContext& ctx) {
         ctx.usageError("not a MAC address: " + g_net.mac);
         return;
     }
-    if (g_net.password.size() > 10) {
-        ctx.usageError("--password: at most 10 characters");
+    std::array<uint8_t, 10> password{};
+    if (std::string why = readModulePassword(g_net.password, password); !why.empty()) {
+        ctx.usageError(why);
         return;
     }
     // The whole file is validated before any socket opens.
@@ -209,8 +205,6 @@ void netSave(CommandContext& ctx) {
     std::string message;
     wifi::SettingsPatch written;  // everything the save sent, as profile values
     if (module) {
-        std::array<uint8_t, 10> password{};
-        std::copy(g_net.password.begin(), g_net.password.end(), password.begin());
         DiscoveredPrinter& record = run.result.modules[line->index];
         DiscoveredPrinter expected = record;
         applyModuleEdit(expected, edit);
@@ -275,8 +269,8 @@ void installNetCommands(CLI::App& app, CommandContext& ctx) {
         ->capture_default_str();
     net->add_option("--text-local-port", g_net.textLocalPort,
                     "Text-frame port bound here (default: --text-port)");
-    net->add_option("--protocol-key", g_net.protocolKey,
-                    "Management key prefix, 28 hex digits (or SETRION_PROTOCOL_KEY)");
+    addSecretOptions(*net, "protocol-key", g_net.protocolKey,
+                     "Management key prefix, 28 hex digits");
     net->add_flag("--all-interfaces", g_net.allInterfaces,
                   "Also search on the directed broadcast address of every IPv4 interface");
 
@@ -291,7 +285,8 @@ void installNetCommands(CLI::App& app, CommandContext& ctx) {
             "FILE", g_net.file,
             "JSON object with the keys of `net search --json`, or the Wi-Fi INI file (.ini)")
         ->required();
-    save->add_option("--password", g_net.password, "The module's password (at most 10 characters)");
+    addSecretOptions(*save, "password", g_net.password,
+                     "The module's password, at most 10 characters");
     save->add_option("--result-file", g_net.resultFile,
                      "Where a text-frame save keeps the record sent (exit 3: saved, but this file "
                      "not written)")

@@ -8,7 +8,9 @@
 #include "cli/cli_app.h"
 #include "cli/profile_notes.h"
 #include "cli/progress_board.h"
+#include "cli/secret_input.h"
 #include "cli/stored_summary.h"
+#include "common/device_text.h"
 #include "wifi/net/fleet_apply.h"
 #include "wifi/net/network_search.h"
 #include "wifi/net/profile_edit.h"
@@ -24,7 +26,7 @@ struct ApplyOptions {
     bool all = false;
     std::vector<std::string> macs;
     std::string ipFrom;
-    std::string password;
+    SecretOption password{{}, {}, "SETRION_PASSWORD"};
     std::string resultFile = "./result.out";
     ChangeOptions change;
 };
@@ -44,14 +46,9 @@ std::string netConfigFrom(CLI::App& net, NetConfig& c) {
     c.mgmtLocalPort = *port("--mgmt-local-port", "--mgmt-port");
     c.textPort = *port("--text-port", "--text-port");
     c.textLocalPort = *port("--text-local-port", "--text-port");
-    std::string envError;
-    c.protocolKey = protocolKeyFromEnvironment(&envError);
-    if (!envError.empty()) return envError;
-    if (std::string key = text("--protocol-key"); !key.empty()) {
-        auto parsed = parseProtocolKey(key);
-        if (!parsed) return "--protocol-key must be 28 hexadecimal digits";
-        c.protocolKey = *parsed;
-    }
+    const SecretOption key{text("--protocol-key"), text("--protocol-key-file"),
+                           "SETRION_PROTOCOL_KEY"};
+    if (std::string why = readProtocolKey(key, c.protocolKey); !why.empty()) return why;
     c.allInterfaces = net.get_option("--all-interfaces")->count() > 0;
     return {};
 }
@@ -62,7 +59,9 @@ std::string joined(const std::vector<std::string>& v) {
     return s.empty() ? "-" : s;
 }
 
+// A device text (a text-frame printer's MAC field is bytes) as the terminal may show it.
 std::string column(std::string s, size_t width) {
+    s = terminalText(s);
     if (s.size() < width) s.resize(width, ' ');
     return s + "  ";
 }
@@ -88,9 +87,9 @@ void printPlan(CommandContext& ctx, const FleetPlan& plan, bool showSecrets) {
         *ctx.out << column(r.mac, 17) << column(r.oldIp, 15) << column(r.newIp, 15)
                  << joined(r.changes);
         if (!r.found)
-            *ctx.out << "  (" << r.message << ")";
+            *ctx.out << "  (" << terminalText(r.message) << ")";
         else if (!r.refusal.empty())
-            *ctx.out << "  (refused: " << r.refusal << ")";
+            *ctx.out << "  (refused: " << terminalText(r.refusal) << ")";
         *ctx.out << "\n";
         if (r.found) printChanges(*ctx.out, r.diff, showSecrets, "    ");
     }
@@ -119,7 +118,7 @@ void printResult(CommandContext& ctx, const FleetPlan& plan, bool showSecrets) {
                            : r.verified ? "yes"
                                         : "no",
                            8)
-                 << r.message << "\n";
+                 << terminalText(r.message) << "\n";
 }
 
 // Printers past the search's capacity answered but were neither planned nor written: they
@@ -127,7 +126,7 @@ void printResult(CommandContext& ctx, const FleetPlan& plan, bool showSecrets) {
 bool reportedLeftOut(CommandContext& ctx, const NetworkSearchResult& found) {
     if (found.leftOut.empty()) return false;
     *ctx.err << "left out (more than " << kSearchCapacity << " printers of a kind answered):";
-    for (const auto& mac : found.leftOut) *ctx.err << " " << mac;
+    for (const auto& mac : found.leftOut) *ctx.err << " " << terminalText(mac);
     *ctx.err << "\n";
     ctx.exitCode = kExitDevice;
     return true;
@@ -155,11 +154,10 @@ void netApply(CommandContext& ctx, CLI::App& net, const ApplyOptions& o) {
             return;
         }
     }
-    if (o.password.size() > 10) {
-        ctx.usageError("--password: at most 10 characters");
+    if (std::string why = readModulePassword(o.password, request.password); !why.empty()) {
+        ctx.usageError(why);
         return;
     }
-    std::copy(o.password.begin(), o.password.end(), request.password.begin());
     request.resultFile = o.resultFile;
     request.skipUnchanged = o.change.skipUnchanged;
 
@@ -182,9 +180,12 @@ void netApply(CommandContext& ctx, CLI::App& net, const ApplyOptions& o) {
     }
     mctx.blocks = &blocks;
     if (mctx.config.allInterfaces) mctx.extraBroadcasts = interfaceBroadcasts();
-    // Named printers are a known set: the search ends when all of them have answered.
+    // Named printers are a known set: the search ends when all of them have answered, unless
+    // the addresses handed out skip those in use, which any printer may hold: then the
+    // search runs its whole window.
     std::vector<std::string> wanted;
-    for (const auto& mac : request.macs) wanted.push_back(formatMac(mac));
+    if (!request.ipFrom)
+        for (const auto& mac : request.macs) wanted.push_back(formatMac(mac));
     NetworkSearch search(mctx);
     NetworkSearchResult found = search.run(300, wanted);
     if (found.lines.empty()) {
@@ -208,13 +209,13 @@ void netApply(CommandContext& ctx, CLI::App& net, const ApplyOptions& o) {
     }
 
     std::vector<std::string> names;
-    for (const auto& r : plan.rows) names.push_back(r.mac);
+    for (const auto& r : plan.rows) names.push_back(terminalText(r.mac));
     ProgressBoard board(*ctx.err, streamIsTerminal(*ctx.err), names);
     runFleet(mctx, found, plan, request,
              [&](size_t row, FleetStep step, const std::string& detail) {
                  std::string state(fleetStepText(step));
                  if (!detail.empty()) state += ": " + detail;
-                 board.update(row, state);
+                 board.update(row, terminalText(state));
              });
     printResult(ctx, plan, o.change.showSecrets);
     ctx.stored = fleetStoredSummary(plan);
@@ -241,7 +242,8 @@ void installNetApply(CLI::App& app, CommandContext& ctx) {
     apply->add_option(
         "--ip-from", o->ipFrom,
         "Static addresses from this one, in MAC order, DHCP off; addresses in use are skipped");
-    apply->add_option("--password", o->password, "The modules' password (at most 10 characters)");
+    addSecretOptions(*apply, "password", o->password,
+                     "The modules' password, at most 10 characters");
     apply
         ->add_option("--result-file", o->resultFile,
                      "Where a text-frame save keeps the record sent (exit 3: all verified, but "

@@ -3,6 +3,8 @@
 #include <utility>
 #include <vector>
 
+#include "common/device_text.h"
+
 namespace setrion::cli {
 
 namespace {
@@ -43,11 +45,23 @@ std::string storedKeysSummary(const wifi::SettingsPatch& p) {
 
 std::string fleetStoredSummary(const net::FleetPlan& plan) {
     std::vector<std::string> written;
-    for (const auto& row : plan.rows)
-        if (row.written) written.push_back(row.mac);
-    if (written.empty()) return {};
-    return "stored on " + std::to_string(written.size()) + " of " +
-           std::to_string(plan.rows.size()) + " printers (" + joined(written) + ")";
+    std::vector<std::string> unknown;
+    for (const auto& row : plan.rows) {
+        if (row.written)
+            written.push_back(terminalText(row.mac));
+        else if (row.unanswered)
+            unknown.push_back(terminalText(row.mac));
+    }
+    const std::string of = " of " + std::to_string(plan.rows.size()) + " printers (";
+    std::string out;
+    if (!written.empty())
+        out = "stored on " + std::to_string(written.size()) + of + joined(written) + ")";
+    // A write that went out unanswered may have been stored: it is not counted as either.
+    if (!unknown.empty())
+        out += (out.empty() ? "unknown on " + std::to_string(unknown.size()) + of
+                            : "; unknown on " + std::to_string(unknown.size()) + " (") +
+               joined(unknown) + "): sent, not answered";
+    return out;
 }
 
 }  // namespace setrion::cli

@@ -31,6 +31,7 @@ class InterruptShield {
 
 // Installs the handlers of the termination signals: the first makes the request; a second one
 // removes the folders registered below and ends the process at once with interruptExitCode().
+// SIGPIPE is ignored: a write to a closed pipe fails instead.
 void installInterruptHandlers();
 // A folder of files (no subfolders) a second signal removes before the process ends; up to
 // four at once. Unregistered when removed the ordinary way.

@@ -64,6 +64,9 @@ void installInterruptHandlers() {
     // No SA_RESTART: a blocking wait returns early and its caller looks at the request.
     action.sa_flags = 0;
     for (int s : {SIGINT, SIGTERM, SIGHUP}) ::sigaction(s, &action, nullptr);
+    // A reader that goes away (a closed pipe) makes a write fail with EPIPE instead of ending
+    // the process part-way through a sequence; the output's writer ends it at the next step.
+    ::signal(SIGPIPE, SIG_IGN);
 }
 
 void removeOnAbruptExit(const std::string& folder) {

@@ -10,6 +10,7 @@ namespace setrion {
 namespace {
 
 std::atomic<int> g_enabled{-1};  // -1: not yet read from the environment
+std::atomic<bool> g_secretsShown{false};
 std::mutex g_mutex;
 TraceSink g_sink;
 
@@ -26,6 +27,18 @@ bool traceEnabled() {
 }
 
 void setTraceEnabled(bool enabled) { g_enabled.store(enabled ? 1 : 0); }
+
+void setTraceShowsSecrets(bool shown) {
+    g_secretsShown.store(shown);
+}
+bool traceShowsSecrets() {
+    return g_secretsShown.load();
+}
+
+std::string traceSecret(std::string_view value) {
+    if (value.empty() || traceShowsSecrets()) return std::string(value);
+    return kTraceSecretMask;
+}
 
 TraceSink setTraceSink(TraceSink sink) {
     std::lock_guard lock(g_mutex);

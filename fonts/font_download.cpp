@@ -14,6 +14,9 @@ JobText makeFontJob(const std::filesystem::path& fontPath, std::string_view file
         case FileError::None: break;
         case FileError::TooLarge: out.error = kFontTooLarge; return out;
         case FileError::NotRegular: out.error = notRegularFileMessage(path); return out;
+        case FileError::SymlinkLoop:
+            out.error = symlinkLoopMessage(path);
+            return out;
         case FileError::NotExist:
         case FileError::ShortRead: out.error = fileNotExistMessage(path); return out;
     }
@@ -37,6 +40,9 @@ JobText readKeptJob(const std::filesystem::path& keptPath) {
     switch (job.error) {
         case FileError::None: break;
         case FileError::NotRegular: out.error = notRegularFileMessage(keptPath.string()); return out;
+        case FileError::SymlinkLoop:
+            out.error = symlinkLoopMessage(keptPath.string());
+            return out;
         case FileError::NotExist:
         case FileError::TooLarge: out.error = fileNotExistMessage(keptPath.string()); return out;
         case FileError::ShortRead: out.error = kReadFileSizeError; return out;

@@ -11,6 +11,10 @@ std::string fileNotExistMessage(std::string_view path) {
     return std::string(path) + " file is not exist";
 }
 
+std::string symlinkLoopMessage(std::string_view path) {
+    return std::string(path) + ": a loop of symbolic links";
+}
+
 std::string notRegularFileMessage(std::string_view path) {
     return std::string(path) + ": not a regular file";
 }
@@ -20,7 +24,9 @@ FileBytes readWholeFile(const std::filesystem::path& path, uintmax_t maxSize) {
     std::error_code ec;
     const auto status = std::filesystem::status(path, ec);
     if (!std::filesystem::is_regular_file(status)) {
-        out.error = std::filesystem::exists(status) ? FileError::NotRegular : FileError::NotExist;
+        out.error = std::filesystem::exists(status)                  ? FileError::NotRegular
+                    : ec == std::errc::too_many_symbolic_link_levels ? FileError::SymlinkLoop
+                                                                     : FileError::NotExist;
         return out;
     }
     uintmax_t size = std::filesystem::file_size(path, ec);
@@ -46,6 +52,16 @@ std::string keptJobFileName(std::string_view chosen) {
     std::string name(chosen);
     if (name.find(".tfd") == std::string::npos) name += ".tfd";
     return name;
+}
+
+std::string keptJobRefusal(const std::string& chosen) {
+    // "jobs" beside a folder of that name is kept as "jobs.tfd", a file of its own.
+    if (chosen.empty() || std::filesystem::path(chosen).filename().empty())
+        return chosen + ": a folder, not a file name";
+    std::error_code ec;
+    if (existsAsNonRegular(chosen) && !std::filesystem::is_directory(chosen, ec))
+        return chosen + ": not a regular file, not replaced";
+    return {};
 }
 
 bool keepFontJob(const std::filesystem::path& path, std::string_view job, std::string* error) {

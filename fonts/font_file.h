@@ -26,9 +26,13 @@ std::string notRegularFileMessage(std::string_view path);
 // memory is far smaller.
 inline constexpr uintmax_t kMaxFontFileSize = 256u * 1024u * 1024u;
 
-enum class FileError { None, NotExist, NotRegular, TooLarge, ShortRead };
+enum class FileError { None, NotExist, NotRegular, TooLarge, ShortRead, SymlinkLoop };
 
-// Reads a whole file. NotExist when there is nothing or it cannot be opened, NotRegular for a
+// "<path>: a loop of symbolic links" (the name leads back to itself)
+std::string symlinkLoopMessage(std::string_view path);
+
+// Reads a whole file. NotExist when there is nothing or it cannot be opened, SymlinkLoop when
+// its name is a loop of symbolic links, NotRegular for a
 // device, FIFO or folder (never opened, so nothing blocks or reads for ever), TooLarge past
 // kMaxFontFileSize, ShortRead when fewer bytes arrive than its size.
 struct FileBytes {
@@ -40,6 +44,9 @@ FileBytes readWholeFile(const std::filesystem::path& path,
 
 // The name a job is kept under: the chosen name with ".tfd" added unless it contains it.
 std::string keptJobFileName(std::string_view chosen);
+// Why a chosen name cannot keep a job, or "": a folder's name ("dir/" would become
+// "dir/.tfd") or a device, FIFO or socket (/dev/full must not become /dev/full.tfd beside it).
+std::string keptJobRefusal(const std::string& chosen);
 
 // Writes the job to a temporary file beside `path` and renames it over `path`; false (with
 // a reason in `error`) when that fails.

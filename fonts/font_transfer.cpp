@@ -34,4 +34,24 @@ TransferResult sendFontJob(PrinterLink& link, std::string_view job,
     return result;
 }
 
+JobEnd closeUnfinishedJob(PrinterLink& link, const TransferResult& sent) {
+    if (sent.ok || sent.pieces == 0) return JobEnd::Nothing;
+    InterruptShield shield;
+    auto closer = std::span(reinterpret_cast<const uint8_t*>(kJobCloser.data()), kJobCloser.size());
+    if (link.write(closer) == static_cast<int>(closer.size())) return JobEnd::Closed;
+    return sent.sent > 0 ? JobEnd::Stuck : JobEnd::Nothing;
+}
+
+std::string jobEndText(JobEnd end) {
+    switch (end) {
+        case JobEnd::Nothing:
+            return {};
+        case JobEnd::Closed:
+            return kUnfinishedJobClosed;
+        case JobEnd::Stuck:
+            return kSwitchPrinterOffAndOn;
+    }
+    return {};
+}
+
 }  // namespace setrion::fonts

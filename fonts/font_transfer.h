@@ -1,5 +1,6 @@
 #pragma once
 #include <functional>
+#include <string>
 #include <string_view>
 
 #include "link/printer_link.h"
@@ -22,5 +23,27 @@ struct TransferResult {
 // request ends it at the next piece boundary.
 TransferResult sendFontJob(PrinterLink& link, std::string_view job,
                            const ProgressCallback& progress = {});
+
+// What ends a job cut short: the data line in progress is ended and the job closed with its
+// brace. The printer leaves the job and drops it (its data fall short of the size in its
+// header); without it the printer takes every later byte as part of the job and answers
+// nothing.
+inline constexpr std::string_view kJobCloser = "\r\n}";
+
+// Texts of a download that ended before the whole job went out.
+inline constexpr const char* kUnfinishedJobClosed =
+    "The unfinished font job was closed; the printer drops it.";
+inline constexpr const char* kSwitchPrinterOffAndOn =
+    "The printer is still inside the unfinished font job: switch it off and on.";
+
+// After a transfer that did not send the whole job: closes the job, awaited whole even after
+// an interrupt request. Nothing: the job went out whole, or the link took none of it and
+// takes nothing now (a dead link); Closed: the closing bytes went out; Stuck: part of the job
+// went out and the closing bytes did not, so the printer stays inside the job until it is
+// switched off and on.
+enum class JobEnd { Nothing, Closed, Stuck };
+JobEnd closeUnfinishedJob(PrinterLink& link, const TransferResult& sent);
+// The sentence a failed download adds for `end` ("" for Nothing).
+std::string jobEndText(JobEnd end);
 
 }  // namespace setrion::fonts

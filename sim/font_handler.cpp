@@ -46,6 +46,10 @@ public:
         auto from = in.begin() + static_cast<long>(std::min(m_scanned, in.size()));
         auto brace = std::find(from, in.end(), static_cast<uint8_t>('}'));
         if (brace == in.end()) {
+            if (!m_inJob) {
+                m_inJob = true;
+                printer.stateChanged();
+            }
             m_scanned = in.size();
             if (in.size() <= m_maxJobBytes) return Match::needMore();
             reject("no closing brace within " + std::to_string(m_maxJobBytes) + " bytes",
@@ -54,6 +58,7 @@ public:
         }
         size_t length = static_cast<size_t>(brace - in.begin()) + 1;
         m_scanned = 0;
+        m_inJob = false;
         std::string_view job(reinterpret_cast<const char*>(in.data()), length);
         std::string why;
         if (auto font = fonts::readFontJob(job, &why)) {
@@ -81,7 +86,10 @@ public:
                               {"size", f.size},
                               {"sha256", f.sha256}});
         }
-        return {{"stored", stored},
+        // Inside an unfinished job every later byte is taken as part of it: the printer
+        // answers nothing until a closing brace comes.
+        return {{"in_job", m_inJob},
+                {"stored", stored},
                 {"accepted", m_accepted},
                 {"rejected", m_rejections.size()},
                 {"rejections", m_rejections}};
@@ -96,12 +104,14 @@ private:
 
     void reject(const std::string& why, SimPrinter& printer) {
         m_scanned = 0;
+        m_inJob = false;
         m_rejections.push_back(why);
         printer.stateChanged();
     }
 
     size_t m_maxJobBytes = 600u * 1024u * 1024u;
     size_t m_scanned = 0;
+    bool m_inJob = false;
     std::map<std::pair<int, int>, Stored> m_fonts;
     int m_accepted = 0;
     std::vector<std::string> m_rejections;

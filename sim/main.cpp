@@ -31,6 +31,8 @@ int main(int argc, char** argv) {
     app.add_option("--link", pty.linkPath, "Create this symlink to the printer's pty");
     app.add_option("--record", pty.recordPath, "Write every byte received to this file");
     app.add_option("--state", pty.statePath, "Keep the printer's state as JSON in this file");
+    app.add_option("--line-rate", pty.lineRate,
+                   "Bytes a second the printer takes in (0: no limit), a slow line");
     uint32_t latency = 15;
     app.add_option("--latency-ms", latency, "Delay before each answer")->capture_default_str();
 

@@ -2,12 +2,13 @@
 
 #include <fcntl.h>
 #include <poll.h>
-#include <sys/stat.h>
 #include <signal.h>
 #include <stdlib.h>
+#include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
@@ -120,19 +121,33 @@ int runPtyPrinter(SimPrinter& printer, const PtyOptions& options) {
     writeState();
 
     uint8_t buf[4096];
+    // A slow line: bytes may be taken in as the rate allows (a tenth of a second's worth at most
+    // at once); meanwhile they wait in the pty, whose room runs out and holds up the host.
+    uint64_t allowanceAt = nowMs();
+    double allowance = 0;
     while (!g_stop) {
         uint64_t now = nowMs();
         int timeout = 50;
         auto& pending = printer.pending();
         if (!pending.empty())
             timeout = static_cast<int>(pending.front().dueMs > now ? pending.front().dueMs - now : 0);
-        pollfd pfd{master, POLLIN, 0};
+        size_t readable = sizeof buf;
+        if (options.lineRate > 0) {
+            allowance = std::min(
+                allowance + static_cast<double>(now - allowanceAt) * options.lineRate / 1000.0,
+                std::max(options.lineRate / 10.0, 1.0));
+            allowanceAt = now;
+            readable = std::min(readable, static_cast<size_t>(allowance));
+            if (readable == 0) timeout = std::min(timeout, 5);
+        }
+        pollfd pfd{master, static_cast<short>(readable > 0 ? POLLIN : 0), 0};
         int rc = ::poll(&pfd, 1, timeout);
         if (rc < 0 && errno != EINTR) break;
         now = nowMs();
         printer.setNow(now);
         if (rc > 0 && (pfd.revents & POLLIN)) {
-            ssize_t n = ::read(master, buf, sizeof buf);
+            ssize_t n = ::read(master, buf, readable);
+            if (n > 0 && options.lineRate > 0) allowance -= static_cast<double>(n);
             if (n > 0) {
                 if (record) {
                     std::fwrite(buf, 1, static_cast<size_t>(n), record);

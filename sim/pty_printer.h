@@ -1,4 +1,5 @@
 #pragma once
+#include <cstdint>
 #include <string>
 
 #include "sim/sim_printer.h"
@@ -11,6 +12,9 @@ struct PtyOptions {
     std::string linkPath;
     std::string recordPath;  // every received byte is appended here, if given
     std::string statePath;   // the state JSON, rewritten after every change, if given
+    // The printer takes in at most this many bytes a second (0: as fast as they come), as a
+    // slow line does: the host's writes then wait for room.
+    uint32_t lineRate = 0;
 };
 
 // Opens a pty, publishes its path and serves `printer` on it until SIGTERM or SIGINT.

@@ -4,6 +4,7 @@
 #include <QElapsedTimer>
 #include <array>
 
+#include "app/stale_folders.h"
 #include "common/interrupt.h"
 #include "wifi/net/udp_socket.h"
 
@@ -32,9 +33,12 @@ QString DemoLan::start(const QString& simulatorPath, int modules, int textPrinte
     if (simulatorPath.isEmpty()) return "setrion-sim was not found";
     std::array<uint16_t, 4> ports{};
     if (!freePorts(ports)) return "no free UDP ports for the simulated LAN";
+    // Folders of a demo killed outright are removed; their INI files hold keys.
+    app::removeStaleFolders(QDir::tempPath().toStdString(), "setrion-lan-");
     m_dir = std::make_unique<QTemporaryDir>(QDir::tempPath() + "/setrion-lan-XXXXXX");
     if (!m_dir->isValid()) return "cannot create a temporary folder: " + m_dir->errorString();
     removeOnAbruptExit(m_dir->path().toStdString());
+    app::markFolderOwner(m_dir->path().toStdString());
     m_state = m_dir->filePath("lan.json");
     m_config = net::NetConfig{};
     m_config.broadcast = kLoopbackBroadcast;

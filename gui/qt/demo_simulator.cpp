@@ -6,6 +6,7 @@
 #include <QStandardPaths>
 #include <QThread>
 
+#include "app/stale_folders.h"
 #include "common/atomic_file.h"
 #include "common/interrupt.h"
 #include "wifi/settings/wifi_ini.h"
@@ -41,6 +42,8 @@ QString DemoSimulator::findSimulator(const QString& appDir) {
 QString DemoSimulator::start(const QString& simulatorPath, const QStringList& extraArgs) {
     stop();
     if (simulatorPath.isEmpty()) return "setrion-sim was not found";
+    // Folders of a demo killed outright are removed; their INI files hold keys.
+    app::removeStaleFolders(QDir::tempPath().toStdString(), "setrion-demo-");
     m_dir = std::make_unique<QTemporaryDir>(QDir::tempPath() + "/setrion-demo-XXXXXX");
     if (!m_dir->isValid()) {
         const QString why = m_dir->errorString();
@@ -50,6 +53,7 @@ QString DemoSimulator::start(const QString& simulatorPath, const QStringList& ex
     // A second termination signal ends the program at once; the folder (its INI holds WPA
     // keys) goes with it.
     removeOnAbruptExit(m_dir->path().toStdString());
+    app::markFolderOwner(m_dir->path().toStdString());
     m_simulator = simulatorPath;
     const QString why = addPrinter("COM1", extraArgs);
     if (!why.isEmpty()) stop();

@@ -98,7 +98,8 @@ nlohmann::json SimTextPrinter::state() const {
             {"ssid", record.text(f::kSsid)},
             {"dhcp", record.choice(f::kDhcp) == 1},
             {"wpa_key", record.text(f::kWpaKey)},
-            {"ip", wifi::dottedAddress(record.address(f::kIp))}};
+            {"ip", wifi::dottedAddress(record.address(f::kIp))},
+            {"saves", saves}};
 }
 
 SimModule makeModule(size_t i) {
@@ -196,6 +197,19 @@ SimTextPrinter makeTextPrinter(size_t j, size_t modules) {
     return p;
 }
 
+SimTextPrinter makeHostileTextPrinter(size_t j) {
+    namespace f = wifi::field;
+    SimTextPrinter p = makeTextPrinter(j);
+    std::string bytes;
+    for (size_t k = 0; k < 8; ++k) bytes.push_back(static_cast<char>(8 * j + k));
+    char tail[8];
+    std::snprintf(tail, sizeof tail, "AA%02zX", j & 0xFF);
+    p.record.setText(f::kMacAddress, bytes + tail);
+    p.record.setText(f::kSsid, bytes);
+    p.storesSaves = false;
+    return p;
+}
+
 LanDevices::LanDevices(size_t modules, size_t printers, const ProtocolKeyPrefix& key) : m_key(key) {
     for (size_t i = 0; i < modules; ++i) m_modules.push_back(makeModule(i));
     for (size_t j = 0; j < printers; ++j) m_printers.push_back(makeTextPrinter(j, modules));
@@ -261,8 +275,10 @@ std::vector<Datagram> LanDevices::onManagement(std::span<const uint8_t> d) {
     if (!h || !h->hasMagic() || (h->flags & kFlagReply) || !(h->flags & kFlagRequest)) return out;
     if (h->command == kCommandSearchAll) {
         // Highest MAC first, so the program's ordering is what puts them in order.
-        for (auto it = m_modules.rbegin(); it != m_modules.rend(); ++it)
+        for (auto it = m_modules.rbegin(); it != m_modules.rend(); ++it) {
             out.push_back(replyOf(*it, h->flags, h->command, 0));
+            out.back().delayMs = it->searchDelayMs;
+        }
     } else if (h->command == kCommandSearchOne) {
         if (!m_modules.empty()) out.push_back(replyOf(m_modules.front(), h->flags, h->command, 0));
     } else if (h->command == kCommandWriteConfig) {
@@ -299,10 +315,15 @@ std::vector<Datagram> LanDevices::onText(std::span<const uint8_t> d) {
         for (auto& p : m_printers) {
             if (p.record.text(wifi::field::kMacAddress) != record->text(wifi::field::kMacAddress))
                 continue;
+            ++p.saves;
+            m_changed = true;
+            if (!p.storesSaves) {
+                out.push_back(answer(p.record));
+                continue;
+            }
             p.record = *record;
             if (std::string ssid = record->text(wifi::field::kSsid); ssid.size() > ssidKeeps)
                 p.record.setText(wifi::field::kSsid, ssid.substr(0, ssidKeeps));
-            m_changed = true;
             out.push_back(answer(p.record));
         }
     }

@@ -29,6 +29,7 @@ struct SimModule {
     uint8_t versionV2 = 1;  // firmware version in the reply header: generation 2
     uint8_t versionV3 = 6;
     int writes = 0;  // writes taken (shown in the state, so tests see a write left out)
+    uint32_t searchDelayMs = 0;  // answers a search this long after it (a slow or busy module)
 
     std::vector<uint8_t> payload() const;
     const SimItem* find(uint8_t type, uint8_t index) const;
@@ -39,6 +40,8 @@ struct SimModule {
 
 struct SimTextPrinter {
     wifi::WifiSettings record;
+    bool storesSaves = true;  // false: confirms a save and keeps its old record
+    int saves = 0;            // saves confirmed
     nlohmann::json state() const;
 };
 
@@ -52,9 +55,14 @@ SimModule makeModule(size_t i);
 void varyModule(SimModule& m, size_t i);
 // Printer j: MAC text 0200000000A(j+1), or 02000000FFA(j+1) beside more than 160 modules.
 SimTextPrinter makeTextPrinter(size_t j, size_t modules = 0);
+// Printer j of a set that carries every byte value in its texts: the SSID holds the bytes
+// 8j..8j+7, and so does the MAC text, followed by "AA" and j in two hexadecimal digits. It
+// confirms saves but keeps what it holds, so a read-back shows its bytes again.
+SimTextPrinter makeHostileTextPrinter(size_t j);
 
 struct Datagram {
     std::vector<uint8_t> bytes;
+    uint32_t delayMs = 0;  // sent this long after the request
 };
 
 class LanDevices {

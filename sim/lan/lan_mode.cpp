@@ -35,14 +35,39 @@ struct LanOptions {
     unsigned maxSeconds = 3600;
     bool mixed = false;
     std::size_t ssidKeeps = 32;
+    std::vector<std::string> lateSearch;  // MAC=MS
+    size_t hostileTexts = 0;
 };
 
 LanOptions g_options;
 
 void saveState(LanDevices& devices) {
     if (g_options.statePath.empty() || !devices.takeChanged()) return;
-    writeFileAtomically(g_options.statePath, devices.state().dump(2) + "\n", nullptr,
-                        FileAccess::Public, Durability::Unsynced);
+    // Device texts that are not UTF-8 are written replaced rather than thrown on.
+    writeFileAtomically(
+        g_options.statePath,
+        devices.state().dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n",
+        nullptr, FileAccess::Public, Durability::Unsynced);
+}
+
+// Answers held back until their time.
+struct Delayed {
+    std::chrono::steady_clock::time_point due;
+    std::vector<uint8_t> bytes;
+    net::SocketAddress to;
+};
+std::vector<Delayed> g_delayed;
+
+void sendDue(net::DatagramSocket& sock) {
+    const auto now = std::chrono::steady_clock::now();
+    for (auto it = g_delayed.begin(); it != g_delayed.end();) {
+        if (it->due > now) {
+            ++it;
+            continue;
+        }
+        sock.sendTo(it->bytes, it->to);
+        it = g_delayed.erase(it);
+    }
 }
 
 // Receives one datagram and sends the answers back to its sender.
@@ -56,6 +81,12 @@ void serve(net::DatagramSocket& sock, Handle handle) {
     // Real modules answer a broadcast each on its own; a short pause after every 16 answers
     // keeps one burst of a large fleet from overrunning the asker's receive buffer.
     for (size_t i = 0; i < replies.size(); ++i) {
+        if (replies[i].delayMs > 0) {
+            g_delayed.push_back(
+                {std::chrono::steady_clock::now() + std::chrono::milliseconds(replies[i].delayMs),
+                 replies[i].bytes, from});
+            continue;
+        }
         if (i > 0 && i % 16 == 0) std::this_thread::sleep_for(std::chrono::microseconds(500));
         sock.sendTo(replies[i].bytes, from);
     }
@@ -83,6 +114,24 @@ int runLan() {
         }
         for (auto& m : devices.modules())
             if (m.mac == *mac) m.answerWrites = false;
+    }
+
+    for (size_t j = 0; j < g_options.hostileTexts; ++j)
+        devices.printers().push_back(makeHostileTextPrinter(j));
+    for (const auto& text : g_options.lateSearch) {
+        auto eq = text.find('=');
+        auto mac = net::parseMac(text.substr(0, eq));
+        unsigned long ms = 0;
+        try {
+            ms = eq == std::string::npos ? 0 : std::stoul(text.substr(eq + 1));
+        } catch (const std::exception&) {
+        }
+        if (!mac || ms == 0 || ms > 60000) {
+            std::cerr << "--late-search: expected MAC=MILLISECONDS: " << text << "\n";
+            return 1;
+        }
+        for (auto& m : devices.modules())
+            if (m.mac == *mac) m.searchDelayMs = static_cast<uint32_t>(ms);
     }
 
     for (const auto& text : g_options.moduleIps) {
@@ -129,7 +178,8 @@ int runLan() {
     auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(g_options.maxSeconds);
     while (!g_stop && std::chrono::steady_clock::now() < deadline) {
         pollfd fds[2] = {{static_cast<int>(mgmt->fd()), POLLIN, 0}, {static_cast<int>(text->fd()), POLLIN, 0}};
-        int rc = ::poll(fds, 2, 100);
+        int rc = ::poll(fds, 2, g_delayed.empty() ? 100 : 5);
+        sendDue(*mgmt);
         if (rc <= 0) continue;  // timeout, or a signal: the loop condition decides
         if (fds[0].revents & POLLIN)
             serve(*mgmt, [&](std::span<const uint8_t> d) { return devices.onManagement(d); });
@@ -164,6 +214,13 @@ void installLan(CLI::App& app, int& exitCode) {
                   "Modules of generations 1 to 3 with WPA2-PSK, WEP64 and WPA-PSK in turn");
     lan->add_option("--ssid-keeps", g_options.ssidKeeps,
                     "Fault: devices store at most this many bytes of a written SSID")
+        ->check(CLI::Range(0, 32));
+    lan->add_option(
+        "--late-search", g_options.lateSearch,
+        "This module answers a search this many milliseconds late: MAC=MS (repeatable)");
+    lan->add_option("--hostile-texts", g_options.hostileTexts,
+                    "Text-frame printers whose MAC text and SSID carry every byte value, 8 each, "
+                    "and which confirm saves without storing them")
         ->check(CLI::Range(0, 32));
     lan->add_option("--max-seconds", g_options.maxSeconds, "Stop after this long")
         ->capture_default_str();

@@ -149,11 +149,12 @@ public:
         return j;
     }
 
-    // The state once `ready` holds for it, polled for up to two seconds (the simulator may
+    // The state once `ready` holds for it, polled for up to `limitMs` (the simulator may
     // still be taking the last bytes when the CLI has ended).
-    nlohmann::json stateWhen(const std::function<bool(const nlohmann::json&)>& ready) const {
+    nlohmann::json stateWhen(const std::function<bool(const nlohmann::json&)>& ready,
+                             int limitMs = 2000) const {
         nlohmann::json j;
-        for (int i = 0; i < 200; ++i) {
+        for (int i = 0; i < limitMs / 10; ++i) {
             std::ifstream in(statePath());
             std::stringstream ss;
             ss << in.rdbuf();

@@ -57,6 +57,12 @@ void FontDownloadHandler::download(CQx7SerialSetDlg& dialog) {
     Shell& shell = dialog.shell();
     std::optional<std::string> kept =
         shell.chooseSaveFile({kSaveFilterName, kSaveFilterPatterns, kSaveInitialFolder, ""});
+    // A folder or a device cannot keep the job: "Write Open Failed", as for a file that
+    // cannot be created.
+    if (kept && !fonts::keptJobRefusal(*kept).empty()) {
+        shell.message(fonts::kWriteOpenFailed, fonts::kFontErrorCaption);
+        return;
+    }
     if (kept) kept = fonts::keptJobFileName(*kept);
 
     fonts::JobText job = fonts::makeFontJob(m_fontPath, m_fileName, m_fontId, m_memory);
@@ -89,9 +95,15 @@ void FontDownloadHandler::download(CQx7SerialSetDlg& dialog) {
     const fonts::TransferResult sent =
         link ? fonts::sendFontJob(*link, job.text, [&](int p) { setProgress(dialog, p); })
              : fonts::TransferResult{};
+    // A job cut short (a failed piece, or the window closed meanwhile) is closed, so the
+    // printer answers again.
+    const fonts::JobEnd end =
+        link ? fonts::closeUnfinishedJob(*link, sent) : fonts::JobEnd::Nothing;
     shell.setWaitCursor(false);
     if (!sent.ok) {
-        abandon(dialog, fonts::kFontDownloadFailed);
+        abandon(dialog, end == fonts::JobEnd::Stuck ? std::string(fonts::kFontDownloadFailed) +
+                                                          "\n" + fonts::kSwitchPrinterOffAndOn
+                                                    : fonts::kFontDownloadFailed);
         return;
     }
     setProgress(dialog, 100);

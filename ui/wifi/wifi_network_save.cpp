@@ -66,7 +66,8 @@ void traceReadBack(const wifi::WifiSettings& r) {
     if (auth >= 0 && auth <= 3) trace(kAuth[auth]);
     const int use = r.choice(f::kUseKey);
     if (use >= 1 && use <= 4) trace("KEY USE : " + std::to_string(use));
-    for (size_t k = 0; k < 4; ++k) trace("KEY" + std::to_string(k + 1) + "=" + r.text(f::kKeys[k]));
+    for (size_t k = 0; k < 4; ++k)
+        trace("KEY" + std::to_string(k + 1) + "=" + traceSecret(r.text(f::kKeys[k])));
     const int wpa = r.choice(f::kWpa);
     trace(wpa >= 0 && wpa <= 2 ? kWpa[wpa] : "Unknown Setting");
     const int wpaEnc = r.choice(f::kWpaEnc);
@@ -74,7 +75,7 @@ void traceReadBack(const wifi::WifiSettings& r) {
     trace(wpaEnc == 0   ? std::string("WPA Encryption Type : TKIP")
           : wpaEnc == 1 ? std::string("WPA Encryption Type : AES")
                         : "Unknown Setting : " + std::string(1, encChar));
-    trace("WPA KEY=" + r.text(f::kWpaKey));
+    trace("WPA KEY=" + traceSecret(r.text(f::kWpaKey)));
     trace("TCP PORT=" + std::to_string(r.tcpPort()));
 }
 

@@ -230,6 +230,7 @@ void runFleet(ManagementContext& ctx, NetworkSearchResult& search, FleetPlan& pl
                                               row.edit, request.resultFile, ctx.openSocket);
             row.message = r.message;
             row.written = r.confirmed;
+            row.unanswered = r.frameSent && !r.confirmed;
             row.resultFileMissing = !r.resultFileError.empty();
             if (r.confirmed) textExpected[i] = wifi::reportedSettings(r.sent, true);
             report(i, r.confirmed ? FleetStep::Written : FleetStep::Failed, row.message);
@@ -243,11 +244,15 @@ void runFleet(ManagementContext& ctx, NetworkSearchResult& search, FleetPlan& pl
             size_t i = writeRow[w];
             FleetRow& row = plan.rows[i];
             if (sent) {
+                row.unanswered = true;
                 report(i, FleetStep::Writing, "");
                 return;
             }
             int code = writes[w].code;
             row.written = code == kCodeSuccess;
+            if (code == kCodeSuccess || code == kCodePasswordMismatch ||
+                code == kCodeProductIdMismatch || code == kCodeUnknownError)
+                row.unanswered = false;
             row.message = row.written ? kSaveCompleted : saveErrorMessage(code);
             // A module's answer (success or a status error) is what it now holds.
             if (code == kCodeSuccess || code == kCodePasswordMismatch ||

@@ -42,6 +42,7 @@ struct FleetRow {
     std::string refusal;                    // refused before anything is sent to it
     std::string message;                    // kSaveCompleted or the failing check's text
     bool written = false;
+    bool unanswered = false;  // the write went out and no answer came: stored or not, unknown
     bool verified = false;
     std::vector<wifi::SettingChange> readBack;  // values read back that differ from those written
     bool resultFileMissing = false;  // a confirmed text-frame save whose result file failed

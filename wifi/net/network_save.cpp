@@ -41,10 +41,10 @@ void traceModuleSave(const DiscoveredPrinter& r) {
     if (wpa <= 4) trace(kWpa[wpa]);
     trace(kCipher[(f >> 19) & 3]);
     for (int k = 0; k < 4; ++k)
-        trace("KEY" + std::to_string(k + 1) + "(40-Bits)=" + r.wepKeyText(1, k));
+        trace("KEY" + std::to_string(k + 1) + "(40-Bits)=" + traceSecret(r.wepKeyText(1, k)));
     for (int k = 0; k < 4; ++k)
-        trace("KEY" + std::to_string(k + 1) + "(104-Bits)=" + r.wepKeyText(2, k));
-    trace("WPA KEY=" + r.wpaKeyText());
+        trace("KEY" + std::to_string(k + 1) + "(104-Bits)=" + traceSecret(r.wepKeyText(2, k)));
+    trace("WPA KEY=" + traceSecret(r.wpaKeyText()));
 }
 
 // The WPA key an edit gives, by the key rule; an empty key is refused while WPA-PSK stays in
@@ -210,6 +210,7 @@ TextSaveResult saveTextRecord(const NetConfig& config, Clock& clock, const wifi:
     sock.load(buildTextSaveFrame(record));
     sock.setExpectedMac(source.text(wifi::field::kMacAddress));
     sock.sendPending();
+    out.frameSent = sock.isOpen();
     uint64_t end = clock.nowMs() + kTextSaveWaitMs;
     while (sock.isOpen() && !waiter.confirmed) {
         if (sock.wantsWritable()) sock.onWritable();
@@ -250,7 +251,7 @@ TextSaveResult saveTextRecord(const NetConfig& config, Clock& clock, const wifi:
     trace("PacketVersion=" + readBack->text(wifi::field::kVersion));
     trace("MAC=" + readBack->text(wifi::field::kMacAddress));
     trace("SSID=" + readBack->text(wifi::field::kSsid));
-    trace("WPA KEY=" + readBack->text(wifi::field::kWpaKey));
+    trace("WPA KEY=" + traceSecret(readBack->text(wifi::field::kWpaKey)));
     trace("TCP PORT=" + std::to_string(readBack->tcpPort()));
     return out;
 }

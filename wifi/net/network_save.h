@@ -35,6 +35,7 @@ inline constexpr const char* kSavedWithoutResultFile = "Saved; result file not w
 
 struct TextSaveResult {
     bool confirmed = false;        // the printer confirmed the save
+    bool frameSent = false;        // the frame went out (unconfirmed: stored or not, unknown)
     std::string message;           // kSaveCompleted, kSaveError, or the failure
     wifi::WifiSettings sent;       // the record sent (as read back from the file)
     // Set when the printer confirmed but the result file was not written or read back

@@ -12,14 +12,33 @@ namespace {
 
 constexpr size_t kReceiveBuffer = 70000;
 
-std::string datagramText(std::span<const uint8_t> d) {
+// The datagram as a trace line: its text up to the first NUL, with the key fields of the
+// record it carries from `recordAt` (the WEP keys, the WPA key, the EAP password) masked
+// unless secrets are shown.
+std::string datagramText(std::span<const uint8_t> d, size_t recordAt) {
     std::string s;
     for (uint8_t b : d) {
         if (b == 0) break;
         s.push_back(static_cast<char>(b));
     }
+    if (traceShowsSecrets()) return s;
+    namespace f = wifi::field;
+    for (const wifi::RecordField& secret :
+         {f::kKey1, f::kKey2, f::kKey3, f::kKey4, f::kWpaKey, f::kEapPassword}) {
+        for (size_t i = recordAt + secret.offset; i < recordAt + secret.offset + secret.length;
+             ++i) {
+            if (i >= s.size()) break;
+            if (s[i] != static_cast<char>(secret.padding) && s[i] != '\r' && s[i] != '\n')
+                s[i] = '*';
+        }
+    }
     return s;
 }
+
+// Where the record starts: after 0x02 in an answer, after 0x02, the command and CR LF in a
+// save frame.
+constexpr size_t kAnswerRecordAt = 1;
+constexpr size_t kSaveRecordAt = 8;
 
 }  // namespace
 
@@ -113,13 +132,13 @@ void CUdpSock::onReadable() {
     if (m_mode == Mode::Search) {
         if (carriesCommand(d, kTextSearchCommand)) {
             trace("Receive the Search Command[시작].");
-            trace(datagramText(d));
+            trace(datagramText(d, kAnswerRecordAt));
             trace("Receive the Search Command[끄읕].");
             return;
         }
         if (isFramedAnswer(d)) {
             trace("검색에 대한 응답 시작입니다.");
-            trace(datagramText(d));
+            trace(datagramText(d, kAnswerRecordAt));
             m_owner.addTextPrinter(d);
             trace("검색에 대한 응답 끝입니다.");
             m_owner.enableSave();
@@ -129,7 +148,7 @@ void CUdpSock::onReadable() {
     }
     if (carriesCommand(d, kTextSaveCommand)) {
         trace("Receive the Save Command[시작].");
-        trace(datagramText(d));
+        trace(datagramText(d, kSaveRecordAt));
         trace("Receive the Save Command[끄읕].");
         return;
     }

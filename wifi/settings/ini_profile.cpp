@@ -39,12 +39,33 @@ SettingsPatch wifiIniPatch(const WifiIniValues& v) {
     return p;
 }
 
+namespace {
+
+// "UTF-16 (little-endian)" or "UTF-16 (big-endian)" for a text with a UTF-16 byte order mark,
+// or without one whose first character is ASCII (a NUL beside it); "" otherwise.
+std::string_view utf16Encoding(std::string_view text) {
+    if (text.size() < 2) return {};
+    const auto b0 = static_cast<uint8_t>(text[0]);
+    const auto b1 = static_cast<uint8_t>(text[1]);
+    if ((b0 == 0xFF && b1 == 0xFE) || (b0 != 0 && b1 == 0)) return "UTF-16 (little-endian)";
+    if ((b0 == 0xFE && b1 == 0xFF) || (b0 == 0 && b1 != 0)) return "UTF-16 (big-endian)";
+    return {};
+}
+
+}  // namespace
+
 ProfileResult loadIniProfile(const std::filesystem::path& path) {
     ProfileResult r;
     std::string error;
     auto text = readRegularFile(path, kMaxProfileBytes, &error);
     if (!text) {
         r.error = {"", error};
+        return r;
+    }
+    // A UTF-16 file parses as no keys at all: it is named for what it is.
+    if (const std::string_view encoding = utf16Encoding(*text); !encoding.empty()) {
+        r.error = {"", path.string() + ": the file is " + std::string(encoding) +
+                           " text; save it as UTF-8 (or ANSI) and try again"};
         return r;
     }
     const WifiIniValues values = readWifiIni(IniFile::parse(*text));

@@ -1,6 +1,7 @@
 // The main dialog's Open and Download buttons with the font handler, on a scripted link.
 #include <gtest/gtest.h>
 
+#include "common/interrupt.h"
 #include "fonts/font_job.h"
 #include "tests/support/temp_dir.h"
 #include "tests/ui/main/main_dialog_fixture.h"
@@ -213,6 +214,32 @@ TEST_F(FontDownloadTest, ALinkThatStopsTakingBytesIsReportedAndTheButtonsComeBac
     EXPECT_TRUE(enabled(kFontOpen));
     EXPECT_TRUE(enabled(kFontDownload));
     EXPECT_FALSE(handler.downloadCompleted());
+}
+
+// A download cut short after three pieces: closed with its brace when the window was closed
+// meanwhile; when the link stops taking bytes, the printer must be switched off and on.
+TEST_F(FontDownloadTest, AJobCutShortIsClosedOrThePrinterMustBeSwitchedOffAndOn) {
+    chooseFont("Demo.ttf", 100);
+    const std::string job = expectedJob(100, fonts::TargetMemory::Ram);
+    for (const bool linkFails : {false, true}) {
+        const size_t before = mark();
+        int writes = 0;
+        ports.serialLink.setResponder([&](ScriptedLink& link, std::span<const uint8_t>) {
+            if (++writes == 3) linkFails ? link.setWriteFails(true) : requestInterrupt(0);
+        });
+        shell.answerSaveFiles({std::nullopt});
+        shell.answerQuestions({kIdYes});
+        dlg->click(kFontDownload);
+        clearInterrupt();
+        const std::string sent = sentFrom(before);
+        EXPECT_EQ(lastText(), linkFails ? "Font download failed.\nThe printer is still inside the "
+                                          "unfinished font job: switch it off and on."
+                                        : "Font download failed.");
+        EXPECT_EQ(sent, linkFails ? job.substr(0, sent.size())
+                                  : job.substr(0, sent.size() - 3) + "\r\n}");
+        EXPECT_LT(sent.size(), job.size());
+        ports.serialLink.setWriteFails(false);
+    }
 }
 
 }  // namespace

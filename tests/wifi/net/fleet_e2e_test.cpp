@@ -2,6 +2,9 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <regex>
+
+#include "tests/support/child_process.h"
 
 #include "tests/support/sim_process.h"
 
@@ -52,6 +55,20 @@ protected:
         std::stringstream s;
         s << in.rdbuf();
         return json::parse(s.str(), nullptr, false);
+    }
+    // setrion-cli [global options] net <this LAN's options>
+    std::vector<std::string> net(std::vector<std::string> global = {}) const {
+        std::vector<std::string> all{cliPath()};
+        all.insert(all.end(), global.begin(), global.end());
+        all.insert(all.end(), {"net", "--broadcast", "127.255.255.255", "--mgmt-port", port(0),
+                               "--mgmt-local-port", port(2), "--text-port", port(1),
+                               "--text-local-port", port(3)});
+        return all;
+    }
+    std::string file(const std::string& name, const std::string& text) const {
+        const std::string path = (m_dir / name).string();
+        std::ofstream(path, std::ios::binary) << text;
+        return path;
     }
     ProcessResult apply(std::vector<std::string> args) {
         std::vector<std::string> all{cliPath(),         "--json",      "net",      "--broadcast", "127.255.255.255",
@@ -244,4 +261,124 @@ TEST_F(FleetE2e, DryRunShowsTheDiffAndSkipUnchangedWritesOnlyWhatDiffers) {
     EXPECT_EQ(shown.out, "ssid: Fleet -> Other\nwpa_key: *** -> ***\n");
     text.push_back("--show-secrets");
     EXPECT_EQ(runProcess(text).out, "ssid: Fleet -> Other\nwpa_key: fleetkey1 -> k2-secret\n");
+}
+
+// Output that cannot be written: a full disk fails the search with its reason; a reader that
+// goes away ("2>&1 >out | head -1") ends the run at its next step, and the summary reaches the
+// stream still open, naming exactly the printers the simulator holds as written.
+TEST_F(FleetE2e, UnwritableOutputFailsOrEndsTheRunWithItsSummary) {
+    startSim({"--modules", "20"});
+    auto shell = [&](const std::string& redirect, std::vector<std::string> args) {
+        std::vector<std::string> all{"/bin/bash", "-c", "\"$0\" \"$@\" " + redirect};
+        for (const auto& a : net()) all.push_back(a);
+        all.insert(all.end(), args.begin(), args.end());
+        return runProcess(all, 60000);
+    };
+    ProcessResult full = shell("> /dev/full", {"--json", "search"});
+    EXPECT_EQ(full.exitCode, 2);
+    EXPECT_TRUE(full.err.ends_with("setrion-cli: cannot write the output: No space left on device\n"));
+
+    const std::string out = (m_dir / "out.txt").string();
+    ProcessResult r = shell("2>&1 >" + out + " | head -1 >/dev/null; exit ${PIPESTATUS[0]}",
+                            {"apply", file("p.json", R"({"ssid":"Piped"})"), "--all"});
+    EXPECT_EQ(r.exitCode, 2) << r.err;
+    std::ifstream in(out);
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::smatch summary;
+    ASSERT_TRUE(std::regex_search(
+        text, summary, std::regex("interrupted: stored on (\\d+) of 20 printers \\(([^)]*)\\)\n")))
+        << text;
+    int written = 0;
+    const json after = state();
+    for (const auto& m : after["modules"]) {
+        const bool stored = m["writes"] > 0;
+        written += stored ? 1 : 0;
+        EXPECT_EQ(summary[2].str().find(m["mac"].get<std::string>()) != std::string::npos, stored);
+        EXPECT_EQ(m["ssid"] == "Piped", stored) << m.dump();
+    }
+    EXPECT_EQ(std::to_string(written), summary[1].str());
+}
+
+// Keys stay out of trace lines unless --show-secrets; the module password comes from a file (the
+// Ansible playbook test passes it through the environment).
+TEST_F(FleetE2e, TracesMaskKeysAndThePasswordComesFromAFileOrTheEnvironment) {
+    startSim({"--modules", "2"});
+    auto save = [&](const std::string& key, std::vector<std::string> extra) {
+        auto args = net({"--trace"});
+        args.insert(args.end(), {"save", macOf(2), file("k.json", json{{"wpa_key", key}}.dump())});
+        args.insert(args.end(), extra.begin(), extra.end());
+        return runProcess(args);
+    };
+    ProcessResult masked = save("TopSecretKey77", {"--password-file", file("pw", "secret\n")});
+    EXPECT_EQ(masked.exitCode, 0) << masked.err;
+    EXPECT_NE(masked.err.find("WPA KEY=********\n"), std::string::npos) << masked.err;
+    EXPECT_EQ(masked.err.find("TopSecretKey77"), std::string::npos) << masked.err;
+    EXPECT_EQ(state()["modules"][1]["wpa_key"], "TopSecretKey77");
+
+    ProcessResult shown = save("TopSecretKey78", {"--show-secrets", "--password", "secret"});
+    EXPECT_EQ(shown.exitCode, 0) << shown.err;
+    EXPECT_NE(shown.err.find("WPA KEY=TopSecretKey78\n"), std::string::npos) << shown.err;
+    EXPECT_EQ(state()["modules"][1]["wpa_key"], "TopSecretKey78");
+}
+
+// Every byte value, from printers' MAC texts and SSIDs, through the plan, the progress lines,
+// the result table and the read-back message: only printable ASCII reaches the terminal, the
+// rest as \xNN. (A MAC text cannot carry 0x00: the record ends a text there.)
+TEST_F(FleetE2e, DeviceBytesReachTheTerminalEscapedOnEveryPath) {
+    startSim({"--modules", "0", "--hostile-texts", "32"});
+    auto run = [&](std::vector<std::string> extra) {
+        auto args = net();
+        args.insert(args.end(), {"apply", file("p.json", R"({"ssid":"Office"})"), "--all",
+                                 "--result-file", (m_dir / "result.out").string()});
+        args.insert(args.end(), extra.begin(), extra.end());
+        return runProcess(args, 60000);
+    };
+    ProcessResult plan = run({"--dry-run"});
+    ProcessResult result = run({});
+    for (const std::string& shown : {plan.out, plan.err, result.out, result.err})
+        for (unsigned char c : shown)
+            ASSERT_TRUE(c == '\n' || (c >= 0x20 && c < 0x7F)) << int(c) << " in:\n" << shown;
+    EXPECT_NE(result.out.find("\\xF8\\xF9:\\xFA\\xFB:\\xFC\\xFD:\\xFE\\xFF:AA:1F  192.168.1.131    "
+                              "192.168.1.131    no        Not verified: the settings read back "
+                              "differ from those written: ssid: written \"Office\", read back "
+                              "\"\\xF8\\xF9\\xFA\\xFB\\xFC\\xFD\\xFE\\xFF\"\n"),
+              std::string::npos)
+        << result.out;
+    // The printers confirmed the saves and kept what they held.
+    const json printer = state()["text_printers"][3];
+    EXPECT_EQ(printer["ssid"], std::string("\x18\x19\x1A\x1B\x1C\x1D\x1E\x1F"));
+    EXPECT_EQ(printer["saves"], 1);
+}
+
+// With --ip-from the search waits out its window: a module not named that answers late keeps
+// its address out of the plan.
+TEST_F(FleetE2e, IpFromWaitsForLateAnswersBeforeHandingOutAddresses) {
+    startSim({"--modules", "4", "--module-ip", macOf(4) + "=192.168.7.51", "--late-search",
+              macOf(4) + "=700"});
+    ProcessResult r = apply({file("p.json", "{}"), "--ip-from", "192.168.7.50", "--mac", macOf(1),
+                             "--mac", macOf(3), "--mac", macOf(2), "--password", "secret"});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    std::vector<std::string> ips;
+    const json after = state();
+    for (const auto& m : after["modules"]) ips.push_back(m["ip"]);
+    EXPECT_EQ(ips, (std::vector<std::string>{"192.168.7.50", "192.168.7.52", "192.168.7.53",
+                                             "192.168.7.51"}));
+}
+
+// An interrupted run counts a write that went out unanswered as unknown, not as not written.
+TEST_F(FleetE2e, InterruptedRunCountsAnUnansweredWriteAsUnknown) {
+    startSim({"--modules", "2", "--silent-writes", macOf(2)});
+    auto args = net();
+    args.insert(args.end(),
+                {"apply", file("p.json", R"({"ssid":"Half"})"), "--all", "--password", "secret"});
+    ChildProcess cli(args);
+    ASSERT_TRUE(cli.waitFor(macOf(2) + "  writing\n", 20000)) << cli.err();
+    cli.signal(SIGTERM);
+    EXPECT_EQ(cli.finish(20000), 143);
+    EXPECT_NE(cli.err().find("interrupted: stored on 1 of 2 printers (" + macOf(1) +
+                             "); unknown on 1 (" + macOf(2) + "): sent, not answered\n"),
+              std::string::npos)
+        << cli.err();
+    EXPECT_EQ(state()["modules"][0]["ssid"], "Half");
+    EXPECT_EQ(state()["modules"][1]["writes"], 0);
 }

@@ -34,7 +34,6 @@ _NET_OPTIONS = (
     ('mgmt_local_port', '--mgmt-local-port'),
     ('text_port', '--text-port'),
     ('text_local_port', '--text-local-port'),
-    ('protocol_key', '--protocol-key'),
 )
 
 
@@ -47,6 +46,17 @@ def net_options(params):
     return args
 
 
+def secret_environment(params, password=None):
+    """The secrets for setrion-cli as environment variables: on its command line any local
+    user could read them."""
+    env = {}
+    if params.get('protocol_key'):
+        env['SETRION_PROTOCOL_KEY'] = params['protocol_key']
+    if password:
+        env['SETRION_PASSWORD'] = password
+    return env
+
+
 def cli_path(module):
     """The setrion-cli executable: the `cli` option, looked up on PATH when it is a bare name."""
     cli = module.params['cli']
@@ -56,21 +66,27 @@ def cli_path(module):
 
 
 def mask(settings):
-    """A copy of a settings object with its secret values replaced by the mask."""
+    """A copy of a settings object with its secret values (and their `_hex` companions, which
+    carry the same bytes) replaced by the mask."""
     if not isinstance(settings, dict):
         return settings
-    return dict((k, MASK if k in SECRET_KEYS and v not in (None, '') else v) for k, v in settings.items())
+    def secret(key):
+        return key in SECRET_KEYS or (key.endswith('_hex') and key[:-4] in SECRET_KEYS)
+    return dict((k, MASK if secret(k) and v not in (None, '') else v) for k, v in settings.items())
 
 
-def run(module, args, allowed_codes=(0,), file_names=None, codes=None):
+def run(module, args, allowed_codes=(0,), file_names=None, codes=None, secrets=None):
     """Runs setrion-cli --json ARGS and returns its parsed output and its stderr.
 
     A failed run ends the task as failed with the program's own message (its stderr), the
     exit code and the command line (secrets hidden by the caller's no_log values).
     `file_names` maps a temporary file's path to the name the user knows it by; `codes`, when
-    given, is a list the exit code is appended to."""
+    given, is a list the exit code is appended to; `secrets` (from secret_environment) reach
+    setrion-cli through its environment."""
     argv = [cli_path(module), '--json'] + args
-    rc, out, err = module.run_command(argv, environ_update={'LC_ALL': 'C'})
+    environ = {'LC_ALL': 'C'}
+    environ.update(secrets or {})
+    rc, out, err = module.run_command(argv, environ_update=environ)
     if codes is not None:
         codes.append(rc)
     message = err.strip()

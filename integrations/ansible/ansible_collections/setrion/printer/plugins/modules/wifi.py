@@ -198,7 +198,7 @@ import tempfile
 
 from ansible.module_utils.basic import AnsibleModule
 from ansible_collections.setrion.printer.plugins.module_utils.setrion_cli import (
-    TARGET_ARGS, ansible_diff, mask, net_options, run)
+    TARGET_ARGS, ansible_diff, mask, net_options, run, secret_environment)
 
 SETTINGS_OPTIONS = dict(
     ssid=dict(type='str'), dhcp=dict(type='bool'), ip=dict(type='str'),
@@ -246,13 +246,12 @@ def main():
             header = p['port']
         else:
             args = ['net'] + net_options(p) + ['save', p['mac'], path] + mode
-            if p['password']:
-                args += ['--password', p['password']]
             header = p['mac']
         codes = []
         file_names = {} if p['profile'] else {path: 'settings'}
         # Exit 2 with a report is a write whose read-back differs: written, not verified.
-        result, err = run(module, args, allowed_codes=(0, 2), file_names=file_names, codes=codes)
+        result, err = run(module, args, allowed_codes=(0, 2), file_names=file_names, codes=codes,
+                          secrets=secret_environment(p, p['password']))
     finally:
         if not p['profile']:
             os.unlink(path)

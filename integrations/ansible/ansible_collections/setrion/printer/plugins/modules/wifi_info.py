@@ -75,7 +75,7 @@ settings:
 
 from ansible.module_utils.basic import AnsibleModule
 from ansible_collections.setrion.printer.plugins.module_utils.setrion_cli import (
-    TARGET_ARGS, mask, net_options, run)
+    TARGET_ARGS, mask, net_options, run, secret_environment)
 
 
 def same_mac(a, b):
@@ -91,7 +91,8 @@ def main():
         found, dummy = run(module, ['--port', p['port'], 'wifi', 'read'])
         printers = [found]
     else:
-        printers, dummy = run(module, ['net'] + net_options(p) + ['search'])
+        printers, dummy = run(module, ['net'] + net_options(p) + ['search'],
+                              secrets=secret_environment(p))
         printers = printers or []
         if p['mac']:
             printers = [x for x in printers if same_mac(x.get('mac', ''), p['mac'])]
