@@ -31,6 +31,10 @@ int main(int argc, char** argv) {
     app.add_option("--link", pty.linkPath, "Create this symlink to the printer's pty");
     app.add_option("--record", pty.recordPath, "Write every byte received to this file");
     app.add_option("--state", pty.statePath, "Keep the printer's state as JSON in this file");
+    app.add_option("--device", pty.devicePath,
+                   "Serve on this device node (a USB gadget's /dev/g_printer0 or /dev/ttyGS0) "
+                   "instead of a pty")
+        ->excludes("--link");
     uint32_t latency = 15;
     app.add_option("--latency-ms", latency, "Delay before each answer")->capture_default_str();
 
@@ -46,5 +50,5 @@ int main(int argc, char** argv) {
 
     printer.latencyMs = latency;
     for (auto& h : printer.handlers()) h->start(printer);
-    return runPtyPrinter(printer, pty);
+    return pty.devicePath.empty() ? runPtyPrinter(printer, pty) : runDevicePrinter(printer, pty);
 }

@@ -11,10 +11,15 @@ struct PtyOptions {
     std::string linkPath;
     std::string recordPath;  // every received byte is appended here, if given
     std::string statePath;   // the state JSON, rewritten after every change, if given
+    // Serve on this device node instead of a pty (a USB gadget's device side), if given.
+    std::string devicePath;
 };
 
 // Opens a pty, publishes its path and serves `printer` on it until SIGTERM or SIGINT.
 // Returns the process exit code.
 int runPtyPrinter(SimPrinter& printer, const PtyOptions& options);
+// Serves `printer` on options.devicePath, opening it again whenever it goes away (a gadget
+// unbound from its controller), until SIGTERM or SIGINT. Returns the process exit code.
+int runDevicePrinter(SimPrinter& printer, const PtyOptions& options);
 
 }  // namespace setrion::sim
