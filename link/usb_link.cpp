@@ -185,6 +185,7 @@ bool UsbLink::handOverToReconnect(const std::shared_ptr<usb::UsbDeviceHandle>& f
 }
 
 int UsbLink::write(std::span<const uint8_t> data) {
+    m_lastWriteRecovered = false;
     if (!m_open) return 0;
     m_writeStartMs = m_clock.nowMs();
     bool failed = false;
@@ -235,6 +236,7 @@ int UsbLink::write(std::span<const uint8_t> data) {
         }
     }
     m_writeEndMs = m_clock.nowMs();
+    m_lastWriteRecovered = failed;
     return failed ? 0 : static_cast<int>(data.size());
 }
 
