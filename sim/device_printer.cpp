@@ -20,7 +20,9 @@ namespace setrion::sim {
 namespace {
 
 volatile sig_atomic_t g_deviceStop = 0;
-void onDeviceSignal(int) { g_deviceStop = 1; }
+void onDeviceSignal(int) {
+    g_deviceStop = 1;
+}
 
 // Pause between attempts to open a device that is not there (gadget unbound, host not
 // yet configured).
@@ -106,14 +108,16 @@ int runDevicePrinter(SimPrinter& printer, const PtyOptions& options) {
                 ::poll(nullptr, 0, kReopenPauseMs);
                 continue;
             }
-            if (announced) std::fprintf(stderr, "setrion-sim: %s is back\n", options.devicePath.c_str());
+            if (announced)
+                std::fprintf(stderr, "setrion-sim: %s is back\n", options.devicePath.c_str());
             announced = true;
         }
         uint64_t now = steadyMs();
         int timeout = 50;
         auto& pending = printer.pending();
         if (!pending.empty())
-            timeout = static_cast<int>(pending.front().dueMs > now ? pending.front().dueMs - now : 0);
+            timeout =
+                static_cast<int>(pending.front().dueMs > now ? pending.front().dueMs - now : 0);
         pollfd pfd{fd, POLLIN, 0};
         int rc = ::poll(&pfd, 1, timeout);
         if (rc < 0 && errno != EINTR) break;

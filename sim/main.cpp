@@ -1,10 +1,10 @@
 // setrion-sim: a simulated Qx7 printer on a pty (default), or another registered mode.
 #include <map>
 
+#include "setrion_version.h"
 #include "sim/pty_printer.h"
 #include "sim/sim_modes.h"
 #include "sim/sim_printer.h"
-#include "setrion_version.h"
 
 namespace setrion::sim {
 namespace {

@@ -5,7 +5,7 @@ set -u
 GROUP=$1
 arg() { tr ' ' '\n' </proc/cmdline | sed -n "s/^setrion\.$1=//p"; }
 SRC=$(arg src) BUILD=$(arg build) RUN=$(arg run) KDIR=$(arg kdir)
-CLI=$(arg cli) SIM=$(arg sim) GUI=$(arg gui)
+CLI=$(arg cli) SIM=$(arg sim) GUI=$(arg gui) REPEAT=$(arg repeat)
 export SRC BUILD RUN KDIR CLI SIM GUI
 export PATH=/usr/sbin:/usr/bin:/sbin:/bin HOME=/tmp LANG=C.UTF-8 TMPDIR=/tmp
 # udevd and udevadm refuse to act in a chroot unless told.
@@ -22,16 +22,29 @@ source "$SRC/tests/devices/$GROUP.sh"
 # udevd names devices (by-id links, the descriptions of the port lists) and tells libusb
 # about devices that come and go.
 # The devices of the boot need no names: udevd only sees the ones the scenarios add.
-/lib/systemd/systemd-udevd --daemon --resolve-names=never 2>/dev/null
+[[ ${GROUP_UDEVD:-yes} == no ]] || /lib/systemd/systemd-udevd --daemon --resolve-names=never 2>/dev/null
 
 echo "udev settled at $(cut -d" " -f1 /proc/uptime) s"
 group_setup >"$RUN/setup.log" 2>&1 || echo "setup failed: see setup.log"
 echo "set up at $(cut -d" " -f1 /proc/uptime) s"
-for s in $SCENARIOS; do
-  start=$SECONDS
-  # Each scenario in a shell of its own, stopped after its bound: a hang fails it.
-  timeout -k 5 "${SCENARIO_BOUND:-150}" bash -c 'set -eu; source "$SRC/tests/devices/lib.sh"
-    source "$SRC/tests/devices/$1.sh"; "scenario_$2"; stop_children' _ "$GROUP" "$s" \
+for ((k = 1; k <= ${REPEAT:-1}; ++k)); do
+  for s in $SCENARIOS; do
+    name=$s
+    ((${REPEAT:-1} == 1)) || name=$s.$k
+    start=$SECONDS
+    # Each scenario in a shell of its own, stopped after its bound: a hang fails it.
+    timeout -k 5 "${SCENARIO_BOUND:-150}" bash -c 'set -eu; source "$SRC/tests/devices/lib.sh"
+      source "$SRC/tests/devices/$1.sh"; trap stop_children EXIT; trap "exit 143" TERM
+      "scenario_$2"' _ "$GROUP" "$s" >"$RUN/$name.log" 2>&1
+    rc=$?
+    if ((rc == 0)); then verdict=passed; else verdict=failed; fi
+    ((rc == 124)) && echo "FAIL: still running after ${SCENARIO_BOUND:-150} s" >>"$RUN/$name.log"
+    echo "($((SECONDS - start)) s)" >>"$RUN/$name.log"
+    echo "$name $verdict" >>"$RUN/results"
+    echo "$name: $verdict in $((SECONDS - start)) s (uptime $(cut -d" " -f1 /proc/uptime) s)"
+  done
+done
+stop_children EXIT; trap "exit 143" TERM; "scenario_$2"' _ "$GROUP" "$s" \
     >"$RUN/$s.log" 2>&1
   rc=$?
   if ((rc == 0)); then verdict=passed; else verdict=failed; fi

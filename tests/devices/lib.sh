@@ -3,6 +3,10 @@
 
 fail() {
   echo "FAIL: $*"
+  local f
+  for f in /tmp/*.sim.log /tmp/dl.err; do
+    [[ -s $f ]] && { echo "== $f"; tail -15 "$f"; }
+  done
   exit 1
 }
 note() { echo "-- $*"; }
