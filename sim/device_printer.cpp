@@ -1,17 +1,21 @@
 // The simulated printer on a device node instead of a pty: the device side of a USB gadget
 // (/dev/g_printer0 of the printer function, /dev/ttyGS0 of the ACM function), so the host
-// reaches it through the kernel's real USB stack.
+// reaches it through the kernel's real USB stack; or "bt-listen:N", a Bluetooth printer that
+// takes one connection at a time on RFCOMM channel N.
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/socket.h>
 #include <termios.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
+#include <string_view>
 
 #include "common/atomic_file.h"
 #include "sim/pty_printer.h"
@@ -37,7 +41,31 @@ uint64_t steadyMs() {
         duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
 }
 
-int openDevice(const std::string& path) {
+// The kernel's RFCOMM socket address (<bluetooth/rfcomm.h>).
+constexpr int kBtProtoRfcomm = 3;
+struct SockaddrRc {
+    sa_family_t family;
+    uint8_t address[6];
+    uint8_t channel;
+};
+constexpr std::string_view kBtListen = "bt-listen:";
+
+// A listening RFCOMM socket on the channel of "bt-listen:N"; -1 on failure.
+int listenRfcomm(const std::string& path) {
+    int fd = ::socket(AF_BLUETOOTH, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, kBtProtoRfcomm);
+    if (fd < 0) return -1;
+    SockaddrRc addr{};
+    addr.family = AF_BLUETOOTH;  // any local controller
+    addr.channel = static_cast<uint8_t>(std::atoi(path.c_str() + kBtListen.size()));
+    if (::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 || ::listen(fd, 1) != 0) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+int openDevice(const std::string& path, int listener) {
+    if (listener >= 0) return ::accept4(listener, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
     int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) return -1;
     termios tio{};
@@ -53,7 +81,8 @@ bool sendAll(int fd, const std::vector<uint8_t>& bytes) {
     size_t done = 0;
     const uint64_t deadline = steadyMs() + kReplyBoundMs;
     while (done < bytes.size()) {
-        ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        ssize_t n = ::send(fd, bytes.data() + done, bytes.size() - done, MSG_NOSIGNAL);
+        if (n < 0 && errno == ENOTSOCK) n = ::write(fd, bytes.data() + done, bytes.size() - done);
         if (n > 0) {
             done += static_cast<size_t>(n);
         } else if (n < 0 && errno == EAGAIN) {
@@ -98,14 +127,23 @@ int runDevicePrinter(SimPrinter& printer, const PtyOptions& options) {
     std::printf("setrion-sim: printer on %s\n", options.devicePath.c_str());
     std::fflush(stdout);
 
+    int listener = -1;
+    if (options.devicePath.rfind(kBtListen, 0) == 0) {
+        listener = listenRfcomm(options.devicePath);
+        if (listener < 0) {
+            std::perror("setrion-sim: cannot listen on the RFCOMM channel");
+            return 1;
+        }
+    }
     int fd = -1;
     bool announced = false;
     uint8_t buf[4096];
     while (!g_deviceStop) {
         if (fd < 0) {
-            fd = openDevice(options.devicePath);
+            fd = openDevice(options.devicePath, listener);
             if (fd < 0) {
-                ::poll(nullptr, 0, kReopenPauseMs);
+                pollfd wait{listener, POLLIN, 0};  // a listener wakes up for a connection
+                ::poll(&wait, listener >= 0 ? 1 : 0, kReopenPauseMs);
                 continue;
             }
             if (announced)
@@ -155,6 +193,7 @@ int runDevicePrinter(SimPrinter& printer, const PtyOptions& options) {
     writeState();
     if (record) std::fclose(record);
     if (fd >= 0) ::close(fd);
+    if (listener >= 0) ::close(listener);
     return 0;
 }
 

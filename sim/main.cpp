@@ -32,8 +32,8 @@ int main(int argc, char** argv) {
     app.add_option("--record", pty.recordPath, "Write every byte received to this file");
     app.add_option("--state", pty.statePath, "Keep the printer's state as JSON in this file");
     app.add_option("--device", pty.devicePath,
-                   "Serve on this device node (a USB gadget's /dev/g_printer0 or /dev/ttyGS0) "
-                   "instead of a pty")
+                   "Serve on this device node (a USB gadget's /dev/g_printer0 or /dev/ttyGS0), or "
+                   "bt-listen:N (connections on RFCOMM channel N), instead of a pty")
         ->excludes("--link");
     uint32_t latency = 15;
     app.add_option("--latency-ms", latency, "Delay before each answer")->capture_default_str();

@@ -44,13 +44,4 @@ for ((k = 1; k <= ${REPEAT:-1}; ++k)); do
     echo "$name: $verdict in $((SECONDS - start)) s (uptime $(cut -d" " -f1 /proc/uptime) s)"
   done
 done
-stop_children EXIT; trap "exit 143" TERM; "scenario_$2"' _ "$GROUP" "$s" \
-    >"$RUN/$s.log" 2>&1
-  rc=$?
-  if ((rc == 0)); then verdict=passed; else verdict=failed; fi
-  ((rc == 124)) && echo "FAIL: still running after ${SCENARIO_BOUND:-150} s" >>"$RUN/$s.log"
-  echo "($((SECONDS - start)) s)" >>"$RUN/$s.log"
-  echo "$s $verdict" >>"$RUN/results"
-  echo "$s: $verdict in $((SECONDS - start)) s (uptime $(cut -d" " -f1 /proc/uptime) s)"
-done
 stop_children
