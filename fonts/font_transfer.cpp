@@ -24,6 +24,10 @@ TransferResult sendFontJob(PrinterLink& link, std::string_view job,
         auto piece = std::span(reinterpret_cast<const uint8_t*>(job.data()) + offset, n);
         int written = link.write(piece);
         ++result.pieces;
+        // A USB write that had to wait for the printer to come back reports failure although
+        // the whole piece got through; the download goes on from there.
+        if (written != static_cast<int>(n) && link.lastWriteRecovered())
+            written = static_cast<int>(n);
         if (written > 0) result.sent += static_cast<size_t>(written);
         if (written != static_cast<int>(n)) return result;
         offset += n;

@@ -2,6 +2,7 @@
 #include <libusb.h>
 
 #include <climits>
+#include <memory>
 #include <mutex>
 
 #include "link/usb_backend.h"
@@ -52,9 +53,27 @@ int clampLength(size_t n) {
     return n > static_cast<size_t>(INT_MAX) ? INT_MAX : static_cast<int>(n);
 }
 
+// One libusb context. A context learns of devices that come and go from udev's events only:
+// where no udevd runs (containers, small systems) its device list stays as libusb_init found
+// it, and a printer plugged in again under a new address is never seen. So every enumeration
+// starts a context of its own, which scans the bus afresh; the handles opened from it keep
+// it alive.
+class LibusbContext {
+  public:
+    explicit LibusbContext(libusb_context* ctx) : m_ctx(ctx) {}
+    ~LibusbContext() { libusb_exit(m_ctx); }
+    LibusbContext(const LibusbContext&) = delete;
+    LibusbContext& operator=(const LibusbContext&) = delete;
+    libusb_context* get() const { return m_ctx; }
+
+  private:
+    libusb_context* m_ctx;
+};
+
 class LibusbHandle final : public UsbDeviceHandle {
   public:
-    explicit LibusbHandle(libusb_device_handle* h) : m_handle(h) {}
+    LibusbHandle(libusb_device_handle* h, std::shared_ptr<LibusbContext> context)
+        : m_handle(h), m_context(std::move(context)) {}
     ~LibusbHandle() override { libusb_close(m_handle); }
     LibusbHandle(const LibusbHandle&) = delete;
     LibusbHandle& operator=(const LibusbHandle&) = delete;
@@ -102,6 +121,7 @@ class LibusbHandle final : public UsbDeviceHandle {
 
   private:
     libusb_device_handle* m_handle;
+    std::shared_ptr<LibusbContext> m_context;  // closed after the handle
 };
 
 void describeInterfaces(libusb_device* dev, DeviceInfo& info) {
@@ -129,16 +149,12 @@ void describeInterfaces(libusb_device* dev, DeviceInfo& info) {
 
 class LibusbBackend final : public UsbBackend {
   public:
-    ~LibusbBackend() override {
-        if (m_context) libusb_exit(m_context);
-    }
-
     UsbError enumerate(std::vector<DeviceInfo>& devices) override {
         devices.clear();
-        libusb_context* ctx = nullptr;
-        if (UsbError e = context(ctx); e != UsbError::Ok) return e;
+        std::shared_ptr<LibusbContext> ctx;
+        if (UsbError e = freshContext(ctx); e != UsbError::Ok) return e;
         libusb_device** list = nullptr;
-        ssize_t n = libusb_get_device_list(ctx, &list);
+        ssize_t n = libusb_get_device_list(ctx->get(), &list);
         if (n < 0) return fromLibusb(static_cast<int>(n));
         for (ssize_t i = 0; i < n; ++i) {
             libusb_device_descriptor desc{};
@@ -152,15 +168,22 @@ class LibusbBackend final : public UsbBackend {
             devices.push_back(std::move(info));
         }
         libusb_free_device_list(list, 1);
+        std::lock_guard lock(m_mutex);
+        m_listed = std::move(ctx);  // open() finds the device where the enumeration saw it
         return UsbError::Ok;
     }
 
     UsbError open(const DeviceInfo& device, std::unique_ptr<UsbDeviceHandle>& handle) override {
         handle.reset();
-        libusb_context* ctx = nullptr;
-        if (UsbError e = context(ctx); e != UsbError::Ok) return e;
+        std::shared_ptr<LibusbContext> ctx;
+        {
+            std::lock_guard lock(m_mutex);
+            ctx = m_listed;
+        }
+        if (!ctx)
+            if (UsbError e = freshContext(ctx); e != UsbError::Ok) return e;
         libusb_device** list = nullptr;
-        ssize_t n = libusb_get_device_list(ctx, &list);
+        ssize_t n = libusb_get_device_list(ctx->get(), &list);
         if (n < 0) return fromLibusb(static_cast<int>(n));
         UsbError result = UsbError::NoDevice;
         for (ssize_t i = 0; i < n; ++i) {
@@ -169,7 +192,7 @@ class LibusbBackend final : public UsbBackend {
                 continue;
             libusb_device_handle* h = nullptr;
             result = fromLibusb(libusb_open(list[i], &h));
-            if (result == UsbError::Ok) handle = std::make_unique<LibusbHandle>(h);
+            if (result == UsbError::Ok) handle = std::make_unique<LibusbHandle>(h, ctx);
             break;
         }
         libusb_free_device_list(list, 1);
@@ -177,17 +200,27 @@ class LibusbBackend final : public UsbBackend {
     }
 
   private:
-    // The context is created once; a failed start (no USB file system, as in a container)
-    // is remembered so every later call fails at once the same way.
-    UsbError context(libusb_context*& ctx) {
-        std::call_once(m_once, [this] { m_initResult = fromLibusb(libusb_init(&m_context)); });
-        ctx = m_context;
-        return m_initResult == UsbError::Ok && m_context ? UsbError::Ok : m_initResult;
+    // A failed start (no USB file system, as in a container) is remembered, so every later
+    // call fails at once the same way.
+    UsbError freshContext(std::shared_ptr<LibusbContext>& ctx) {
+        {
+            std::lock_guard lock(m_mutex);
+            if (m_initFailed != UsbError::Ok) return m_initFailed;
+        }
+        libusb_context* raw = nullptr;
+        UsbError e = fromLibusb(libusb_init(&raw));
+        if (e != UsbError::Ok || !raw) {
+            std::lock_guard lock(m_mutex);
+            m_initFailed = e == UsbError::Ok ? UsbError::Other : e;
+            return m_initFailed;
+        }
+        ctx = std::make_shared<LibusbContext>(raw);
+        return UsbError::Ok;
     }
 
-    std::once_flag m_once;
-    libusb_context* m_context = nullptr;
-    UsbError m_initResult = UsbError::Other;
+    std::mutex m_mutex;
+    std::shared_ptr<LibusbContext> m_listed;  // the context of the last enumeration
+    UsbError m_initFailed = UsbError::Ok;
 };
 
 }  // namespace

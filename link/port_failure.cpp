@@ -8,6 +8,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "link/bluetooth_port.h"
+
 namespace setrion {
 namespace {
 
@@ -70,6 +72,10 @@ bool isSessionTerminal(const std::string& devicePath) {
 }
 
 std::string serialOpenFailureReason(const std::string& devicePath, SerialOpenError error) {
+    if (isBluetoothPortName(devicePath)) {
+        std::string why = bluetoothOpenFailure(devicePath);
+        if (!why.empty()) return why;
+    }
     switch (error) {
         case SerialOpenError::NotFound:
             return "no such device: " + devicePath;

@@ -7,7 +7,7 @@ namespace setrion {
 // One open connection to the printer (serial or USB). Opening differs by kind and lives
 // on the concrete classes; the byte operations are shared.
 class PrinterLink {
-public:
+  public:
     virtual ~PrinterLink() = default;
     // Returns the number of bytes written (all of them on success), 0 on failure or when
     // the link is not open.
@@ -18,6 +18,9 @@ public:
     // Closes the link; harmless when already closed.
     virtual void close() = 0;
     virtual bool isOpen() const = 0;
+    // True when the last write returned less than its length although every byte reached
+    // the device: the USB link reports a write that needed a reconnect as failed.
+    virtual bool lastWriteRecovered() const { return false; }
 };
 
 // The link kinds that route every send and receive: 0 serial, 1 none, 2 USB.
@@ -31,9 +34,12 @@ struct LinkPair {
 
     PrinterLink* current() const {
         switch (kind) {
-            case LinkKind::Serial: return serial;
-            case LinkKind::Usb: return usb;
-            case LinkKind::None: break;
+            case LinkKind::Serial:
+                return serial;
+            case LinkKind::Usb:
+                return usb;
+            case LinkKind::None:
+                break;
         }
         return nullptr;
     }

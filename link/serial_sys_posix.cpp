@@ -23,9 +23,4 @@ int PosixSerialSys::ioctl(int fd, unsigned long request, int* arg) {
 int PosixSerialSys::flock(int fd, int operation) { return ::flock(fd, operation); }
 int PosixSerialSys::poll(pollfd* fds, nfds_t n, int timeoutMs) { return ::poll(fds, n, timeoutMs); }
 
-SerialSys& systemSerialSys() {
-    static PosixSerialSys sys;
-    return sys;
-}
-
 }  // namespace setrion

@@ -3,13 +3,15 @@
 #include <sys/types.h>
 #include <termios.h>
 
+#include <string>
+
 namespace setrion {
 
 // Every system call the serial link makes goes through this interface, so tests can inject
 // EINTR, EAGAIN, short writes and failures on a real pty without special hardware.
 // The members mirror the POSIX calls: they return what the call returns and leave errno set.
 class SerialSys {
-public:
+  public:
     virtual ~SerialSys() = default;
     virtual int open(const char* path, int flags) = 0;
     virtual int close(int fd) = 0;
@@ -27,7 +29,7 @@ public:
 
 // The real calls.
 class PosixSerialSys : public SerialSys {
-public:
+  public:
     int open(const char* path, int flags) override;
     int close(int fd) override;
     ssize_t read(int fd, void* buf, size_t n) override;
@@ -41,7 +43,11 @@ public:
     int poll(pollfd* fds, nfds_t n, int timeoutMs) override;
 };
 
-// The process-wide instance of the real calls.
+// The process-wide instance of the real calls (on Linux they also reach the Bluetooth ports
+// "bt:ADDRESS[/CHANNEL]" through RFCOMM sockets).
 SerialSys& systemSerialSys();
+// Why the last connect to a Bluetooth port failed ("bt:...: the printer does not answer
+// ..."), or "" when none failed.
+std::string bluetoothOpenFailure(const std::string& portName);
 
 }  // namespace setrion

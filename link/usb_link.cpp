@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <chrono>
+#include <cstdio>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -23,6 +24,16 @@ constexpr std::array<UsbId, 2> kAcceptedIds{{{0x12EE, 0x9485}, {0x0525, 0xA702}}
 
 void traceError(const char* what, UsbError error) {
     trace(std::string(what) + ": " + usb::usbErrorName(error));
+}
+
+std::string hex(unsigned value, int digits) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%0*x", digits, value);
+    return text;
+}
+
+std::string interfaceText(const UsbPrinterInterface& iface) {
+    return "interface " + std::to_string(iface.number);
 }
 
 }  // namespace
@@ -65,18 +76,28 @@ UsbError UsbLink::findAndOpen(Session& session) {
     for (const usb::DeviceInfo& device : devices) {
         std::optional<UsbPrinterInterface> iface = acceptedInterface(device);
         if (!iface) continue;
+        const std::string where =
+            "USB " + hex(device.vendorId, 4) + ":" + hex(device.productId, 4) + " on bus " +
+            std::to_string(device.busNumber) + " address " + std::to_string(device.deviceAddress);
         std::unique_ptr<usb::UsbDeviceHandle> handle;
         if (UsbError e = m_backend.open(device, handle); e != UsbError::Ok || !handle) {
             last = e == UsbError::Ok ? UsbError::Other : e;
+            traceError((where + ": open").c_str(), last);
             continue;
         }
+        trace(where + ": opened, " + interfaceText(*iface) + " (out 0x" +
+              hex(iface->outEndpoint, 2) + ", in 0x" + hex(iface->inEndpoint, 2) + ", " +
+              std::to_string(iface->inPacketSize) + "-byte packets)");
         bool active = false;
         bool detached = false;
         if (handle->kernelDriverActive(iface->number, active) == UsbError::Ok && active) {
             if (UsbError e = handle->detachKernelDriver(iface->number); e != UsbError::Ok) {
+                traceError(
+                    ("USB detach of the kernel driver from " + interfaceText(*iface)).c_str(), e);
                 last = e;
                 continue;
             }
+            trace("USB detached the kernel driver from " + interfaceText(*iface));
             detached = true;
         }
         UsbError e = handle->claimInterface(iface->number);
@@ -85,10 +106,12 @@ UsbError UsbLink::findAndOpen(Session& session) {
             if (e != UsbError::Ok) handle->releaseInterface(iface->number);
         }
         if (e != UsbError::Ok) {
+            traceError(("USB claim of " + interfaceText(*iface)).c_str(), e);
             if (detached) handle->attachKernelDriver(iface->number);
             last = e;
             continue;
         }
+        trace("USB claimed " + interfaceText(*iface));
         session.handle = std::move(handle);
         session.iface = *iface;
         session.driverDetached = detached;
@@ -110,7 +133,14 @@ void UsbLink::releaseSession(Session& session, bool sendZeroByte) {
         if (e != UsbError::Ok) traceError("USB close write", e);
     }
     h.releaseInterface(session.iface.number);
-    if (session.driverDetached) h.attachKernelDriver(session.iface.number);
+    std::string released = "USB released " + interfaceText(session.iface);
+    if (session.driverDetached) {
+        UsbError e = h.attachKernelDriver(session.iface.number);
+        released += e == UsbError::Ok
+                        ? ", kernel driver attached again"
+                        : std::string(", kernel driver not attached: ") + usb::usbErrorName(e);
+    }
+    trace(released);
     session = Session{};
 }
 
@@ -185,6 +215,7 @@ bool UsbLink::handOverToReconnect(const std::shared_ptr<usb::UsbDeviceHandle>& f
 }
 
 int UsbLink::write(std::span<const uint8_t> data) {
+    m_lastWriteRecovered = false;
     if (!m_open) return 0;
     m_writeStartMs = m_clock.nowMs();
     bool failed = false;
@@ -208,14 +239,24 @@ int UsbLink::write(std::span<const uint8_t> data) {
                                       m_options.transferTimeoutMs);
                 // What the device accepted counts, even from a cut transfer: a retry
                 // resends only the rest, so no byte arrives twice.
-                offset += std::min(sent, blockEnd - offset);
+                const size_t asked = blockEnd - offset;
+                offset += std::min(sent, asked);
                 if (e == UsbError::Ok && sent == 0) e = UsbError::Io;
+                trace("USB out " + std::to_string(sent) + " of " + std::to_string(asked) +
+                      " bytes" +
+                      (e == UsbError::Timeout
+                           ? ", timed out after " + std::to_string(m_options.transferTimeoutMs) +
+                                 " ms"
+                           : std::string()));
                 if (e == UsbError::Ok) continue;
                 traceError("USB write failed", e);
             }
             failed = true;
-            if (!deadline)
+            if (!deadline) {
+                trace("USB device lost: waiting up to " + std::to_string(m_options.writeBoundMs) +
+                      " ms for it to come back");
                 deadline = SteadyClock::now() + std::chrono::milliseconds(m_options.writeBoundMs);
+            }
             bool searching = handOverToReconnect(handle);
             handle.reset();  // the failed device is closed before the search reopens it
             if (!searching) {
@@ -235,6 +276,7 @@ int UsbLink::write(std::span<const uint8_t> data) {
         }
     }
     m_writeEndMs = m_clock.nowMs();
+    m_lastWriteRecovered = failed;
     return failed ? 0 : static_cast<int>(data.size());
 }
 
@@ -262,6 +304,7 @@ int UsbLink::read(std::span<uint8_t> buffer) {
     UsbError e = handle->bulkRead(iface.inEndpoint, chunk, got, m_options.readTimeoutMs);
     if (e != UsbError::Ok && e != UsbError::Timeout) traceError("USB read failed", e);
     got = std::min(got, chunk.size());
+    if (got > 0) trace("USB in " + std::to_string(got) + " bytes");
     const size_t n = std::min(got, buffer.size());
     std::copy_n(chunk.begin(), n, buffer.begin());
     if (got > n) {
@@ -303,6 +346,8 @@ int UsbLink::closePort() {
 void UsbLink::reconnectLoop() {
     const auto start = SteadyClock::now();
     const auto bound = std::chrono::milliseconds(m_options.reconnectBoundMs);
+    trace("USB reconnect: searching every " + std::to_string(m_options.pollIntervalMs) +
+          " ms for up to " + std::to_string(m_options.reconnectBoundMs) + " ms");
     for (;;) {
         {
             std::unique_lock lock(m_mutex);
@@ -325,7 +370,11 @@ void UsbLink::reconnectLoop() {
             m_armed = true;
             m_reconnected = true;
             m_searching = false;
-            trace("USB reconnected");
+            trace("USB reconnected after " +
+                  std::to_string(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                     SteadyClock::now() - start)
+                                     .count()) +
+                  " ms");
             break;
         }
         m_open = false;

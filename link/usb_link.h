@@ -55,8 +55,8 @@ class UsbLink final : public PrinterLink {
     static constexpr int kCloseOk = 0;
     static constexpr int kCloseNotOpen = 3;
 
-    explicit UsbLink(usb::UsbBackend& backend = usb::systemUsbBackend(), Clock& clock = systemClock(),
-                     UsbLinkOptions options = {});
+    explicit UsbLink(usb::UsbBackend& backend = usb::systemUsbBackend(),
+                     Clock& clock = systemClock(), UsbLinkOptions options = {});
     ~UsbLink() override;
     UsbLink(const UsbLink&) = delete;
     UsbLink& operator=(const UsbLink&) = delete;
@@ -74,6 +74,9 @@ class UsbLink final : public PrinterLink {
     // Returns kCloseNotOpen when the link was not open, kCloseOk otherwise.
     int closePort();
     bool isOpen() const override { return m_open.load(); }
+    // True after a write that returned 0 only because it needed a reconnect: every byte got
+    // through.
+    bool lastWriteRecovered() const override { return m_lastWriteRecovered; }
 
     // Set by the reconnect thread: reconnected after a success, searching while attempts fail.
     bool reconnected() const { return m_reconnected.load(); }
@@ -123,6 +126,7 @@ class UsbLink final : public PrinterLink {
     std::atomic<bool> m_reconnected{false};
     std::atomic<bool> m_searching{false};
 
+    bool m_lastWriteRecovered = false;
     uint64_t m_writeStartMs = 0;
     uint64_t m_writeEndMs = 0;
 };

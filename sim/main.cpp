@@ -1,10 +1,10 @@
 // setrion-sim: a simulated Qx7 printer on a pty (default), or another registered mode.
 #include <map>
 
+#include "setrion_version.h"
 #include "sim/pty_printer.h"
 #include "sim/sim_modes.h"
 #include "sim/sim_printer.h"
-#include "setrion_version.h"
 
 namespace setrion::sim {
 namespace {
@@ -33,6 +33,10 @@ int main(int argc, char** argv) {
     app.add_option("--state", pty.statePath, "Keep the printer's state as JSON in this file");
     app.add_option("--line-rate", pty.lineRate,
                    "Bytes a second the printer takes in (0: no limit), a slow line");
+    app.add_option("--device", pty.devicePath,
+                   "Serve on this device node (a USB gadget's /dev/g_printer0 or /dev/ttyGS0), or "
+                   "bt-listen:N (connections on RFCOMM channel N), instead of a pty")
+        ->excludes("--link");
     uint32_t latency = 15;
     app.add_option("--latency-ms", latency, "Delay before each answer")->capture_default_str();
 
@@ -48,5 +52,5 @@ int main(int argc, char** argv) {
 
     printer.latencyMs = latency;
     for (auto& h : printer.handlers()) h->start(printer);
-    return runPtyPrinter(printer, pty);
+    return pty.devicePath.empty() ? runPtyPrinter(printer, pty) : runDevicePrinter(printer, pty);
 }

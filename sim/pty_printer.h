@@ -15,10 +15,15 @@ struct PtyOptions {
     // The printer takes in at most this many bytes a second (0: as fast as they come), as a
     // slow line does: the host's writes then wait for room.
     uint32_t lineRate = 0;
+    // Serve on this device node instead of a pty (a USB gadget's device side), if given.
+    std::string devicePath;
 };
 
 // Opens a pty, publishes its path and serves `printer` on it until SIGTERM or SIGINT.
 // Returns the process exit code.
 int runPtyPrinter(SimPrinter& printer, const PtyOptions& options);
+// Serves `printer` on options.devicePath, opening it again whenever it goes away (a gadget
+// unbound from its controller), until SIGTERM or SIGINT. Returns the process exit code.
+int runDevicePrinter(SimPrinter& printer, const PtyOptions& options);
 
 }  // namespace setrion::sim

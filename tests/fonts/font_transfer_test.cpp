@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "link/usb_link.h"
+#include "tests/link/fake_usb_backend.h"
 #include "tests/support/scripted_link.h"
 
 namespace setrion::fonts {
@@ -59,7 +61,7 @@ TEST(FontTransfer, FailedWriteStopsAndIsReported) {
 }
 
 class ShortLink final : public PrinterLink {
-public:
+  public:
     int write(std::span<const uint8_t> d) override {
         ++writes;
         return writes == 3 ? static_cast<int>(d.size() / 2) : static_cast<int>(d.size());
@@ -73,11 +75,47 @@ public:
 TEST(FontTransfer, ShortWriteStopsAfterThatPiece) {
     ShortLink link;
     std::vector<int> positions;
-    TransferResult r = sendFontJob(link, std::string(200, 'a'), [&](int p) { positions.push_back(p); });
+    TransferResult r =
+        sendFontJob(link, std::string(200, 'a'), [&](int p) { positions.push_back(p); });
     EXPECT_FALSE(r.ok);
     EXPECT_EQ(link.writes, 3);
     EXPECT_EQ(r.sent, 50u);
     EXPECT_EQ(positions, (std::vector<int>{10, 20}));
+}
+
+// A USB printer pulled out mid-download: back in time, the download goes on from the first
+// byte it had not taken and succeeds; gone for good, the download fails at that piece.
+TEST(FontTransfer, UsbUnplugMidDownloadResumesOrFailsAtThatPiece) {
+    struct Case {
+        bool comesBack;
+        bool ok;
+        int pieces;
+    };
+    for (const Case c : {Case{true, true, 10}, Case{false, false, 4}}) {
+        test::FakeUsbBackend bus;
+        ManualClock clock;
+        UsbLinkOptions options;
+        options.pollIntervalMs = 5;
+        options.writeBoundMs = options.reconnectBoundMs = 300;
+        size_t printer = bus.addDevice(test::FakeUsbBackend::printer(0x12EE, 0x9485));
+        UsbLink link(bus, clock, options);
+        ASSERT_EQ(link.open(), 0);
+        std::string job(20000, 'x');
+        for (size_t i = 0; i < job.size(); ++i) job[i] = static_cast<char>('0' + i % 43);
+        bus.unplugAfterBytes(printer, 7000);
+        if (c.comesBack) bus.replugAfterEnumerations(printer, 2);
+
+        TransferResult r = sendFontJob(link, job);
+        EXPECT_EQ(r.ok, c.ok) << c.comesBack;
+        EXPECT_EQ(r.pieces, c.pieces) << c.comesBack;
+        const auto got = bus.received(printer);
+        if (c.comesBack) {
+            EXPECT_EQ(r.sent, job.size());
+            EXPECT_EQ(std::string(got.begin(), got.end()), job);
+        } else {
+            EXPECT_EQ(got.size(), 7000u);
+        }
+    }
 }
 
 }  // namespace

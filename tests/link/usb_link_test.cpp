@@ -4,10 +4,12 @@
 
 #include <atomic>
 #include <chrono>
+#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "common/trace.h"
 #include "tests/link/fake_usb_backend.h"
 
 namespace setrion {
@@ -223,6 +225,54 @@ TEST_F(UsbLinkTest, EveryCloseOfAnOpenLinkSendsOneZeroByteFirst) {
     }
     EXPECT_EQ(bus.received(printer), (std::vector<uint8_t>{'A', 'B', 0x00, 0x00, 0x00}));
     EXPECT_EQ(bus.openHandles(), 0u);
+}
+
+// --trace follows a session: the open with its detach and claim, each transfer with its
+// length, the loss, the reconnect and the close.
+TEST_F(UsbLinkTest, TraceSaysWhatTheLinkDid) {
+    std::vector<std::string> lines;
+    std::mutex linesMutex;  // the reconnect thread traces too
+    TraceSink old = setTraceSink([&](std::string_view l) {
+        std::lock_guard lock(linesMutex);
+        lines.emplace_back(l);
+    });
+    size_t printer = bus.addDevice(FakeUsbBackend::printer(0x12EE, 0x9485));
+    UsbLinkOptions o = fastOptions();
+    o.pollIntervalMs = 20;
+    UsbLink link(bus, clock, o);
+    ASSERT_EQ(link.open(), 0);
+    bus.queueInput(printer, bytesOf("CPCL"));
+    uint8_t buf[16];
+    EXPECT_EQ(link.read(buf), 4);
+    bus.unplugAfterBytes(printer, 1500);
+    bus.replugAfterEnumerations(printer, 1);
+    EXPECT_EQ(link.write(pattern(2048)), 0);
+    EXPECT_EQ(link.closePort(), 0);
+    setTraceSink(old);
+
+    std::vector<std::string> want{
+        "USB 12ee:9485 on bus 1 address 2: opened, interface 0 (out 0x01, in 0x82, 64-byte "
+        "packets)",
+        "USB detached the kernel driver from interface 0",
+        "USB claimed interface 0",
+        "USB in 4 bytes",
+        "USB out 1024 of 1024 bytes",
+        "USB out 476 of 1024 bytes",
+        "USB write failed: no-device",
+        "USB device lost: waiting up to 5000 ms for it to come back",
+        "USB released interface 0, kernel driver not attached: no-device",
+        "USB reconnect: searching every 20 ms for up to 5000 ms",
+        "USB 12ee:9485 on bus 1 address 2: opened, interface 0 (out 0x01, in 0x82, 64-byte "
+        "packets)",
+        "USB detached the kernel driver from interface 0",
+        "USB claimed interface 0",
+        "USB reconnected after",
+        "USB out 548 of 548 bytes",
+        "USB released interface 0, kernel driver attached again",
+    };
+    ASSERT_EQ(lines.size(), want.size()) << ::testing::PrintToString(lines);
+    for (size_t i = 0; i < want.size(); ++i)
+        EXPECT_EQ(lines[i].substr(0, want[i].size()), want[i]) << i;
 }
 
 class UsbLinkUnplugTest : public UsbLinkTest, public ::testing::WithParamInterface<size_t> {};
