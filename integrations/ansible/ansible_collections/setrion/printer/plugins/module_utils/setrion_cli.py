@@ -27,6 +27,12 @@ TARGET_ARGS = dict(
     show_secrets=dict(type='bool', default=False),
 )
 
+# The options of the modules that reach one printer on its serial port or USB.
+SERIAL_ARGS = dict(
+    port=dict(type='str', required=True),
+    cli=dict(type='path', default='setrion-cli'),
+)
+
 # The LAN options and the setrion-cli option each one becomes.
 _NET_OPTIONS = (
     ('broadcast', '--broadcast'),

@@ -19,19 +19,13 @@ description:
   - Never changes anything.
 author:
   - Setrion developers
+extends_documentation_fragment:
+  - setrion.printer.serial
 options:
-  port:
-    description: The printer's serial port (C(COM1)..C(COM9)), C(USB), or a device path.
-    type: str
-    required: true
   show_secrets:
     description: Also return the Bluetooth PIN (CPCL printers report it).
     type: bool
     default: false
-  cli:
-    description: Path of C(setrion-cli); by default it is looked up on C(PATH).
-    type: path
-    default: setrion-cli
 attributes:
   check_mode:
     support: full
@@ -55,15 +49,14 @@ settings:
 '''
 
 from ansible.module_utils.basic import AnsibleModule
-from ansible_collections.setrion.printer.plugins.module_utils.setrion_cli import run
+from ansible_collections.setrion.printer.plugins.module_utils.setrion_cli import SERIAL_ARGS, run
 
 
 def main():
     module = AnsibleModule(
         argument_spec=dict(
-            port=dict(type='str', required=True),
+            SERIAL_ARGS,
             show_secrets=dict(type='bool', default=False),
-            cli=dict(type='path', default='setrion-cli'),
         ),
         supports_check_mode=True,
     )

@@ -24,11 +24,9 @@ description:
     the task with the program's own message.
 author:
   - Setrion developers
+extends_documentation_fragment:
+  - setrion.printer.serial
 options:
-  port:
-    description: The printer's serial port (C(COM1)..C(COM9)), C(USB), or a device path.
-    type: str
-    required: true
   settings:
     description:
       - The settings to apply, with the keys of C(setrion-cli printer read --json); keys left
@@ -81,10 +79,6 @@ options:
     description: Return the Bluetooth PIN in the diff instead of C(***).
     type: bool
     default: false
-  cli:
-    description: Path of C(setrion-cli); by default it is looked up on C(PATH).
-    type: path
-    default: setrion-cli
 attributes:
   check_mode:
     support: full
@@ -125,7 +119,7 @@ import tempfile
 
 from ansible.module_utils.basic import AnsibleModule
 from ansible_collections.setrion.printer.plugins.module_utils.setrion_cli import (
-    ansible_diff, run)
+    SERIAL_ARGS, ansible_diff, run)
 
 SETTINGS_OPTIONS = dict(
     emulation=dict(type='str'), baud=dict(type='int'), data_bits=dict(type='int'),
@@ -159,11 +153,10 @@ def write_profile(settings):
 def main():
     module = AnsibleModule(
         argument_spec=dict(
-            port=dict(type='str', required=True),
+            SERIAL_ARGS,
             settings=dict(type='dict', options=SETTINGS_OPTIONS),
             profile=dict(type='path'),
             show_secrets=dict(type='bool', default=False),
-            cli=dict(type='path', default='setrion-cli'),
         ),
         required_one_of=[('settings', 'profile')],
         mutually_exclusive=[('settings', 'profile')],
