@@ -210,7 +210,8 @@ int Win32Shell::runModal(ui::Dialog& dialog) {
         messageBox({"The window could not be created: " + win32::systemErrorText(GetLastError()),
                     {},
                     ui::MessageButtons::Ok,
-                    ui::MessageIcon::Error});
+                    ui::MessageIcon::Error,
+                    {}});
     } else if (!dialog.ended()) {
         if (owner != nullptr) EnableWindow(owner, FALSE);
         MSG msg;
