@@ -264,16 +264,16 @@ TEST_F(Win32HostTest, MessageBoxShowsCaptionTextAndButtons) {
         int answer;
     };
     const std::vector<Case> cases{
-        {{"No Response in printer", "Error", ui::MessageButtons::Ok, ui::MessageIcon::Error},
+        {{"No Response in printer", "Error", ui::MessageButtons::Ok, ui::MessageIcon::Error, {}},
          IDOK,
          L"Error",
          ui::kIdOk},
-        {{"Download font to printer ?", "", ui::MessageButtons::YesNo, ui::MessageIcon::Question},
+        {{"Download font to printer ?", "", ui::MessageButtons::YesNo, ui::MessageIcon::Question, {}},
          IDNO,
          L"Setrion",
          ui::kIdNo},
         {{"Download font to printer ?", "Setrion", ui::MessageButtons::YesNo,
-          ui::MessageIcon::Question},
+          ui::MessageIcon::Question, {}},
          IDYES,
          L"Setrion",
          ui::kIdYes},
