@@ -9,9 +9,15 @@ if(NOT DEFINED CMAKE_CXX_COMPILER_LAUNCHER)
     set(CMAKE_CXX_COMPILER_LAUNCHER ${SETRION_CCACHE})
   endif()
 endif()
-if(SETRION_PCH AND CMAKE_CXX_COMPILER_LAUNCHER MATCHES "ccache")
-  set(CMAKE_CXX_COMPILER_LAUNCHER ${CMAKE_COMMAND} -E env
-      CCACHE_SLOPPINESS=pch_defines,time_macros,include_file_mtime,include_file_ctime
+# Paths below the source folder are hashed relative to it, so every clone of the project, in
+# whatever folder, shares the cached compiles (CI builds a fresh clone each time).
+if(CMAKE_CXX_COMPILER_LAUNCHER MATCHES "ccache$")
+  set(setrion_ccache_env CCACHE_BASEDIR=${PROJECT_SOURCE_DIR} CCACHE_NOHASHDIR=1)
+  if(SETRION_PCH)
+    list(APPEND setrion_ccache_env
+         CCACHE_SLOPPINESS=pch_defines,time_macros,include_file_mtime,include_file_ctime)
+  endif()
+  set(CMAKE_CXX_COMPILER_LAUNCHER ${CMAKE_COMMAND} -E env ${setrion_ccache_env}
       ${CMAKE_CXX_COMPILER_LAUNCHER})
 endif()
 

@@ -25,12 +25,27 @@ def check(ok, what):
         failures.append(what)
 
 
-def cli(*args, timeout=120):
+def cli(*args, timeout=120, watch=None):
+    """Runs the program under Wine. With `watch` (a file the simulator records into), also
+    measures r.waited: from the first byte the printer received to the program's end, the
+    program's own wait with Wine's start-up (seconds under load) left out."""
     start = time.monotonic()
-    r = subprocess.run(["wine", CLI, *args], capture_output=True, text=True, timeout=timeout)
-    r.seconds = time.monotonic() - start
-    r.err = r.stderr.replace("\r\n", "\n")
-    r.out = r.stdout.replace("\r\n", "\n")
+    proc = subprocess.Popen(["wine", CLI, *args], stdout=subprocess.PIPE, stderr=subprocess.PIPE,
+                            text=True)
+    first_byte = None
+    if watch is not None:
+        deadline = start + timeout
+        while proc.poll() is None and time.monotonic() < deadline:
+            if first_byte is None and watch.exists() and watch.stat().st_size > 0:
+                first_byte = time.monotonic()
+            time.sleep(0.01)
+    out, err = proc.communicate(timeout=timeout)
+    end = time.monotonic()
+    r = subprocess.CompletedProcess(proc.args, proc.returncode, out, err)
+    r.seconds = end - start
+    r.waited = end - first_byte if first_byte is not None else None
+    r.err = err.replace("\r\n", "\n")
+    r.out = out.replace("\r\n", "\n")
     return r
 
 
@@ -48,7 +63,9 @@ class Sim:
         self.dir = Path(tempfile.mkdtemp(dir=WORK))
         link = self.dir / "printer"
         self.state = self.dir / "state.json"
-        self.proc = subprocess.Popen([SIM, "--link", str(link), "--state", str(self.state), *args],
+        self.record = self.dir / "received.bin"
+        self.proc = subprocess.Popen([SIM, "--link", str(link), "--state", str(self.state),
+                                      "--record", str(self.record), *args],
                                      stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         for _ in range(100):
             if link.exists():
@@ -95,22 +112,31 @@ def main():
         r = serial("get-bluetooth")
         check(r.returncode == 0 and r.out.strip() != "", f"get-bluetooth: {r.out.strip()} {r.err.strip()}")
 
-    with Sim("--silent"):
-        startup = wine_start_seconds()  # measured next to each timed run: the load varies
-        r = serial("probe")
+    with Sim("--silent") as sim:
+        r = serial("probe", watch=sim.record)
         check(r.returncode == 2 and r.err == "No Response in printer\n",
               f"silent printer: {r.err.strip()!r}")
-        check(r.seconds - startup < 6.0, f"silent printer reported in {r.seconds:.1f} s")
+        check(r.waited is not None and r.waited < 6.0,
+              f"silent printer reported {r.waited if r.waited is None else round(r.waited, 1)} s "
+              f"after its first byte ({r.seconds:.1f} s with Wine's start)")
 
-    # A COM port the prefix does not map (wineboot maps the host's ttyS* to the low ones).
+    # A COM port the prefix does not map (wineboot maps the host's ttyS* to the low ones). Nothing
+    # reaches a printer here, so the time is compared with Wine's start measured next to it; a
+    # start-up spike under load is not the program's, so up to three tries: a program that waits
+    # before failing fails all three.
     missing = PREFIX / "dosdevices" / "com42"
     if missing.is_symlink() or missing.exists():
         missing.unlink()
-    startup = wine_start_seconds()
-    r = cli("--port", "COM42", "probe")
+    for attempt in range(3):
+        startup = wine_start_seconds()
+        r = cli("--port", "COM42", "probe")
+        extra = r.seconds - startup
+        if extra < 2.0 or r.returncode != 2:
+            break
+        print(f"     missing COM42 took {extra:.1f} s more than Wine's start: measured again")
     check(r.returncode == 2 and r.err == "Serial Port Open Failed\nno such device: COM42\n",
           f"missing COM42: {r.err.strip()!r}")
-    check(r.seconds - startup < 2.0, f"missing COM42 reported in {r.seconds:.1f} s")
+    check(extra < 2.0, f"missing COM42 reported {extra:.1f} s after Wine's start")
 
     for kind, args in (("command-mode", ["--module", "command", "--generation", "2"]),
                        ("settings-block", ["--module", "block"])):
