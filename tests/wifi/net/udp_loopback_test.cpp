@@ -7,6 +7,9 @@
 #include <vector>
 
 #include "wifi/net/udp_socket.h"
+#ifndef _WIN32
+#include "tests/support/loopback_ports.h"
+#endif
 
 using namespace setrion::net;
 
@@ -14,8 +17,13 @@ namespace {
 
 constexpr uint32_t kLoopbackBroadcast = 0x7FFFFFFF;  // 127.255.255.255
 
+// Ports of this test process's own, so tests may run side by side.
 uint16_t basePort() {
+#ifdef _WIN32
     return static_cast<uint16_t>(25000 + (::getpid() % 1000) * 4);
+#else
+    return setrion::test::loopbackPortBlock();
+#endif
 }
 
 std::unique_ptr<DatagramSocket> open(uint16_t port, bool nonBlocking = false) {
