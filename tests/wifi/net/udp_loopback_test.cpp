@@ -15,7 +15,7 @@ using namespace setrion::net;
 
 namespace {
 
-constexpr uint32_t kLoopbackBroadcast = 0x7FFFFFFF;  // 127.255.255.255
+constexpr uint32_t kBroadcastAll = 0x7FFFFFFF;  // 127.255.255.255
 
 // Ports of this test process's own, so tests may run side by side.
 uint16_t basePort() {
@@ -51,7 +51,7 @@ TEST(UdpLoopback, BroadcastReachesTheBoundPortAndLongDatagramsAreCut) {
 
     std::vector<uint8_t> frame(1024);
     for (size_t i = 0; i < frame.size(); ++i) frame[i] = static_cast<uint8_t>(i);
-    for (int i = 0; i < 2; ++i) ASSERT_EQ(sender->sendTo(frame, {kLoopbackBroadcast, b}), 1024);
+    for (int i = 0; i < 2; ++i) ASSERT_EQ(sender->sendTo(frame, {kBroadcastAll, b}), 1024);
     ASSERT_EQ(receiver->waitReadable(2000), 1);
     std::vector<uint8_t> buffer(2048);
     SocketAddress from;
