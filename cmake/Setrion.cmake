@@ -74,7 +74,11 @@ endfunction()
 
 # setrion_test_pch(NAME HEADERS ... [DEPS ...]): a target that only precompiles HEADERS with
 # the test executables' flags (plus those DEPS bring), for the tests to reuse.
+# Without SETRION_PCH there is nothing to precompile: no target, so no empty source compiled.
 function(setrion_test_pch name)
+  if(NOT SETRION_PCH)
+    return()
+  endif()
   cmake_parse_arguments(ARG "" "" "HEADERS;DEPS" ${ARGN})
   set(source ${CMAKE_CURRENT_BINARY_DIR}/${name}.cpp)
   file(CONFIGURE OUTPUT ${source} CONTENT "// Builds the precompiled header ${name}.\n")
