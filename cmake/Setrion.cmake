@@ -80,7 +80,11 @@ endfunction()
 
 # setrion_test_pch(NAME HEADERS ... [DEPS ...]): a target that only precompiles HEADERS with
 # the test executables' flags (plus those DEPS bring), for the tests to reuse.
+# Without SETRION_PCH there is nothing to precompile: no target, so no empty source compiled.
 function(setrion_test_pch name)
+  if(NOT SETRION_PCH)
+    return()
+  endif()
   cmake_parse_arguments(ARG "" "" "HEADERS;DEPS" ${ARGN})
   set(source ${CMAKE_CURRENT_BINARY_DIR}/${name}.cpp)
   file(CONFIGURE OUTPUT ${source} CONTENT "// Builds the precompiled header ${name}.\n")
@@ -90,28 +94,70 @@ function(setrion_test_pch name)
   setrion_pch(${name} ${ARG_HEADERS})
 endfunction()
 
-# setrion_test(NAME SOURCES ... [DEPS ...] [LABELS ...] [RUN_SERIAL])
+# Test sources build in unity batches of this many: each of them parses GoogleTest (and most
+# nlohmann-json), which costs more than the tests' own code.
+set(SETRION_TEST_UNITY_BATCH 8 CACHE STRING "Test sources per unity batch (0: the whole target, 1: off)")
+
+# setrion_test(NAME SOURCES ... [DEPS ...] [LABELS ...] [RUN_SERIAL] [WAITS])
 # One GoogleTest executable, registered with CTest test by test (RUN_SERIAL: never beside
 # another test). Every test executable links the one prebuilt GoogleTest main and reuses the
 # precompiled header SETRION_TEST_PCH names (setrion_test_pch; a folder of tests with other
-# flags, such as the Qt ones, sets its own).
+# flags, such as the Qt ones, sets its own). Its sources build in unity batches, so helpers in
+# the anonymous namespace of one file must not share a name with another file's.
+# What the tests spend: WAITS marks tests that spend their time waiting (on the module's fixed
+# pauses, ptys, sockets or child programs) and get the label "waits"; the others get the label
+# "cpu" and take one slot of the resource "cpu" (tests/ctest-resources.json.in, one slot per
+# core), so ctest run with a resource spec file and -j above the core count runs many waiting
+# tests at once but no more CPU-bound tests than there are cores.
 function(setrion_test name)
-  cmake_parse_arguments(ARG "RUN_SERIAL" "" "SOURCES;DEPS;LABELS" ${ARGN})
+  cmake_parse_arguments(ARG "RUN_SERIAL;WAITS" "" "SOURCES;DEPS;LABELS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE ${ARG_DEPS} GTest::gtest_main)
   setrion_test_settings(${name})
   setrion_pch_reuse(${name} "${SETRION_TEST_PCH}")
+  list(LENGTH ARG_SOURCES count)
+  if(count GREATER 1)
+    set_target_properties(${name} PROPERTIES UNITY_BUILD ON UNITY_BUILD_BATCH_SIZE ${SETRION_TEST_UNITY_BATCH})
+    if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
+      # GCC takes each source included in a batch for a header and warns that a test derives
+      # from a fixture in the anonymous namespace, which is what every test file does.
+      target_compile_options(${name} PRIVATE -Wno-subobject-linkage)
+    endif()
+  endif()
   set(serial FALSE)
   if(ARG_RUN_SERIAL)
     set(serial TRUE)
   endif()
+  set(labels ${ARG_LABELS})
+  set(resources "")
+  if(ARG_WAITS)
+    list(APPEND labels waits)
+  else()
+    list(APPEND labels cpu)
+    set(resources "cpu:1")
+  endif()
   if(CMAKE_CROSSCOMPILING)
     # Every start of the emulator costs a second or more: one CTest test per executable.
     add_test(NAME ${name} COMMAND ${name})
-    set_tests_properties(${name} PROPERTIES LABELS "${ARG_LABELS}" RUN_SERIAL ${serial})
+    set_tests_properties(${name} PROPERTIES LABELS "${labels}" RUN_SERIAL ${serial})
+    if(resources)
+      set_tests_properties(${name} PROPERTIES RESOURCE_GROUPS "${resources}")
+    endif()
   else()
-    gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60
-      PROPERTIES LABELS "${ARG_LABELS}" RUN_SERIAL ${serial})
+    # The properties are set by a file CTest reads after the discovered tests (gtest_discover_tests
+    # would split a list of labels into separate arguments).
+    gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60)
+    set(extra "")
+    if(resources)
+      set(extra "RESOURCE_GROUPS ${resources}")
+    endif()
+    set(properties ${CMAKE_CURRENT_BINARY_DIR}/${name}_properties.cmake)
+    file(CONFIGURE OUTPUT ${properties} CONTENT [[
+if(@name@_TESTS)
+  set_tests_properties(${@name@_TESTS} PROPERTIES LABELS "@labels@" RUN_SERIAL @serial@ @extra@)
+endif()
+]] @ONLY)
+    set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${properties})
   endif()
 endfunction()
 

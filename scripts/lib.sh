@@ -27,3 +27,14 @@ build_preset() {
   (($#)) && targets=(--target "$@")
   cmake --build --preset "$preset" -j "$(nproc)" "${targets[@]}"
 }
+
+# run_tests PRESET [CTEST OPTION...]: runs PRESET's tests, several at a time per core. The
+# preset's resource spec file (ctest-resources.json, written by the configure step) gives the
+# resource "cpu" one slot per core: a CPU-bound test (label "cpu") takes a slot, a test that
+# waits on pauses, ptys and sockets (label "waits") takes none, so up to
+# SETRION_TEST_JOBS_PER_CORE (4) tests run per core but never more CPU-bound ones than cores.
+run_tests() {
+  local preset=$1
+  shift
+  ctest --preset "$preset" -j $(($(nproc) * ${SETRION_TEST_JOBS_PER_CORE:-4})) "$@"
+}

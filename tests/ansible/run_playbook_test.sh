@@ -36,7 +36,25 @@ PIDS+=($!)
 "$SIM" --link "$WORK/short" --state "$WORK/short.json" --module block --module-ssid-keeps 4 \
   >"$WORK/short.log" 2>&1 &
 PIDS+=($!)
-BASE=43100
+# A block of 8 loopback ports of this test's own, claimed through the lock files the C++ tests
+# use (tests/support/loopback_ports.h): the lock is held while this shell runs, and each port
+# is checked free by binding it.
+BASE=
+for i in $(seq 0 1594); do
+  slot=$(( ($$ + i) % 1595 ))
+  exec {lockfd}>>"${TMPDIR:-/tmp}/setrion-ports-$slot.lock"
+  if flock -n "$lockfd" && python3 -c '
+import socket, sys
+for port in range(int(sys.argv[1]), int(sys.argv[1]) + 8):
+    with socket.socket(socket.AF_INET, socket.SOCK_DGRAM) as s:
+        s.bind(("0.0.0.0", port))
+' $((20000 + slot * 8)) 2>/dev/null; then
+    BASE=$((20000 + slot * 8))
+    break
+  fi
+  exec {lockfd}>&-
+done
+[[ -n $BASE ]] || { echo "no free block of loopback ports"; exit 1; }
 "$SIM" lan --modules 2 --text-printers 0 --mgmt-port $BASE --text-port $((BASE + 1)) \
   --state "$WORK/lan.json" --max-seconds 900 >"$WORK/lan.log" 2>&1 &
 PIDS+=($!)

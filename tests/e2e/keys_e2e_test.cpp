@@ -10,7 +10,7 @@ using nlohmann::json;
 
 namespace {
 
-json settingsOf(const SimProcess& sim) {
+json moduleSettingsOf(const SimProcess& sim) {
     return sim.stateWhen(
         [](const json& j) { return j.contains("wifi_module"); })["wifi_module"]["settings"];
 }
@@ -43,7 +43,7 @@ TEST(KeysEndToEnd, ASettingsBlockExportWrittenBackKeepsTheKey) {
         EXPECT_EQ(r.exitCode, 1);
         EXPECT_NE(r.err.find("wpa_key: the module does not report its WPA key"), std::string::npos);
     }
-    EXPECT_EQ(settingsOf(sim)["wpa_key"], "my secret key");
+    EXPECT_EQ(moduleSettingsOf(sim)["wpa_key"], "my secret key");
 }
 
 // A shorter WPA key after a longer one leaves no tail in the second half.
@@ -56,8 +56,8 @@ TEST(KeysEndToEnd, AShorterWpaKeyLeavesNoTailOfTheLongerOne) {
           {"TopSecretKey77" + std::string(18, 'A'), "0000000000000000" + z},
           {"TopSecretKey77", "0000000000000000" + z}}) {
         EXPECT_EQ(write(sim, wpa(key)).out, "Save Completed !!!\n");
-        EXPECT_EQ(settingsOf(sim)["wpa_key"], key);
-        EXPECT_EQ(settingsOf(sim)["wpa_key_extended"], extended);
+        EXPECT_EQ(moduleSettingsOf(sim)["wpa_key"], key);
+        EXPECT_EQ(moduleSettingsOf(sim)["wpa_key_extended"], extended);
     }
 }
 
@@ -82,8 +82,8 @@ TEST(KeysEndToEnd, WepKeysAreWrittenWhereGivenAndBadKeysAreRefused) {
     for (const auto& [text, message] : bad)
         for (const SimProcess* sim : {&command, &block})
             EXPECT_NE(write(*sim, text).err.find(message), std::string::npos) << text;
-    EXPECT_EQ(settingsOf(command)["wep_keys40"], "0102030405111213141521222324253132333435");
-    EXPECT_EQ(settingsOf(block)["keys"],
+    EXPECT_EQ(moduleSettingsOf(command)["wep_keys40"], "0102030405111213141521222324253132333435");
+    EXPECT_EQ(moduleSettingsOf(block)["keys"],
               json({"0102030405", "1112131415", "2122232425", "3132333435"}));
 }
 
@@ -100,7 +100,7 @@ TEST(KeysEndToEnd, AnUnverifiedWriteIsReportedAndTheSimulatorKeepsAnyBytes) {
     EXPECT_EQ(report["not_verified"],
               json::parse(R"({"ssid":{"written":"Warehouse","read_back":"Ware"}})"));
     EXPECT_EQ(write(block, R"({"ssid":"Café"})").exitCode, 2);
-    EXPECT_EQ(settingsOf(block)["ssid_hex"], "436166C3");
+    EXPECT_EQ(moduleSettingsOf(block)["ssid_hex"], "436166C3");
 
     SimProcess command({"--module", "command"});
     EXPECT_EQ(
@@ -108,7 +108,7 @@ TEST(KeysEndToEnd, AnUnverifiedWriteIsReportedAndTheSimulatorKeepsAnyBytes) {
                        R"("wpa_authentication":"WPA-PSK","wpa_key_hex":"FF6B65796B65796B6579"})")
             .exitCode,
         0);
-    json c = settingsOf(command);
+    json c = moduleSettingsOf(command);
     EXPECT_EQ(c["ssid"], "\xEF\xBF\xBD(Office");
     EXPECT_EQ(c["ssid_hex"], "C3284F6666696365");
     EXPECT_EQ(c["wpa_key_hex"], "FF6B65796B65796B6579");
@@ -121,5 +121,5 @@ TEST(KeysEndToEnd, AProfileWithANulIsRefusedWhole) {
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_NE(r.err.find("profile.json: not valid JSON: a NUL byte at offset 17"),
               std::string::npos);
-    EXPECT_EQ(settingsOf(sim)["ssid"], "sim-ap");
+    EXPECT_EQ(moduleSettingsOf(sim)["ssid"], "sim-ap");
 }

@@ -18,7 +18,7 @@ std::string writeProfile(const SimProcess& sim, const std::string& name, const s
     return path;
 }
 
-json settingsOf(const SimProcess& sim) { return sim.state()["settings"]; }
+json printerSettingsOf(const SimProcess& sim) { return sim.state()["settings"]; }
 
 }  // namespace
 
@@ -56,7 +56,7 @@ TEST(PrinterProfileEndToEnd, ReadThenApplyTheSameFileChangesNothing) {
         EXPECT_EQ(report["changed"], false) << apply.out;
         EXPECT_EQ(report["result"], "Unchanged: not written");
         EXPECT_EQ(report["diff"], json::object());
-        EXPECT_EQ(settingsOf(sim)["pin"], "0000");
+        EXPECT_EQ(printerSettingsOf(sim)["pin"], "0000");
     }
 }
 
@@ -102,7 +102,7 @@ TEST(PrinterProfileEndToEnd, PlanThenSendSerialParametersLast) {
               "discoverable: on -> off\npower_save: unknown -> off\npower_save_minutes: unknown -> 30\n"
               "unknown (the printer does not report them; always sent): baud, parity, power_save, "
               "power_save_minutes\n");
-    EXPECT_EQ(settingsOf(sim)["emulation_switches"], 0);
+    EXPECT_EQ(printerSettingsOf(sim)["emulation_switches"], 0);
 
     auto apply = sim.cli({"printer", "apply", path}, 60000);
     ASSERT_EQ(apply.exitCode, 0) << apply.err;
@@ -147,7 +147,7 @@ TEST(PrinterProfileEndToEnd, FaultsAreRefusedBeforeAnythingIsSent) {
         EXPECT_EQ(r.exitCode, c.exitCode);
         EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
     }
-    json s = settingsOf(sim);
+    json s = printerSettingsOf(sim);
     EXPECT_EQ(s["density"], 2);
     EXPECT_EQ(s["media_sense"], "gap");
 }

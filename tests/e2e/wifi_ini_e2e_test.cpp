@@ -24,7 +24,7 @@ constexpr const char* kProfile =
     "WPAKEY=depot-passphrase\r\n"
     "TCPPORT=8080\r\n";
 
-json readJson(const SimProcess& sim) {
+json readWifi(const SimProcess& sim) {
     ProcessResult r = sim.cli({"--json", "wifi", "read"}, 60000);
     EXPECT_EQ(r.exitCode, 0) << r.err;
     return json::parse(r.out, nullptr, false);
@@ -36,7 +36,7 @@ TEST(WifiIniEndToEnd, ProfileIniIsAppliedWithTheDialogsRules) {
     for (const char* kind : {"block", "command"}) {
         SimProcess sim({"--module", kind, "--generation", "3"});
         ASSERT_TRUE(sim.running());
-        const json before = readJson(sim);
+        const json before = readWifi(sim);
         const std::string path = (sim.dir() / "profile.ini").string();
         std::ofstream(path, std::ios::binary) << kProfile;
 
@@ -45,7 +45,7 @@ TEST(WifiIniEndToEnd, ProfileIniIsAppliedWithTheDialogsRules) {
         EXPECT_NE(w.err.find("IP: value not in the key's form, ignored"), std::string::npos)
             << w.err;
         EXPECT_NE(w.err.find("MacAddress: identifies one device, ignored"), std::string::npos);
-        const json after = readJson(sim);
+        const json after = readWifi(sim);
         EXPECT_EQ(after["ssid"], "Depot") << kind;
         EXPECT_EQ(after["netmask"], "255.255.0.0") << kind;
         // WPA 1 shows "WPA" encryption with the list's second entry, whatever ENCRYPTION says.

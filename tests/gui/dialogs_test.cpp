@@ -20,6 +20,7 @@
 #include "gui/qt/text_fit.h"
 #include "tests/gui/modal_driver.h"
 #include "tests/gui/qt_app.h"
+#include "tests/support/temp_dir.h"
 #include "tests/link/fake_port_opener.h"
 #include "ui/fonts/font_id_dlg.h"
 #include "ui/fonts/font_select_dlg.h"
@@ -56,7 +57,18 @@ Make dlg(Args... args) {
 }
 
 std::vector<DialogCase> dialogs() {
-    const std::function<std::string()> root = [] { return std::string("/"); };
+    // The font selection lists a folder of this test's own: what "/" holds depends on the
+    // machine and on other programs' temporary files (a Wine prefix's fonts, say), whose
+    // names the text-fit check must not depend on.
+    static const setrion::test::TempDir fonts("dialogs-fonts");
+    static const bool copied = [] {
+        std::error_code ec;
+        std::filesystem::copy_file("/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf",
+                                   fonts.path() / "DejaVuSans.ttf", ec);
+        return !ec;
+    }();
+    (void)copied;
+    const std::function<std::string()> root = [] { return fonts.folder(); };
     std::vector<DialogCase> all{
         {"main", nullptr, {1000, 1001, 1003, 1002, 1004, 1137, 1005, 1011, 1006,
                            1007, 1008, 1145, 1162, 1012, 1013, 1014, 1017, 1015,

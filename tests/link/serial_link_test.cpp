@@ -287,7 +287,7 @@ TEST(SerialLinkOpen, MissingDeviceOrNonTerminalFailsWithNothingOpen) {
     EXPECT_EQ(link.open("/dev/does-not-exist-setrion", SerialSettings{}), -1);
     EXPECT_FALSE(link.isOpen());
 
-    auto file = std::filesystem::temp_directory_path() / "setrion-not-a-tty";
+    auto file = std::filesystem::temp_directory_path() / ("setrion-not-a-tty-" + std::to_string(::getpid()));
     std::ofstream(file) << "x";
     EXPECT_EQ(link.open(file.string(), SerialSettings{}), -1);
     EXPECT_FALSE(link.isOpen());
@@ -313,7 +313,7 @@ TEST(SerialLinkOpen, PermissionDeniedTracesTheGroupThatGrantsAccess) {
             return -1;
         }
     } sys;
-    auto node = std::filesystem::temp_directory_path() / "setrion-denied-tty";
+    auto node = std::filesystem::temp_directory_path() / ("setrion-denied-tty-" + std::to_string(::getpid()));
     std::ofstream(node) << "";
     // gid 20 is dialout on Debian; giving a file to it needs root or membership.
     if (::chown(node.c_str(), static_cast<uid_t>(-1), 20) != 0 ||

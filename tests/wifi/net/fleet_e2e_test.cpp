@@ -5,6 +5,7 @@
 #include <regex>
 
 #include "tests/support/child_process.h"
+#include "tests/support/loopback_ports.h"
 
 #include "tests/support/sim_process.h"
 
@@ -19,7 +20,7 @@ protected:
     void SetUp() override {
         m_dir = fs::temp_directory_path() / ("setrion-fleet-" + std::to_string(getpid()));
         fs::create_directories(m_dir);
-        m_base = static_cast<uint16_t>(33000 + (getpid() % 1000) * 8);
+        m_base = loopbackPortBlock();
     }
     void TearDown() override {
         if (m_sim > 0) {

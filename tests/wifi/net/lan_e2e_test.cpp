@@ -19,6 +19,8 @@
 #include <thread>
 #include <vector>
 
+#include "tests/support/loopback_ports.h"
+
 extern char** environ;
 
 namespace {
@@ -62,7 +64,7 @@ class LanE2e : public ::testing::Test {
         m_dir = fs::temp_directory_path() / ("setrion-lan-" + std::to_string(getpid()));
         fs::create_directories(m_dir);
         // Ports of this test process's own, so tests may run side by side.
-        m_base = static_cast<uint16_t>(41000 + (getpid() % 1000) * 8);
+        m_base = setrion::test::loopbackPortBlock();
     }
     void TearDown() override {
         stopSim();

@@ -7,15 +7,23 @@
 #include <vector>
 
 #include "wifi/net/udp_socket.h"
+#ifndef _WIN32
+#include "tests/support/loopback_ports.h"
+#endif
 
 using namespace setrion::net;
 
 namespace {
 
-constexpr uint32_t kLoopbackBroadcast = 0x7FFFFFFF;  // 127.255.255.255
+constexpr uint32_t kBroadcastAll = 0x7FFFFFFF;  // 127.255.255.255
 
+// Ports of this test process's own, so tests may run side by side.
 uint16_t basePort() {
+#ifdef _WIN32
     return static_cast<uint16_t>(25000 + (::getpid() % 1000) * 4);
+#else
+    return setrion::test::loopbackPortBlock();
+#endif
 }
 
 std::unique_ptr<DatagramSocket> open(uint16_t port, bool nonBlocking = false) {
@@ -43,7 +51,7 @@ TEST(UdpLoopback, BroadcastReachesTheBoundPortAndLongDatagramsAreCut) {
 
     std::vector<uint8_t> frame(1024);
     for (size_t i = 0; i < frame.size(); ++i) frame[i] = static_cast<uint8_t>(i);
-    for (int i = 0; i < 2; ++i) ASSERT_EQ(sender->sendTo(frame, {kLoopbackBroadcast, b}), 1024);
+    for (int i = 0; i < 2; ++i) ASSERT_EQ(sender->sendTo(frame, {kBroadcastAll, b}), 1024);
     ASSERT_EQ(receiver->waitReadable(2000), 1);
     std::vector<uint8_t> buffer(2048);
     SocketAddress from;

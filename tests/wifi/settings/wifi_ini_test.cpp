@@ -11,7 +11,7 @@
 namespace setrion::wifi {
 namespace {
 
-std::string at(const WifiSettings& s, std::size_t offset, std::size_t len) {
+std::string recordBytes(const WifiSettings& s, std::size_t offset, std::size_t len) {
     return std::string(s.bytes().begin() + static_cast<long>(offset),
                        s.bytes().begin() + static_cast<long>(offset + len));
 }
@@ -35,11 +35,11 @@ TEST(WifiIniLoad, TakesValuesOfTheirExactFormRefusesLongTextsAndListsTheRest) {
         "WPA=2\nWPAENC=1\nWPAKEY=" +
         std::string(70, 'w') + "\nTCPPORT=9100\n"));
     const WifiSettings& r = v.record;
-    EXPECT_EQ(at(r, 0, 2), "V2");
-    EXPECT_EQ(at(r, 2, 12), "0011AABBCCDD");
+    EXPECT_EQ(recordBytes(r, 0, 2), "V2");
+    EXPECT_EQ(recordBytes(r, 2, 12), "0011AABBCCDD");
     EXPECT_EQ(v.macText, "00:11:AA:BB:CC:DD");
     // Texts longer than their field are refused whole, never cut.
-    EXPECT_EQ(at(r, 14, 34), std::string(34, ' '));
+    EXPECT_EQ(recordBytes(r, 14, 34), std::string(34, ' '));
     EXPECT_EQ(v.ssid, "");
     ASSERT_EQ(v.refused.size(), 3u);
     EXPECT_EQ(v.refused[0].message(), "SSID: expected a text of at most 32 bytes (40 given)");
@@ -50,23 +50,23 @@ TEST(WifiIniLoad, TakesValuesOfTheirExactFormRefusesLongTextsAndListsTheRest) {
                   "IP: value not in the key's form", "GATEWAY: value not in the key's form",
                   "junk: not a key of the Wi-Fi INI file", "CHANNEL: value not in the key's form",
                   "ENCRYPTION: value not in the key's form"}));
-    EXPECT_EQ(at(r, 48, 1), "1");
-    EXPECT_EQ(at(r, 49, 8), "        ");  // IP=10.0.0: three parts
+    EXPECT_EQ(recordBytes(r, 48, 1), "1");
+    EXPECT_EQ(recordBytes(r, 49, 8), "        ");  // IP=10.0.0: three parts
     EXPECT_FALSE(v.ip);
-    EXPECT_EQ(at(r, 57, 8), "FFFFFF00");
+    EXPECT_EQ(recordBytes(r, 57, 8), "FFFFFF00");
     EXPECT_FALSE(v.gateway);                 // 300 is no octet
     EXPECT_EQ(v.dns, (Octets{8, 8, 8, 8}));  // leading zeros allowed
-    EXPECT_EQ(at(r, 81, 6), "1   23");       // MODE, CHANNEL=6 and ENCRYPTION=7 ignored
+    EXPECT_EQ(recordBytes(r, 81, 6), "1   23");       // MODE, CHANNEL=6 and ENCRYPTION=7 ignored
     EXPECT_FALSE(v.channel);
     EXPECT_FALSE(v.encryption);
     EXPECT_EQ(v.useKey, 3);
-    EXPECT_EQ(at(r, 87, 26), std::string(26, ' '));
-    EXPECT_EQ(at(r, 139, 26), "1234567890" + std::string(16, ' '));
-    EXPECT_EQ(at(r, 191, 2), "21");
+    EXPECT_EQ(recordBytes(r, 87, 26), std::string(26, ' '));
+    EXPECT_EQ(recordBytes(r, 139, 26), "1234567890" + std::string(16, ' '));
+    EXPECT_EQ(recordBytes(r, 191, 2), "21");
     EXPECT_EQ(v.wpaKey, "");
-    EXPECT_EQ(at(r, 257, 4), "238C");
+    EXPECT_EQ(recordBytes(r, 257, 4), "238C");
     EXPECT_EQ(v.tcpPort, 9100);
-    EXPECT_EQ(at(r, 261, 41), std::string(41, ' '));
+    EXPECT_EQ(recordBytes(r, 261, 41), std::string(41, ' '));
 }
 
 TEST(WifiIniLoad, PortsOutsideSixteenBitsAndMissingKeysLeaveTheBase) {
@@ -74,11 +74,11 @@ TEST(WifiIniLoad, PortsOutsideSixteenBitsAndMissingKeysLeaveTheBase) {
     base.setTcpPort(0x1234);
     base.setText(field::kSsid, "Kept");
     const auto v = readWifiIni(IniFile::parse("[WiFiInfo]\nTCPPORT=70000\nCHANNEL=11\n"), base);
-    EXPECT_EQ(at(v.record, 257, 4), "1234");
-    EXPECT_EQ(at(v.record, 261, 1), " ");
+    EXPECT_EQ(recordBytes(v.record, 257, 4), "1234");
+    EXPECT_EQ(recordBytes(v.record, 261, 1), " ");
     EXPECT_EQ(v.record.text(field::kSsid), "Kept");
     EXPECT_EQ(v.channel, 11);
-    EXPECT_EQ(at(v.record, 82, 2), "11");
+    EXPECT_EQ(recordBytes(v.record, 82, 2), "11");
 }
 
 // The controls of a WEP64 dialog closed with a HEX key of `key`.
@@ -186,8 +186,8 @@ TEST(WifiIniFile, LoadsIntoARecordAndSetsKeysInPlaceWhileTheFileExists) {
 
     dir.write(kWifiIniFileName, kBefore);
     ASSERT_TRUE(ini.load(record));
-    EXPECT_EQ(at(record, 0, 2), "V2");
-    EXPECT_EQ(at(record, 257, 4), "0050");
+    EXPECT_EQ(recordBytes(record, 0, 2), "V2");
+    EXPECT_EQ(recordBytes(record, 257, 4), "0050");
     ASSERT_TRUE(ini.write({{"SSID", "Shop"}, {"TCPPORT", "9100"}}));
     EXPECT_EQ(slurp(ini.path()),
               "; provisioning profile\r\n[Site]\r\nName=Depot 4\r\n[WiFiInfo]\r\n"
