@@ -10,6 +10,14 @@ fail() {
   exit 1
 }
 note() { echo "-- $*"; }
+# skip WHY: the scenario cannot run here (a program that was not built).
+skip() {
+  echo "SKIP: $*"
+  exit 77
+}
+
+# The desktop program's main window, driven on the Qt offscreen platform.
+GUI_DRIVER=$BUILD/tests/gui/setrion-gui-driver
 
 # expect_eq ACTUAL EXPECTED WHAT
 expect_eq() {

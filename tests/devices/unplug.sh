@@ -1,7 +1,7 @@
-# A cable pulled out during a font download: the printer gadget unbound from its controller
-# a second into a 3 MB job, bound again two seconds later (the download resumes and
-# finishes), or never again (a bounded failure that says so).
-SCENARIOS="unplug_replug unplug_for_good"
+# A cable pulled out during a font download, from the CLI and from the desktop program: the
+# printer gadget unbound from its controller a second into a 3 MB job, bound again two seconds
+# later (the download resumes and finishes), or never again (a bounded failure that says so).
+SCENARIOS="unplug_replug unplug_for_good gui_unplug_replug gui_unplug_for_good"
 # No udevd: libusb then hears of no device that comes or goes, and the reconnect must find
 # the printer by scanning the bus.
 GROUP_UDEVD=no
@@ -17,6 +17,10 @@ group_setup() {
   local font=/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf
   { cat "$font"; head -c $((1572864 - $(stat -c %s "$font"))) /dev/urandom; } >/tmp/big.ttf
   "$CLI" font-job /tmp/big.ttf --id 200 --memory flash -o /tmp/big.tfd
+  # The desktop program's font selection dialog opens at the user's font folder.
+  mkdir -p /tmp/guihome/.local/share/fonts /tmp/runtime
+  chmod 700 /tmp/runtime
+  cp /tmp/big.ttf /tmp/guihome/.local/share/fonts/
 }
 
 # Starts the download in the background; DL_PID, its output in /tmp/dl.out and /tmp/dl.err.
@@ -50,6 +54,7 @@ unplug_mid_download() {
     fail "the printer did not get the first 512 kB"
   kill -0 "$DL_PID" 2>/dev/null || fail "the download ended before the unplug"
   gadget_unbind qx7
+  UNPLUGGED_MS=$(now_ms)
   UNPLUGGED_AT=$(stat -c %s /tmp/rec)
   note "unplugged after $UNPLUGGED_AT bytes"
 }
@@ -130,4 +135,55 @@ scenario_unplug_for_good() {
   ((DL_MS > 25000)) || fail "gave up after $DL_MS ms, before the write's bound"
   stop_sim
   gadget_bind qx7  # plugged in again for a next run
+}
+
+scenario_gui_unplug_replug() {
+  [[ -x $GUI_DRIVER ]] || skip "setrion-gui-driver is not built"
+  rm -f /tmp/rec
+  gadget_bind qx7 2>/dev/null || true
+  wait_until 10 test -e /dev/g_printer0
+  start_sim guibig --device /dev/g_printer0 --record /tmp/rec
+  start_gui_download
+  unplug_mid_download
+  sleep 2
+  gadget_bind qx7
+  note "plugged in again"
+  finish_download 90
+  expect_eq "$DL_RC" 0 "the driver's exit code"
+  expect_eq "$(gui_says question)" "Download font to printer ?" "the question"
+  expect_eq "$(gui_says "ended with")" "window|Font download Information|Font download is success." \
+    "the window that ended the download"
+  expect_eq "$(gui_says progress)" "10 20 30 40 50 60 70 80 90 100 0" "the progress bar's positions"
+  expect_eq "$(gui_says "bar hidden while moving")/$(gui_says "bar visible")" no/no "the progress bar"
+  expect_eq "$(gui_says "open enabled")/$(gui_says "download enabled")" yes/no "Open/Download"
+  expect_has "$(cat /tmp/dl.err)" "USB reconnected" "trace"
+  check_record_is_job_with_drop guibig
+  stop_sim
+}
+
+scenario_gui_unplug_for_good() {
+  [[ -x $GUI_DRIVER ]] || skip "setrion-gui-driver is not built"
+  rm -f /tmp/rec
+  gadget_bind qx7 2>/dev/null || true
+  wait_until 10 test -e /dev/g_printer0
+  start_sim guigone --device /dev/g_printer0 --record /tmp/rec
+  start_gui_download
+  unplug_mid_download
+  finish_download 60
+  local after=$(($(now_ms) - UNPLUGGED_MS))
+  expect_eq "$DL_RC" 0 "the driver's exit code"
+  expect_eq "$(gui_says "ended with")" \
+    'box|Error|Font download failed.\nThe printer is still inside the unfinished font job: switch it off and on.' \
+    "the window that ended the download"
+  expect_lacks " $(gui_says progress) " " 100 " "progress"
+  expect_eq "$(gui_says "bar visible")" no "the progress bar"
+  expect_eq "$(gui_says "open enabled")/$(gui_says "download enabled")" yes/yes "Open/Download"
+  expect_lacks "$(cat /tmp/dl.err)" "USB reconnected" "trace"
+  # The write waits 30 s for the printer; Close Port stops the search at once.
+  ((after < 40000)) || fail "the failure came $after ms after the unplug"
+  ((after > 25000)) || fail "gave up $after ms after the unplug, before the write's bound"
+  (($(gui_says "close port ms") < 3000)) || fail "Close Port took $(gui_says "close port ms") ms"
+  expect_eq "$(state guigone 's["fonts"]["accepted"]')" 0 "fonts the simulator stored"
+  stop_sim
+  gadget_bind qx7
 }
