@@ -67,6 +67,7 @@ scenario_acm_gui_port_list() {
   expect_eq "$(head -10 <<<"$entries" | tr '\n' ' ')" "COM1 COM2 COM3 COM4 COM5 COM6 COM7 COM8 COM9 USB " \
     "the fixed entries"
   grep -qFx "ttyACM0 — $description" <<<"$entries" || fail "no entry [ttyACM0 — $description]"
+  expect_has "$description" "$(udev_value ID_MODEL_FROM_DATABASE)" "the description names udev's model"
 }
 
 scenario_acm_by_id_and_unplug() {
