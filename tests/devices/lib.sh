@@ -137,6 +137,17 @@ gadget_create() {
   echo 100 >"$g/configs/c.1/MaxPower"
   ln -s "$g/functions/$4" "$g/configs/c.1/"
 }
+# gadget_remove NAME: unbound and taken apart, so that a gadget_create after it starts with
+# fresh functions.
+gadget_remove() {
+  local g=$GADGETS/$1 f
+  [[ -d $g ]] || return 0
+  [[ -z $(cat "$g/UDC") ]] || gadget_unbind "$1"
+  for f in "$g"/configs/c.1/*; do
+    [[ -L $f ]] && rm "$f"
+  done
+  rmdir "$g/configs/c.1/strings/0x409" "$g/configs/c.1" "$g"/functions/* "$g/strings/0x409" "$g"
+}
 # The first UDC of dummy_hcd: binding the gadget to it is plugging the cable in.
 gadget_bind() { echo "${2:-dummy_udc.0}" >"$GADGETS/$1/UDC"; }
 gadget_unbind() { echo "" >"$GADGETS/$1/UDC"; }

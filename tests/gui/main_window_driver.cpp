@@ -18,6 +18,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -31,6 +32,7 @@
 #include "tests/gui/modal_driver.h"
 #include "tests/gui/qt_app.h"
 #include "ui/fonts/font_dialog_ids.h"
+#include "ui/main/information_window.h"
 #include "ui/main/main_dialog_ids.h"
 
 namespace setrion::gui {
@@ -92,8 +94,8 @@ bool click(DialogView* v, int id) {
     return true;
 }
 
-// Reads a window the download ended with: the information window (its static 1136) or a
-// message box, then presses its OK.
+// Reads a window the download ended with: the information window or a message box, then
+// presses its OK.
 QString readAndClose(QWidget* w) {
     if (auto* box = qobject_cast<QMessageBox*>(w)) {
         const test::ShownBox shown = test::readBox(w);
@@ -105,7 +107,7 @@ QString readAndClose(QWidget* w) {
     }
     auto* v = qobject_cast<DialogView*>(w);
     if (v == nullptr) return "unknown|" + w->windowTitle();
-    auto* label = qobject_cast<QLabel*>(v->widget(1136));
+    auto* label = qobject_cast<QLabel*>(v->widget(ui::InformationWindow::kTextId));
     const QString text = "window|" + w->windowTitle() + "|" + (label ? label->text() : QString());
     QTest::mouseClick(v->widget(ui::kIdOk), Qt::LeftButton);
     return text;
@@ -132,7 +134,10 @@ bool chooseFont(DialogView* view, const QString& font, const QString& id, bool f
             [&](QWidget* w) {
                 auto* v = qobject_cast<DialogView*>(w);
                 auto* list = v ? qobject_cast<QListWidget*>(v->widget(ui::font_dlg::kFontList)) : nullptr;
-                if (list == nullptr) return;
+                if (list == nullptr) {
+                    static_cast<QDialog*>(w)->reject();
+                    return;
+                }
                 for (int i = 0; i < list->count(); ++i) {
                     listed << list->item(i)->text();
                     if (list->item(i)->text() == font) {
@@ -147,7 +152,10 @@ bool chooseFont(DialogView* view, const QString& font, const QString& id, bool f
             },
             [&](QWidget* w) {
                 auto* v = qobject_cast<DialogView*>(w);
-                if (v == nullptr) return;
+                if (v == nullptr) {
+                    static_cast<QDialog*>(w)->reject();
+                    return;
+                }
                 choose(v, ui::font_dlg::kFontIdList, id);
                 QTest::mouseClick(v->widget(flash ? ui::font_dlg::kFontFlash : ui::font_dlg::kFontRam),
                                   Qt::LeftButton);
@@ -181,6 +189,17 @@ int runDownload(const QString& font, const QString& id, bool flash) {
         positions << QString::number(value);
         if (value > 0 && !bar->isVisible()) hiddenWhileMoving = true;
     });
+    // The longest time the event loop went without running a timer: how long the window
+    // could not repaint.
+    long long longestStallMs = 0;
+    Steady::time_point lastTick = Steady::now();
+    QTimer ticker;
+    ticker.setInterval(20);
+    QObject::connect(&ticker, &QTimer::timeout, [&] {
+        const Steady::time_point now = Steady::now();
+        longestStallMs = std::max(longestStallMs, msBetween(lastTick, now));
+        lastTick = now;
+    });
     QString question;
     QString ended;
     Steady::time_point yesAt;
@@ -191,11 +210,14 @@ int runDownload(const QString& font, const QString& id, bool flash) {
             [&](QWidget* w) {
                 question = test::readBox(w).text;
                 yesAt = Steady::now();
+                lastTick = yesAt;
+                ticker.start();
                 report("download started at ms", sinceStartMs());
                 qobject_cast<QMessageBox*>(w)->button(QMessageBox::Yes)->click();
             },
             [&](QWidget* w) {
                 endedAt = Steady::now();
+                ticker.stop();
                 ended = readAndClose(w);
             },
         },
@@ -207,6 +229,7 @@ int runDownload(const QString& font, const QString& id, bool flash) {
     report("ended with", ended);
     if (seq.finished())
         report("ended after ms", msBetween(yesAt, endedAt));
+    report("longest stall ms", longestStallMs);
     report("bar visible", bar->isVisible());
     report("open enabled", view->widget(kFontOpen)->isEnabled());
     report("download enabled", view->widget(kFontDownload)->isEnabled());
