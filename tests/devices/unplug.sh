@@ -10,9 +10,6 @@ group_setup() {
   kmod_load dummy_hcd
   kmod_load usb_f_printer
   kmod_load usblp
-  gadget_create qx7 0x12ee 0x9485 printer.0
-  gadget_bind qx7
-  wait_until 10 test -e /dev/g_printer0
   # A real font padded to 1.5 MB makes a job of 3 MB (two hex digits a byte).
   local font=/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf
   { cat "$font"; head -c $((1572864 - $(stat -c %s "$font"))) /dev/urandom; } >/tmp/big.ttf
@@ -23,9 +20,11 @@ group_setup() {
   cp /tmp/big.ttf /tmp/guihome/.local/share/fonts/
 }
 
-# A printer gadget of its own, plugged in and taken by the host's driver. The gadget's printer
-# function answering the host across an unbind has crashed the kernel (list corruption in
-# printer_write), so scenarios whose simulator answers (Open Port probes) start with a fresh one.
+# Every scenario starts with a printer gadget of its own, plugged in and taken by the host's
+# driver: the kernel's printer function, once it has answered the host (Open Port's probe) and
+# been unbound, has handed the simulator stale zeros after the next bind and corrupted its
+# request lists (a kernel BUG in printer_write or printer_func_unbind), so no scenario inherits
+# one.
 printer_attached() { [[ -n $(host_driver_of 12ee 9485) ]]; }
 fresh_printer() {
   gadget_remove qx7
@@ -143,6 +142,7 @@ EOF
 
 scenario_unplug_replug() {
   rm -f /tmp/rec
+  fresh_printer
   start_sim big --device /dev/g_printer0 --record /tmp/rec
   start_download
   unplug_mid_download
@@ -160,8 +160,7 @@ scenario_unplug_replug() {
 
 scenario_unplug_for_good() {
   rm -f /tmp/rec
-  gadget_bind qx7 2>/dev/null || true  # bound already unless a scenario before failed
-  wait_until 10 test -e /dev/g_printer0
+  fresh_printer
   start_sim gone --device /dev/g_printer0 --record /tmp/rec
   start_download
   unplug_mid_download
@@ -175,7 +174,6 @@ scenario_unplug_for_good() {
   ((DL_MS < 45000)) || fail "the failure took $DL_MS ms"
   ((DL_MS > 25000)) || fail "gave up after $DL_MS ms, before the write's bound"
   stop_sim
-  gadget_bind qx7  # plugged in again for a next run
 }
 
 scenario_gui_unplug_replug() {
@@ -225,5 +223,4 @@ scenario_gui_unplug_for_good() {
   (($(gui_says "close port ms") < 3000)) || fail "Close Port took $(gui_says "close port ms") ms"
   expect_eq "$(state guigone 's["fonts"]["accepted"]')" 0 "fonts the simulator stored"
   stop_sim
-  gadget_bind qx7
 }
