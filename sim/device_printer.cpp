@@ -16,6 +16,7 @@
 #include <cstring>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "common/atomic_file.h"
 #include "sim/pty_printer.h"
@@ -34,6 +35,11 @@ constexpr int kReopenPauseMs = 50;
 // How long one answer may wait for a host that does not read; then it is dropped so the
 // printer keeps taking input.
 constexpr uint64_t kReplyBoundMs = 2000;
+// One read takes all the host has sent: more than the printer function's whole queue of
+// requests (ten of 8 kB). A read that stops inside a request leaves the rest in the kernel's
+// hands across an unbind, and after the next bind the printer function has handed out that
+// request's stale buffer (zeros) and corrupted its request lists.
+constexpr size_t kReadSize = 128 * 1024;
 
 uint64_t steadyMs() {
     using namespace std::chrono;
@@ -137,7 +143,7 @@ int runDevicePrinter(SimPrinter& printer, const PtyOptions& options) {
     }
     int fd = -1;
     bool announced = false;
-    uint8_t buf[4096];
+    std::vector<uint8_t> buf(kReadSize);
     while (!g_deviceStop) {
         if (fd < 0) {
             fd = openDevice(options.devicePath, listener);
@@ -163,14 +169,14 @@ int runDevicePrinter(SimPrinter& printer, const PtyOptions& options) {
         printer.setNow(now);
         bool gone = rc > 0 && (pfd.revents & (POLLERR | POLLHUP | POLLNVAL)) != 0;
         if (rc > 0 && (pfd.revents & POLLIN)) {
-            ssize_t n = ::read(fd, buf, sizeof buf);
+            ssize_t n = ::read(fd, buf.data(), buf.size());
             if (n > 0) {
                 gone = false;
                 if (record) {
-                    std::fwrite(buf, 1, static_cast<size_t>(n), record);
+                    std::fwrite(buf.data(), 1, static_cast<size_t>(n), record);
                     std::fflush(record);
                 }
-                printer.feed(std::span<const uint8_t>(buf, static_cast<size_t>(n)));
+                printer.feed(std::span<const uint8_t>(buf.data(), static_cast<size_t>(n)));
             } else if (n == 0 || (errno != EAGAIN && errno != EINTR)) {
                 gone = true;  // the host side went away: hung-up tty, unbound gadget
             }

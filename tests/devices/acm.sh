@@ -1,6 +1,6 @@
 # CDC-ACM: a USB-serial printer (the ACM function of a gadget, /dev/ttyGS0 on the device side),
 # driven by cdc_acm as /dev/ttyACM0 and named by udev, with the simulated printer behind it.
-SCENARIOS="acm_port_lists acm_by_id_and_unplug"
+SCENARIOS="acm_port_lists acm_gui_port_list acm_by_id_and_unplug"
 ACM_ID=0525:a4a7  # the gadget framework's own CDC-ACM ids, known to the hardware database
 BY_ID=/dev/serial/by-id/usb-Setrion_Test_Qx7_Printer_QX7000123-if00
 
@@ -45,6 +45,29 @@ scenario_acm_port_lists() {
   expect_eq "$(out_json "[p for p in j['ports'] if p['device'] == '/dev/ttyACM0'][0]['probe']")" CPCL \
     "probe answer"
   stop_sim
+}
+
+# The desktop program's Port list, dropped down: the fixed entries, then the device by the
+# description the CLI gives it.
+scenario_acm_gui_port_list() {
+  [[ -x $GUI_DRIVER ]] || skip "setrion-gui-driver is not built"
+  cli_ok --json ports
+  local description
+  description=$(out_json '[p for p in j["ports"] if p["device"] == "/dev/ttyACM0"][0]["description"]')
+  mkdir -p /tmp/runtime
+  chmod 700 /tmp/runtime
+  set +e
+  HOME=/tmp XDG_RUNTIME_DIR=/tmp/runtime timeout -k 5 60 "$GUI_DRIVER" ports >/tmp/ports.out 2>/tmp/ports.err
+  local rc=$?
+  set -e
+  sed 's/^/   out: /' /tmp/ports.out
+  expect_eq "$rc" 0 "the driver's exit code"
+  local entries
+  entries=$(sed -n 's/^port: //p' /tmp/ports.out)
+  expect_eq "$(head -10 <<<"$entries" | tr '\n' ' ')" "COM1 COM2 COM3 COM4 COM5 COM6 COM7 COM8 COM9 USB " \
+    "the fixed entries"
+  grep -qFx "ttyACM0 — $description" <<<"$entries" || fail "no entry [ttyACM0 — $description]"
+  expect_has "$description" "$(udev_value ID_MODEL_FROM_DATABASE)" "the description names udev's model"
 }
 
 scenario_acm_by_id_and_unplug() {

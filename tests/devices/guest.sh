@@ -37,7 +37,11 @@ for ((k = 1; k <= ${REPEAT:-1}; ++k)); do
       source "$SRC/tests/devices/$1.sh"; trap stop_children EXIT; trap "exit 143" TERM
       "scenario_$2"' _ "$GROUP" "$s" >"$RUN/$name.log" 2>&1
     rc=$?
-    if ((rc == 0)); then verdict=passed; else verdict=failed; fi
+    case $rc in
+      0) verdict=passed ;;
+      77) verdict=skipped ;;
+      *) verdict=failed ;;
+    esac
     ((rc == 124)) && echo "FAIL: still running after ${SCENARIO_BOUND:-150} s" >>"$RUN/$name.log"
     echo "($((SECONDS - start)) s)" >>"$RUN/$name.log"
     echo "$name $verdict" >>"$RUN/results"

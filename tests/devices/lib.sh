@@ -10,6 +10,14 @@ fail() {
   exit 1
 }
 note() { echo "-- $*"; }
+# skip WHY: the scenario cannot run here (a program that was not built).
+skip() {
+  echo "SKIP: $*"
+  exit 77
+}
+
+# The desktop program's main window, driven on the Qt offscreen platform.
+GUI_DRIVER=$BUILD/tests/gui/setrion-gui-driver
 
 # expect_eq ACTUAL EXPECTED WHAT
 expect_eq() {
@@ -128,6 +136,17 @@ gadget_create() {
   echo "Qx7" >"$g/configs/c.1/strings/0x409/configuration"
   echo 100 >"$g/configs/c.1/MaxPower"
   ln -s "$g/functions/$4" "$g/configs/c.1/"
+}
+# gadget_remove NAME: unbound and taken apart, so that a gadget_create after it starts with
+# fresh functions.
+gadget_remove() {
+  local g=$GADGETS/$1 f
+  [[ -d $g ]] || return 0
+  [[ -z $(cat "$g/UDC") ]] || gadget_unbind "$1"
+  for f in "$g"/configs/c.1/*; do
+    [[ -L $f ]] && rm "$f"
+  done
+  rmdir "$g/configs/c.1/strings/0x409" "$g/configs/c.1" "$g"/functions/* "$g/strings/0x409" "$g"
 }
 # The first UDC of dummy_hcd: binding the gadget to it is plugging the cable in.
 gadget_bind() { echo "${2:-dummy_udc.0}" >"$GADGETS/$1/UDC"; }
