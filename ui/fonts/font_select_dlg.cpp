@@ -2,6 +2,7 @@
 
 #include "ui/fonts/font_dialog_ids.h"
 #include "ui/fonts/font_folders.h"
+#include "common/utf8_path.h"
 
 namespace setrion::ui {
 
@@ -27,7 +28,7 @@ void CFontSelectDlg::onInit() {
     enable(kIdOk, false);
 }
 
-void CFontSelectDlg::fillList() { control(kFontList).setItems(trueTypeFilesIn(m_folder)); }
+void CFontSelectDlg::fillList() { control(kFontList).setItems(trueTypeFilesIn(pathFromUtf8(m_folder))); }
 
 void CFontSelectDlg::onClicked(int id) {
     switch (id) {

@@ -21,6 +21,9 @@ TEST(FontFolders, TrailingSeparatorAndFirstExistingFolder) {
     EXPECT_EQ(withTrailingSeparator("/"), "/");
     EXPECT_EQ(withTrailingSeparator("/a/b"), "/a/b/");
     EXPECT_EQ(withTrailingSeparator("/a/b/"), "/a/b/");
+    const std::string native(1, static_cast<char>(std::filesystem::path::preferred_separator));
+    EXPECT_EQ(withTrailingSeparator("C:" + native + "Fonts"), "C:" + native + "Fonts" + native);
+    EXPECT_EQ(withTrailingSeparator("C:" + native + "Fonts" + native), "C:" + native + "Fonts" + native);
     TempDir dir("fontfolders");
     const std::string real = dir.path().string();
     EXPECT_EQ(firstExistingFolder({"/no/such/folder/", real}, "/home/x"), real + "/");
