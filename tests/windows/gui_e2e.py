@@ -35,6 +35,9 @@ FONT_FILE = Path("/usr/share/wine/fonts/webdings.ttf")
 # Below the prefix's font folder, where the folder chooser starts: one step down the tree.
 FONT_FOLDER_NAME = "Polices é 測"
 SSID = "Work shop 7"
+# The Wi-Fi dialog's INI file, in a folder whose name the ANSI code page cannot spell.
+INI = WORK / "réglages 測" / "Tessun_WIFI.ini"
+INI_TEXT = b"[WiFiInfo]\r\nSSID=From the INI\r\n"
 failures = []
 
 
@@ -354,6 +357,8 @@ def wifi_command_mode(sim):
     poll(lambda: control(MAIN_TITLE, MAIN["kOpenPort"])["enabled"], 10)
     click(MAIN_TITLE, MAIN["kStartWifi"])
     check(poll(lambda: window(WIFI_TITLE), 30) is not None, "Start Wi-Fi Settings shows the Wi-Fi dialog")
+    shown = control(WIFI_TITLE, WIFI["kSsid"])["text"]
+    check(shown == "From the INI", f"the SSID comes from the INI file: {shown!r}")
     shot(WIFI_TITLE, "wifi")
     check(choose(WIFI_TITLE, WIFI["kPort"], "COM7"), "COM7 chosen in the Wi-Fi dialog")
     click(WIFI_TITLE, WIFI["kOpenPort"])
@@ -389,6 +394,9 @@ def wifi_command_mode(sim):
     click(WIFI_TITLE, WIFI["kClosePort"])
     click(WIFI_TITLE, WIFI["kExit"])
     check(poll(lambda: window(WIFI_TITLE) is None, 20), "Exit closes the Wi-Fi dialog")
+    # Only a settings-block module's dialog writes the file back.
+    kept = INI.read_bytes()
+    check(kept == INI_TEXT, f"the INI file is left as it was: {kept!r}")
 
 
 def wifi_network_mode():
@@ -429,7 +437,9 @@ def wifi_network_mode():
 
 def main():
     sim = Sim("--emulation", "escpos", "--module", "command", "--generation", "3")
-    app = App()
+    INI.parent.mkdir(parents=True, exist_ok=True)
+    INI.write_bytes(INI_TEXT)
+    app = App("--wifi-ini", wine_path(INI))
     try:
         main_dialog(sim)
         font_download(sim)
