@@ -187,6 +187,12 @@ def answer_message(name, bound=60):
     return text
 
 
+def only_shown(*titles, bound=15):
+    """Waits until the shown windows are these dialogs alone (a status window has gone)."""
+    return poll(lambda: all(any(t in w["title"] for t in titles)
+                            for w in layout()["windows"] if w["visible"]), bound)
+
+
 def idle(title, cid, bound):
     """Waits until control `cid` is enabled again (a sequence has ended)."""
     return poll(lambda: (control(title, cid) or {}).get("enabled"), bound)
@@ -420,6 +426,7 @@ def wifi_network_mode():
                      and control(WIFI_TITLE, WIFI["kPrinterList"])["items"], 60)
         answer_message("wifi-search-message", bound=3)
         check(found is not None, f"Wi-Fi Search lists the modules: {found}")
+        check(only_shown(MAIN_TITLE, WIFI_TITLE), "the searching window goes once the answers stop")
         if found:
             check(any("02:00:00:00:00:01" in i.upper() or "02-00-00-00-00-01" in i.upper() for i in found)
                   or len(found) >= 3, "the list names the first module")
