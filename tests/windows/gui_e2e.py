@@ -443,6 +443,9 @@ def wifi_network_mode():
 
 
 def main():
+    SHOTS.mkdir(parents=True, exist_ok=True)
+    for old in SHOTS.glob("*.png"):
+        old.unlink()
     sim = Sim("--emulation", "escpos", "--module", "command", "--generation", "3")
     INI.parent.mkdir(parents=True, exist_ok=True)
     INI.write_bytes(INI_TEXT)
