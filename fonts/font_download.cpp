@@ -1,8 +1,8 @@
 #include "fonts/font_download.h"
 
+#include "common/utf8_path.h"
 #include "fonts/font_file.h"
 #include "fonts/font_header.h"
-#include "common/utf8_path.h"
 
 namespace setrion::fonts {
 

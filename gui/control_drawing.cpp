@@ -5,9 +5,7 @@ namespace setrion::gui::drawing {
 namespace {
 
 ButtonIcon chosenIcon(const IconButtonState& s) {
-    auto has = [&](ButtonIcon icon) {
-        return !s.icons[static_cast<size_t>(icon) - 1].empty();
-    };
+    auto has = [&](ButtonIcon icon) { return !s.icons[static_cast<size_t>(icon) - 1].empty(); };
     ButtonIcon icon = ButtonIcon::Normal;
     if (!s.enabled) {
         if (has(ButtonIcon::Disabled)) icon = ButtonIcon::Disabled;

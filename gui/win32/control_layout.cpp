@@ -48,8 +48,8 @@ std::string itemsJson(HWND hwnd, bool combo) {
         static_cast<int>(SendMessageW(hwnd, combo ? CB_GETCOUNT : LB_GETCOUNT, 0, 0));
     std::string out = "[";
     for (int i = 0; i < count; ++i) {
-        const auto length = static_cast<int>(SendMessageW(
-            hwnd, combo ? CB_GETLBTEXTLEN : LB_GETTEXTLEN, static_cast<WPARAM>(i), 0));
+        const auto length = static_cast<int>(
+            SendMessageW(hwnd, combo ? CB_GETLBTEXTLEN : LB_GETTEXTLEN, static_cast<WPARAM>(i), 0));
         std::wstring item(static_cast<size_t>(std::max(length, 0)) + 1, L'\0');
         SendMessageW(hwnd, combo ? CB_GETLBTEXT : LB_GETTEXT, static_cast<WPARAM>(i),
                      reinterpret_cast<LPARAM>(item.data()));
@@ -84,10 +84,10 @@ std::string controlLayoutJson(const std::vector<DialogWindow*>& windows,
     bool firstWindow = true;
     for (DialogWindow* w : windows) {
         if (w->hwnd() == nullptr) continue;
-        out += std::string(firstWindow ? "" : ",") + "{\"title\":" + jsonString(windowText(w->hwnd())) +
-               ",\"rect\":" + rectJson(w->hwnd()) +
-               ",\"visible\":" + (IsWindowVisible(w->hwnd()) ? "true" : "false") +
-               ",\"controls\":[";
+        out +=
+            std::string(firstWindow ? "" : ",") +
+            "{\"title\":" + jsonString(windowText(w->hwnd())) + ",\"rect\":" + rectJson(w->hwnd()) +
+            ",\"visible\":" + (IsWindowVisible(w->hwnd()) ? "true" : "false") + ",\"controls\":[";
         firstWindow = false;
         bool firstControl = true;
         for (const ui::Control* c : w->model().controls()) {

@@ -7,7 +7,9 @@ namespace setrion::gui {
 
 namespace {
 
-RECT toRect(const drawing::Box& b) { return {b.left, b.top, b.right, b.bottom}; }
+RECT toRect(const drawing::Box& b) {
+    return {b.left, b.top, b.right, b.bottom};
+}
 
 }  // namespace
 

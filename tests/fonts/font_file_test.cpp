@@ -1,4 +1,5 @@
 #include "fonts/font_file.h"
+
 #include "common/utf8_path.h"
 #include "fonts/font_download.h"
 #include "fonts/font_header.h"

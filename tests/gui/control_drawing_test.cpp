@@ -1,8 +1,8 @@
 // The drawing rules both desktop hosts paint by: icon button parts by state and icon
 // alignment, group box caption and frame by alignment and style.
-#include <gtest/gtest.h>
-
 #include "gui/control_drawing.h"
+
+#include <gtest/gtest.h>
 
 namespace setrion::gui::drawing {
 namespace {
@@ -35,8 +35,8 @@ TEST(IconButtonLayout, FrameBorderColoursAndFocusFollowTheState) {
          ButtonBorder::Raised, ButtonColours::PointerOut, false, 0},
         {"focused", with([](IconButtonState& s) { s.focused = true; }), true, ButtonBorder::Raised,
          ButtonColours::Focused, true, 0},
-        {"pressed", with([](IconButtonState& s) { s.pressed = true; }), false,
-         ButtonBorder::Sunken, ButtonColours::PointerIn, false, 1},
+        {"pressed", with([](IconButtonState& s) { s.pressed = true; }), false, ButtonBorder::Sunken,
+         ButtonColours::PointerIn, false, 1},
         {"checked check box", with([](IconButtonState& s) { s.pressed = s.checkBox = true; }),
          false, ButtonBorder::Sunken, ButtonColours::PointerIn, false, 0},
         {"flat", with([](IconButtonState& s) { s.flat = s.focused = s.isDefault = true; }), false,
@@ -61,8 +61,8 @@ TEST(IconButtonLayout, FrameBorderColoursAndFocusFollowTheState) {
         EXPECT_EQ(l.iconBox, (Box{body.left + 3, body.top + (body.height() - 32) / 2,
                                   body.left + 35, body.top + (body.height() - 32) / 2 + 32})
                                  .moved(c.shift, c.shift));
-        EXPECT_EQ(l.caption, (Box{body.left + 35, body.top, body.right, body.bottom})
-                                 .moved(c.shift, c.shift));
+        EXPECT_EQ(l.caption,
+                  (Box{body.left + 35, body.top, body.right, body.bottom}).moved(c.shift, c.shift));
     }
 }
 
@@ -98,16 +98,36 @@ TEST(IconButtonLayout, IconChosenByStateAmongThoseTheButtonHas) {
         ButtonIcon icon;
         bool captionTwice;
     } cases[] = {
-        {"no icon: the caption takes the whole body", true, false, {none, none, none},
-         ButtonIcon::None, false},
-        {"pointer-out icon while the pointer is away", true, false, {kIcon, kIcon, none},
-         ButtonIcon::PointerOut, false},
-        {"normal icon under the pointer", true, true, {kIcon, kIcon, none}, ButtonIcon::Normal,
+        {"no icon: the caption takes the whole body",
+         true,
+         false,
+         {none, none, none},
+         ButtonIcon::None,
          false},
-        {"disabled icon when disabled", false, false, {kIcon, kIcon, kIcon}, ButtonIcon::Disabled,
+        {"pointer-out icon while the pointer is away",
+         true,
+         false,
+         {kIcon, kIcon, none},
+         ButtonIcon::PointerOut,
+         false},
+        {"normal icon under the pointer",
+         true,
+         true,
+         {kIcon, kIcon, none},
+         ButtonIcon::Normal,
+         false},
+        {"disabled icon when disabled",
+         false,
+         false,
+         {kIcon, kIcon, kIcon},
+         ButtonIcon::Disabled,
          true},
-        {"normal icon when disabled without one", false, false, {kIcon, none, none},
-         ButtonIcon::Normal, true},
+        {"normal icon when disabled without one",
+         false,
+         false,
+         {kIcon, none, none},
+         ButtonIcon::Normal,
+         true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

@@ -4,13 +4,13 @@
 #include <filesystem>
 #include <optional>
 
+#include "common/utf8_path.h"
 #include "fonts/font_download.h"
 #include "fonts/font_file.h"
 #include "fonts/font_transfer.h"
 #include "ui/fonts/font_folders.h"
 #include "ui/main/information_window.h"
 #include "ui/main/qx7_serial_set_dlg.h"
-#include "common/utf8_path.h"
 
 namespace setrion::ui {
 

@@ -1,8 +1,8 @@
 #include "ui/fonts/font_select_dlg.h"
 
+#include "common/utf8_path.h"
 #include "ui/fonts/font_dialog_ids.h"
 #include "ui/fonts/font_folders.h"
-#include "common/utf8_path.h"
 
 namespace setrion::ui {
 

@@ -4,9 +4,9 @@
 #include <utility>
 
 #include "common/trace.h"
+#include "common/utf8_path.h"
 #include "ui/wifi/wifi_ini_access.h"
 #include "wifi/settings/wifi_ini.h"
-#include "common/utf8_path.h"
 
 namespace setrion::ui {
 
