@@ -1,5 +1,6 @@
 #include "fonts/font_download.h"
 
+#include "common/utf8_path.h"
 #include "fonts/font_file.h"
 #include "fonts/font_header.h"
 
@@ -9,7 +10,7 @@ JobText makeFontJob(const std::filesystem::path& fontPath, std::string_view file
                     int fontId, TargetMemory memory) {
     JobText out;
     FileBytes ttf = readWholeFile(fontPath);
-    const std::string path = fontPath.string();
+    const std::string path = pathToUtf8(fontPath);
     switch (ttf.error) {
         case FileError::None: break;
         case FileError::TooLarge: out.error = kFontTooLarge; return out;
@@ -39,12 +40,12 @@ JobText readKeptJob(const std::filesystem::path& keptPath) {
     FileBytes job = readWholeFile(keptPath, 3 * kMaxFontFileSize);
     switch (job.error) {
         case FileError::None: break;
-        case FileError::NotRegular: out.error = notRegularFileMessage(keptPath.string()); return out;
+        case FileError::NotRegular: out.error = notRegularFileMessage(pathToUtf8(keptPath)); return out;
         case FileError::SymlinkLoop:
-            out.error = symlinkLoopMessage(keptPath.string());
+            out.error = symlinkLoopMessage(pathToUtf8(keptPath));
             return out;
         case FileError::NotExist:
-        case FileError::TooLarge: out.error = fileNotExistMessage(keptPath.string()); return out;
+        case FileError::TooLarge: out.error = fileNotExistMessage(pathToUtf8(keptPath)); return out;
         case FileError::ShortRead: out.error = kReadFileSizeError; return out;
     }
     out.text.assign(job.bytes.begin(), job.bytes.end());

@@ -4,6 +4,7 @@
 #include <system_error>
 
 #include "common/atomic_file.h"
+#include "common/utf8_path.h"
 
 namespace setrion::fonts {
 
@@ -56,10 +57,10 @@ std::string keptJobFileName(std::string_view chosen) {
 
 std::string keptJobRefusal(const std::string& chosen) {
     // "jobs" beside a folder of that name is kept as "jobs.tfd", a file of its own.
-    if (chosen.empty() || std::filesystem::path(chosen).filename().empty())
+    if (chosen.empty() || pathFromUtf8(chosen).filename().empty())
         return chosen + ": a folder, not a file name";
     std::error_code ec;
-    if (existsAsNonRegular(chosen) && !std::filesystem::is_directory(chosen, ec))
+    if (existsAsNonRegular(pathFromUtf8(chosen)) && !std::filesystem::is_directory(pathFromUtf8(chosen), ec))
         return chosen + ": not a regular file, not replaced";
     return {};
 }

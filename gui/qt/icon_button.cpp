@@ -8,13 +8,11 @@
 #include <QStyleOptionFocusRect>
 #include <QUrl>
 
+#include "gui/control_drawing.h"
 #include "gui/qt/icons.h"
 
 namespace setrion::gui {
 
-namespace {
-constexpr int kIconGap = 3;  // icon distance from the edge it is aligned to
-}
 
 IconButton::IconButton(QWidget* parent) : QAbstractButton(parent) {
     setMouseTracking(true);
@@ -98,78 +96,63 @@ void IconButton::setButtonCursor(const QCursor& cursor) { setCursor(cursor); }
 QSize IconButton::sizeHint() const {
     const QSize icon = m_icons[0].isNull() ? QSize() : m_icons[0].deviceIndependentSize().toSize();
     const QSize text = fontMetrics().size(Qt::TextShowMnemonic, this->text());
-    return {icon.width() + text.width() + 4 * kIconGap, std::max(icon.height(), text.height()) + 4 * kIconGap};
+    return {icon.width() + text.width() + 4 * drawing::kIconGap, std::max(icon.height(), text.height()) + 4 * drawing::kIconGap};
 }
 
 QPoint IconButton::pointerPos() const { return mapFromGlobal(QCursor::pos()); }
 
-IconButtonLook IconButton::look() const {
-    IconButtonLook l;
-    const bool focused = hasFocus();
-    l.pressed = m_checkBox ? (isDown() || isChecked()) : (isDown() || m_menuShown);
-    QRect r = rect();
-    if (!m_flat && (focused || m_default)) {
-        l.blackFrame = true;
-        r.adjust(1, 1, -1, -1);
-    }
-    l.body = r;
-    if (m_hover || l.pressed) {
-        l.background = m_bg[PointerIn];
-    } else if (focused) {
-        l.background = m_bg[Focused];
-    } else {
-        l.background = m_bg[PointerOut];
-    }
-    if (!m_flat || m_drawBorder) {
-        if (l.pressed) {
-            l.border = IconButtonLook::Border::Sunken;
-        } else if (!m_flat || m_hover) {
-            l.border = IconButtonLook::Border::Raised;
-        }
-    }
+namespace {
 
+drawing::Box toBox(const QRect& r) { return {r.left(), r.top(), r.right() + 1, r.bottom() + 1}; }
+QRect toQRect(const drawing::Box& b) { return QRect(b.left, b.top, b.width(), b.height()); }
+
+}  // namespace
+
+IconButtonLook IconButton::look() const {
+    drawing::IconButtonState s;
+    s.enabled = isEnabled();
+    s.focused = hasFocus();
+    s.isDefault = m_default;
+    s.pressed = m_checkBox ? (isDown() || isChecked()) : (isDown() || m_menuShown);
+    s.hover = m_hover;
+    s.checkBox = m_checkBox;
+    s.flat = m_flat;
+    s.drawBorder = m_drawBorder;
+    s.flatFocus = m_flatFocus;
+    s.align = m_align == Align::Top     ? drawing::IconAlign::Top
+              : m_align == Align::Right ? drawing::IconAlign::Right
+                                        : drawing::IconAlign::Left;
+    for (size_t i = 0; i < 3; ++i) {
+        const QSize is = m_icons[i].isNull() ? QSize() : m_icons[i].deviceIndependentSize().toSize();
+        s.icons[i] = {is.width(), is.height()};
+    }
+    const drawing::IconButtonLayout d = drawing::layoutIconButton(toBox(rect()), s);
+
+    IconButtonLook l;
+    l.pressed = s.pressed;
+    l.blackFrame = d.blackFrame;
+    l.body = toQRect(d.body);
+    l.background = m_bg[d.colours == drawing::ButtonColours::PointerIn ? PointerIn
+                        : d.colours == drawing::ButtonColours::Focused ? Focused
+                                                                       : PointerOut];
+    l.border = d.border == drawing::ButtonBorder::Sunken   ? IconButtonLook::Border::Sunken
+               : d.border == drawing::ButtonBorder::Raised ? IconButtonLook::Border::Raised
+                                                           : IconButtonLook::Border::None;
     using Slot = IconButtonLook::IconSlot;
-    if (!isEnabled()) {
-        l.icon = !m_icons[2].isNull() ? Slot::Disabled : Slot::Normal;
-    } else if (!m_icons[1].isNull() && !l.pressed && !m_hover) {
-        l.icon = Slot::PointerOut;
-    } else {
-        l.icon = Slot::Normal;
-    }
-    const QPixmap pm = pixmapFor(l.icon);
-    if (pm.isNull()) l.icon = Slot::None;
-    const QSize is = pm.isNull() ? QSize(0, 0) : pm.deviceIndependentSize().toSize();
-    const bool shift = l.pressed && !m_checkBox;
-    l.captionRect = r;
-    if (l.icon != Slot::None) {
-        switch (m_align) {
-            case Align::Left:
-                l.iconRect = QRect(r.left() + kIconGap, r.top() + (r.height() - is.height()) / 2,
-                                   is.width(), is.height());
-                l.captionRect.setLeft(r.left() + is.width() + kIconGap);
-                break;
-            case Align::Top:
-                l.iconRect = QRect(r.left() + (r.width() - is.width()) / 2, r.top() + kIconGap,
-                                   is.width(), is.height());
-                l.captionRect.setTop(r.top() + is.height() + kIconGap);
-                break;
-            case Align::Right:
-                l.iconRect = QRect(r.right() - kIconGap - is.width() + 1,
-                                   r.top() + (r.height() - is.height()) / 2, is.width(), is.height());
-                l.captionRect.setRight(r.right() - is.width() - kIconGap);
-                break;
-        }
-        if (shift) l.iconRect.translate(1, 1);
-    }
-    if (shift) l.captionRect.translate(1, 1);
-    l.captionTwice = !isEnabled();
+    l.icon = d.icon == drawing::ButtonIcon::Normal       ? Slot::Normal
+             : d.icon == drawing::ButtonIcon::PointerOut ? Slot::PointerOut
+             : d.icon == drawing::ButtonIcon::Disabled   ? Slot::Disabled
+                                                         : Slot::None;
+    if (l.icon != Slot::None) l.iconRect = toQRect(d.iconBox);
+    l.captionRect = toQRect(d.caption);
+    l.captionTwice = d.captionTwice;
     const QPalette pal = palette();
     if (l.captionTwice) {
         l.captionColour = pal.color(QPalette::Dark);
     } else {
         l.captionColour = (m_hover || l.pressed) ? m_fg[PointerIn] : m_fg[PointerOut];
     }
-    l.focusRect = focused && (!m_flat || m_flatFocus);
+    l.focusRect = d.focusRect;
     return l;
 }
 
@@ -219,7 +202,8 @@ void IconButton::paintEvent(QPaintEvent*) {
     if (l.focusRect) {
         QStyleOptionFocusRect opt;
         opt.initFrom(this);
-        opt.rect = l.body.adjusted(3, 3, -3, -3);
+        const int in = drawing::kFocusInset;
+        opt.rect = l.body.adjusted(in, in, -in, -in);
         style()->drawPrimitive(QStyle::PE_FrameFocusRect, &opt, &p, this);
     }
 }

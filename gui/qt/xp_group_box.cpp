@@ -4,6 +4,8 @@
 #include <QFontMetrics>
 #include <QPainter>
 
+#include "gui/control_drawing.h"
+
 namespace setrion::gui {
 
 CXPGroupBox::CXPGroupBox(QWidget* parent) : QWidget(parent), m_font(font()) {
@@ -99,24 +101,20 @@ const QString& CXPGroupBox::effectiveCaption() const {
 }
 
 CXPGroupBox::Geometry CXPGroupBox::geometryFor() const {
-    Geometry g;
-    g.area = rect().adjusted(1, 1, -1, -1);
     const QString& text = effectiveCaption();
     const QFontMetrics fm(m_font);
-    const int cx = text.isEmpty() ? 0 : fm.horizontalAdvance(text);
-    const int cy = text.isEmpty() ? 0 : fm.height();
-    const QRect& a = g.area;
-    const int inset = m_style == Window ? kWindowInset : kCaptionInset;
-    int left = a.left() + inset;
-    if (m_alignment == Centre) left = a.left() + (a.width() - cx) / 2;
-    if (m_alignment == Right) left = a.left() + a.width() - inset - cx;
-    if (m_style == Window) {
-        g.caption = QRect(left, a.top() + kWindowInset, cx, cy);
-        g.frame = QRect(QPoint(a.left(), a.top() + cy + 4), a.bottomRight());
-    } else {
-        g.caption = QRect(left, a.top(), cx, cy);
-        g.frame = QRect(QPoint(a.left(), a.top() + cy / 2), a.bottomRight());
-    }
+    const drawing::Size captionSize{text.isEmpty() ? 0 : fm.horizontalAdvance(text),
+                                    text.isEmpty() ? 0 : fm.height()};
+    const QRect r = rect();
+    const drawing::GroupBoxLayout d = drawing::layoutGroupBox(
+        {r.left(), r.top(), r.right() + 1, r.bottom() + 1}, captionSize,
+        static_cast<drawing::CaptionAlign>(m_alignment),
+        m_style == Window ? drawing::GroupStyle::Window : drawing::GroupStyle::Frame);
+    auto toQRect = [](const drawing::Box& b) { return QRect(b.left, b.top, b.width(), b.height()); };
+    Geometry g;
+    g.area = toQRect(d.area);
+    g.caption = toQRect(d.caption);
+    g.frame = toQRect(d.frame);
     return g;
 }
 

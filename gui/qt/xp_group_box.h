@@ -5,6 +5,8 @@
 #include <QString>
 #include <QWidget>
 
+#include "gui/control_drawing.h"
+
 namespace setrion::gui {
 
 // A drawn group box: a rounded frame broken by its caption ("frame" style) or a
@@ -14,9 +16,9 @@ class CXPGroupBox : public QWidget {
 public:
     enum Style { Frame = 0, Window = 1 };
     enum Alignment { Left = 0, Centre = 1, Right = 2 };
-    static constexpr int kCaptionInset = 10;   // frame style: caption distance from the side
-    static constexpr int kWindowInset = 2;     // window style
-    static constexpr int kCornerSize = 10;     // rounded corner ellipse, 10 x 10
+    static constexpr int kCaptionInset = drawing::kGroupCaptionInset;
+    static constexpr int kWindowInset = drawing::kGroupWindowInset;
+    static constexpr int kCornerSize = drawing::kGroupCornerSize;
 
     // Where one paint puts its parts.
     struct Geometry {

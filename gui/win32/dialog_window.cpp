@@ -255,10 +255,12 @@ void DialogWindow::render() {
     m_rendering = false;
     if (m_model.ended()) {
         ShowWindow(m_hwnd, SW_HIDE);
+        m_shell.layoutChanged();
         return;
     }
     if (m_shell.isShown(*this) && (IsWindowVisible(m_hwnd) != FALSE) != m_model.windowVisible())
         ShowWindow(m_hwnd, m_model.windowVisible() ? SW_SHOW : SW_HIDE);
+    m_shell.layoutChanged();
 }
 
 void DialogWindow::renderControl(Binding& b, const ui::Control& c) {

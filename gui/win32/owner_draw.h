@@ -5,8 +5,8 @@
 
 namespace setrion::gui {
 
-// The owner-drawn controls of the Win32 host, drawn by the rules of the Qt host's IconButton
-// and CXPGroupBox.
+// The owner-drawn controls of the Win32 host, painted where the shared drawing rules
+// (gui/control_drawing.h) put their parts, as the Qt host's IconButton and CXPGroupBox are.
 struct IconButtonState {
     bool pressed = false;
     bool focused = false;

@@ -110,8 +110,14 @@ int Win32Shell::messageBox(const ui::MessageBox& box) {
     // A message box is not the place to keep a busy cursor.
     const bool busy = m_busy;
     if (busy) setWaitCursor(false);
-    const int answer = MessageBoxW(ownerWindow(), toUtf16(box.fullText()).c_str(), caption.c_str(),
-                                   flags | MB_TASKMODAL);
+    const std::wstring text = toUtf16(box.fullText());
+    m_messageCaption = caption;
+    m_messageText = text;
+    layoutChanged();
+    const int answer = MessageBoxW(ownerWindow(), text.c_str(), caption.c_str(), flags | MB_TASKMODAL);
+    m_messageCaption.clear();
+    m_messageText.clear();
+    layoutChanged();
     if (busy) setWaitCursor(true);
     if (box.buttons == ui::MessageButtons::Ok) return ui::kIdOk;
     return answer == IDYES ? ui::kIdYes : ui::kIdNo;
@@ -184,8 +190,32 @@ std::optional<std::string> Win32Shell::chooseSaveFile(const ui::SaveFileRequest&
     return toUtf8(file);
 }
 
+namespace {
+
+// A dialog opens centred over its owner (the first one in the work area), kept inside the
+// work area, as the system's own dialogs are placed.
+void placeCentred(HWND hwnd, HWND owner) {
+    RECT work{};
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    RECT around = work;
+    if (owner != nullptr) GetWindowRect(owner, &around);
+    RECT r{};
+    GetWindowRect(hwnd, &r);
+    const LONG width = r.right - r.left;
+    const LONG height = r.bottom - r.top;
+    LONG x = around.left + (around.right - around.left - width) / 2;
+    LONG y = around.top + (around.bottom - around.top - height) / 2;
+    x = std::max(work.left, std::min(x, work.right - width));
+    y = std::max(work.top, std::min(y, work.bottom - height));
+    SetWindowPos(hwnd, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+}  // namespace
+
 std::unique_ptr<DialogWindow> Win32Shell::open(ui::Dialog& dialog) {
-    auto window = std::make_unique<DialogWindow>(dialog, *this, ownerWindow());
+    HWND owner = ownerWindow();
+    auto window = std::make_unique<DialogWindow>(dialog, *this, owner);
+    if (window->hwnd() != nullptr) placeCentred(window->hwnd(), owner);
     dialog.init();
     window->render();
     if (!dialog.ended() && window->hwnd() != nullptr) {
@@ -196,6 +226,7 @@ std::unique_ptr<DialogWindow> Win32Shell::open(ui::Dialog& dialog) {
             if (HWND first = GetNextDlgTabItem(window->hwnd(), nullptr, FALSE)) SetFocus(first);
         }
     }
+    layoutChanged();
     return window;
 }
 
@@ -259,6 +290,12 @@ void Win32Shell::windowCreated(DialogWindow& window) {
 void Win32Shell::windowDestroyed(DialogWindow& window) {
     std::erase(m_windows, &window);
     std::erase(m_shown, &window);
+    layoutChanged();
+}
+
+void Win32Shell::layoutChanged() {
+    if (m_layout.enabled())
+        m_layout.write(controlLayoutJson(m_windows, m_messageCaption, m_messageText));
 }
 
 void Win32Shell::setTimer(ui::Dialog& dialog, int timerId, uint32_t intervalMs) {

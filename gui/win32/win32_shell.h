@@ -6,6 +6,7 @@
 #include <utility>
 #include <vector>
 
+#include "gui/win32/control_layout.h"
 #include "gui/win32/win32_api.h"
 #include "ui/kit/shell.h"
 
@@ -57,6 +58,8 @@ class Win32Shell final : public ui::Shell {
     // Called by DialogWindow.
     void windowCreated(DialogWindow& window);
     void windowDestroyed(DialogWindow& window);
+    // A window was rendered, shown or hidden: the layout file follows (when it is kept).
+    void layoutChanged();
 
     static constexpr const wchar_t* kDefaultCaption = L"Setrion";
     // The message the socket notices arrive with.
@@ -82,6 +85,9 @@ class Win32Shell final : public ui::Shell {
     UINT_PTR m_nextTimer = 1;
     std::map<SocketHandle, ui::Dialog*> m_sockets;
     bool m_busy = false;
+    ControlLayoutFile m_layout;
+    std::wstring m_messageCaption;  // the message box being shown
+    std::wstring m_messageText;
 };
 
 // The filter string of the save chooser: "Font File(*.tfd)" with "*.tfd;*.doc" gives

@@ -1,4 +1,6 @@
 #include "fonts/font_file.h"
+
+#include "common/utf8_path.h"
 #include "fonts/font_download.h"
 #include "fonts/font_header.h"
 #include "tests/support/font_bytes.h"
@@ -24,6 +26,22 @@ protected:
     void TearDown() override { fs::remove_all(m_dir); }
     fs::path m_dir;
 };
+
+// The program's names are UTF-8: one outside ASCII names the same file on every platform (on
+// Windows not through the ANSI code page), and messages show it as it was given.
+TEST_F(FontFileTest, Utf8NamesNameTheFileTheyShow) {
+    const std::string folder = pathToUtf8(m_dir) + "/Polices \xC3\xA9 \xE6\xB8\xAC";
+    fs::create_directories(pathFromUtf8(folder));
+    const std::string file = folder + "/Demo \xC3\xA9.ttf";
+    std::ofstream(pathFromUtf8(file), std::ios::binary) << "abc";
+    EXPECT_TRUE(fs::is_regular_file(m_dir / u8"Polices \u00e9 \u6e2c" / u8"Demo \u00e9.ttf"));
+    EXPECT_EQ(readWholeFile(pathFromUtf8(file)).bytes.size(), 3u);
+    EXPECT_EQ(pathToUtf8(pathFromUtf8(file)), file);
+    EXPECT_EQ(keptJobRefusal(file), "");
+    const std::string missing = folder + "/none \xE6\xB8\xAC.ttf";
+    EXPECT_EQ(makeFontJob(pathFromUtf8(missing), "none", 100, TargetMemory::Ram).error,
+              missing + " file is not exist");
+}
 
 TEST(KeptJobFileName, AddsTheExtensionUnlessPresent) {
     EXPECT_EQ(keptJobFileName("myfont"), "myfont.tfd");

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <optional>
 
+#include "common/utf8_path.h"
 #include "fonts/font_download.h"
 #include "fonts/font_file.h"
 #include "fonts/font_transfer.h"
@@ -48,7 +49,7 @@ void FontDownloadHandler::open(CQx7SerialSetDlg& dialog) {
     dialog.control(kFontDownload).enabled = true;
     m_fontPath = m_select.folder() + m_select.fileName();
     // The list shows paths below the folder; the job carries the file's own name.
-    m_fileName = std::filesystem::path(m_select.fileName()).filename().string();
+    m_fileName = pathToUtf8(pathFromUtf8(m_select.fileName()).filename());
     m_fontId = m_id.fontId();
     m_memory = m_id.targetMemory();
 }
@@ -65,12 +66,12 @@ void FontDownloadHandler::download(CQx7SerialSetDlg& dialog) {
     }
     if (kept) kept = fonts::keptJobFileName(*kept);
 
-    fonts::JobText job = fonts::makeFontJob(m_fontPath, m_fileName, m_fontId, m_memory);
+    fonts::JobText job = fonts::makeFontJob(pathFromUtf8(m_fontPath), m_fileName, m_fontId, m_memory);
     if (!job.ok()) {
         shell.message(job.error, fonts::kFontErrorCaption);
         return;
     }
-    if (kept && !fonts::keepFontJob(*kept, job.text)) {
+    if (kept && !fonts::keepFontJob(pathFromUtf8(*kept), job.text)) {
         shell.message(fonts::kWriteOpenFailed, fonts::kFontErrorCaption);
         return;
     }
@@ -84,7 +85,7 @@ void FontDownloadHandler::download(CQx7SerialSetDlg& dialog) {
 
     if (kept) {
         // The printer gets exactly what was kept.
-        job = fonts::readKeptJob(*kept);
+        job = fonts::readKeptJob(pathFromUtf8(*kept));
         if (!job.ok()) {
             abandon(dialog, job.error);
             return;

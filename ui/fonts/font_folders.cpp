@@ -4,6 +4,8 @@
 #include <cctype>
 #include <system_error>
 
+#include "common/utf8_path.h"
+
 #ifdef SETRION_HAVE_FONTCONFIG
 #include <fontconfig/fontconfig.h>
 #endif
@@ -36,7 +38,7 @@ void forEachTrueTypeFile(const fs::path& folder, F&& visit) {
             if (it.depth() >= kMaxDepth) it.disable_recursion_pending();
             continue;
         }
-        if (!it->is_regular_file(typeEc) || !hasTrueTypeExtension(it->path().filename().string()))
+        if (!it->is_regular_file(typeEc) || !hasTrueTypeExtension(pathToUtf8(it->path().filename())))
             continue;
         if (!visit(it->path())) return;
     }
@@ -54,7 +56,10 @@ bool holdsTrueTypeFiles(const fs::path& folder) {
 }  // namespace
 
 std::string withTrailingSeparator(std::string folder) {
-    if (folder.empty() || folder.back() != '/') folder += '/';
+    // A folder named with the system's own separator ('\\' on Windows) ends with it too.
+    constexpr auto native = static_cast<char>(fs::path::preferred_separator);
+    if (!folder.empty() && (folder.back() == '/' || folder.back() == native)) return folder;
+    folder += folder.find(native) != std::string::npos ? native : '/';
     return folder;
 }
 
@@ -62,7 +67,7 @@ std::string firstExistingFolder(const std::vector<std::string>& candidates,
                                 const std::string& fallback) {
     for (const std::string& c : candidates) {
         std::error_code ec;
-        if (fs::is_directory(c, ec)) return withTrailingSeparator(c);
+        if (fs::is_directory(pathFromUtf8(c), ec)) return withTrailingSeparator(c);
     }
     return withTrailingSeparator(fallback);
 }
@@ -70,7 +75,7 @@ std::string firstExistingFolder(const std::vector<std::string>& candidates,
 std::string firstFolderWithFonts(const std::vector<std::string>& candidates,
                                  const std::string& fallback) {
     for (const std::string& c : candidates)
-        if (holdsTrueTypeFiles(c)) return withTrailingSeparator(c);
+        if (holdsTrueTypeFiles(pathFromUtf8(c))) return withTrailingSeparator(c);
     return firstExistingFolder(candidates, fallback);
 }
 
@@ -116,7 +121,7 @@ std::string systemFontFolder(const std::string& home) {
 std::vector<std::string> trueTypeFilesIn(const fs::path& folder) {
     std::vector<std::string> names;
     forEachTrueTypeFile(folder, [&](const fs::path& file) {
-        names.push_back(file.lexically_relative(folder).generic_string());
+        names.push_back(genericPathToUtf8(file.lexically_relative(folder)));
         return true;
     });
     std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {

@@ -1,5 +1,6 @@
 #include "ui/fonts/font_select_dlg.h"
 
+#include "common/utf8_path.h"
 #include "ui/fonts/font_dialog_ids.h"
 #include "ui/fonts/font_folders.h"
 
@@ -27,7 +28,7 @@ void CFontSelectDlg::onInit() {
     enable(kIdOk, false);
 }
 
-void CFontSelectDlg::fillList() { control(kFontList).setItems(trueTypeFilesIn(m_folder)); }
+void CFontSelectDlg::fillList() { control(kFontList).setItems(trueTypeFilesIn(pathFromUtf8(m_folder))); }
 
 void CFontSelectDlg::onClicked(int id) {
     switch (id) {

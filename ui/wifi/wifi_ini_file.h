@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "common/trace.h"
+#include "common/utf8_path.h"
 #include "ui/wifi/wifi_ini_access.h"
 #include "wifi/settings/wifi_ini.h"
 
@@ -27,7 +28,7 @@ class WifiIniFileAccess final : public WifiIniAccess {
         if (!ok) trace("Wi-Fi INI file: " + error);
         return ok;
     }
-    std::string name() const override { return m_file.path().string(); }
+    std::string name() const override { return pathToUtf8(m_file.path()); }
 
   private:
     wifi::WifiIniFile m_file;

@@ -1,6 +1,10 @@
 // The font selection and font ID dialogs as models: folders, lists and their rules.
 #include <gtest/gtest.h>
 
+#include <fstream>
+
+#include "common/utf8_path.h"
+#include "fonts/font_file.h"
 #include "tests/support/temp_dir.h"
 #include "ui/fonts/font_dialog_ids.h"
 #include "ui/fonts/font_folders.h"
@@ -21,6 +25,9 @@ TEST(FontFolders, TrailingSeparatorAndFirstExistingFolder) {
     EXPECT_EQ(withTrailingSeparator("/"), "/");
     EXPECT_EQ(withTrailingSeparator("/a/b"), "/a/b/");
     EXPECT_EQ(withTrailingSeparator("/a/b/"), "/a/b/");
+    const std::string native(1, static_cast<char>(std::filesystem::path::preferred_separator));
+    EXPECT_EQ(withTrailingSeparator("C:" + native + "Fonts"), "C:" + native + "Fonts" + native);
+    EXPECT_EQ(withTrailingSeparator("C:" + native + "Fonts" + native), "C:" + native + "Fonts" + native);
     TempDir dir("fontfolders");
     const std::string real = dir.path().string();
     EXPECT_EQ(firstExistingFolder({"/no/such/folder/", real}, "/home/x"), real + "/");
@@ -35,6 +42,21 @@ TEST(FontFolders, ListsTrueTypeFilesOfAnyCaseSortedLikeASortedListBox) {
     std::filesystem::create_directories(dir.path() / "folder.ttf");  // a folder is no font
     EXPECT_EQ(trueTypeFilesIn(dir.path()), (Items{"Alpha.TTF", "beta.Ttf", "zeta.ttf"}));
     EXPECT_TRUE(trueTypeFilesIn(dir.path() / "missing").empty());
+}
+
+// Folder and file names are UTF-8 text on every platform: the folder the chooser gives lists
+// its fonts, and the file it names is read, whatever the system's narrow encoding.
+TEST(FontFolders, NamesOutsideAsciiAreListedAndRead) {
+    TempDir dir("fontutf8");
+    const std::string folder = setrion::pathToUtf8(dir.path()) + "/Polices \xC3\xA9 \xE6\xB8\xAC";
+    std::filesystem::create_directories(setrion::pathFromUtf8(folder));
+    const std::string font = "Webdings \xC3\xA9.ttf";
+    std::ofstream(setrion::pathFromUtf8(folder + "/" + font), std::ios::binary) << "ttf";
+    EXPECT_EQ(trueTypeFilesIn(setrion::pathFromUtf8(withTrailingSeparator(folder))), (Items{font}));
+    const setrion::fonts::FileBytes read = setrion::fonts::readWholeFile(setrion::pathFromUtf8(folder + "/" + font));
+    EXPECT_EQ(read.error, setrion::fonts::FileError::None);
+    EXPECT_EQ(read.bytes.size(), 3u);
+    EXPECT_EQ(setrion::pathToUtf8(setrion::pathFromUtf8(folder)), folder);
 }
 
 // Debian's /usr/share/fonts holds only subfolders: its fonts are listed by their path below it,
