@@ -40,9 +40,10 @@ PIDS+=($!)
 # use (tests/support/loopback_ports.h): the lock is held while this shell runs, and each port
 # is checked free by binding it.
 BASE=
+mkdir -p "${TMPDIR:-/tmp}/setrion-ports"
 for i in $(seq 0 1594); do
   slot=$(( ($$ + i) % 1595 ))
-  exec {lockfd}>>"${TMPDIR:-/tmp}/setrion-ports-$slot.lock"
+  exec {lockfd}>>"${TMPDIR:-/tmp}/setrion-ports/$slot.lock"
   if flock -n "$lockfd" && python3 -c '
 import socket, sys
 for port in range(int(sys.argv[1]), int(sys.argv[1]) + 8):

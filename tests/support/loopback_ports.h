@@ -3,7 +3,7 @@
 // loopback may run side by side (and beside another checkout's tests on the same machine).
 // Blocks lie below the system's ephemeral range (32768 and up on Linux), so no port the kernel
 // hands out to a client socket falls in one. A block is claimed with a lock file in the
-// temporary folder, held until the process ends, and checked free by binding each port
+// temporary folder's setrion-ports/, held until the process ends, and checked free by binding each port
 // without SO_REUSEADDR (which also fails beside a socket that set it).
 // tests/ansible/run_playbook_test.sh claims blocks through the same lock files.
 #include <fcntl.h>
@@ -40,8 +40,10 @@ inline uint16_t loopbackPortBlock() {
     static const uint16_t base = [] {
         for (int i = 0; i < kPortBlockCount; ++i) {
             const int slot = (::getpid() + i) % kPortBlockCount;
-            const auto lock = std::filesystem::temp_directory_path() /
-                              ("setrion-ports-" + std::to_string(slot) + ".lock");
+            const auto folder = std::filesystem::temp_directory_path() / "setrion-ports";
+            std::error_code ec;
+            std::filesystem::create_directories(folder, ec);
+            const auto lock = folder / (std::to_string(slot) + ".lock");
             const int fd = ::open(lock.c_str(), O_CREAT | O_RDWR | O_CLOEXEC, 0666);
             if (fd < 0) continue;
             if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
