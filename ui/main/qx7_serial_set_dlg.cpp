@@ -93,7 +93,7 @@ void CQx7SerialSetDlg::addControls() {
 
     group(kGroupCodePage, "Code Page Setting", {5, 266, 205, 50});
     label(kCodePageLabel, "Code Page", {12, 277, 40, 10});
-    list(kCodePage, {12, 290, 72, 120});
+    list(kCodePage, {12, 290, 74, 120});  // wide enough for "WINDOWS_1254" in both hosts' fonts
     icon(kSaveCodePage, "Save Code Page", 133, {88, 276, 58, 36});
     icon(kPrintCodePage, "Print Code Page", 134, {148, 276, 58, 36});
 

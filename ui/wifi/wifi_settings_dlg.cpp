@@ -102,13 +102,14 @@ void CWiFiSettings::addControls() {
 
     group(kGroupOuter, "Port and Wi-Fi Information", {4, 2, 452, 380});
     group(kGroupPort, "Port Information", {10, 12, 440, 74});
-    label(kPortLabel, "Port : ", {16, 26, 46, 10});
-    // The first column is wide enough for "LAN (network search)".
-    list(kPort, {64, 24, 84, 120});
-    label(kBaudLabel, "BaudRate : ", {16, 42, 46, 10});
-    list(kBaud, {64, 40, 84, 90});
-    label(kDataBitsLabel, "Data Bits : ", {16, 58, 46, 10});
-    list(kDataBits, {64, 56, 84, 40});
+    label(kPortLabel, "Port : ", {16, 26, 42, 10});
+    // The first column is wide enough for "LAN (network search)" in the closed list with the
+    // fonts of both hosts (Windows' dialog font is the wider).
+    list(kPort, {60, 24, 90, 120});
+    label(kBaudLabel, "BaudRate : ", {16, 42, 42, 10});
+    list(kBaud, {60, 40, 90, 90});
+    label(kDataBitsLabel, "Data Bits : ", {16, 58, 42, 10});
+    list(kDataBits, {60, 56, 90, 40});
     label(kParityLabel, "Parity : ", {154, 26, 52, 10});
     list(kParity, {208, 24, 62, 50});
     label(kStopBitsLabel, "Stop Bits : ", {154, 42, 52, 10});
