@@ -107,7 +107,7 @@ set(SETRION_TEST_UNITY_BATCH 8 CACHE STRING "Test sources per unity batch (0: th
 # What the tests spend: WAITS marks tests that spend their time waiting (on the module's fixed
 # pauses, ptys, sockets or child programs) and get the label "waits"; the others get the label
 # "cpu" and take one slot of the resource "cpu" (tests/ctest-resources.json.in, one slot per
-# core), so ctest run with a resource spec file and -j above the core count runs many waiting
+# core), so ctest run with a resource file and -j above the core count runs many waiting
 # tests at once but no more CPU-bound tests than there are cores.
 function(setrion_test name)
   cmake_parse_arguments(ARG "RUN_SERIAL;WAITS" "" "SOURCES;DEPS;LABELS" ${ARGN})

@@ -29,7 +29,7 @@ build_preset() {
 }
 
 # run_tests PRESET [CTEST OPTION...]: runs PRESET's tests, several at a time per core. The
-# preset's resource spec file (ctest-resources.json, written by the configure step) gives the
+# preset's resource file (ctest-resources.json, written by the configure step) gives the
 # resource "cpu" one slot per core: a CPU-bound test (label "cpu") takes a slot, a test that
 # waits on pauses, ptys and sockets (label "waits") takes none, so up to
 # SETRION_TEST_JOBS_PER_CORE (4) tests run per core but never more CPU-bound ones than cores.

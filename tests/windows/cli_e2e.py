@@ -13,6 +13,8 @@ import threading
 import time
 from pathlib import Path
 
+from wine_ports import map_com_port
+
 CLI, SIM = sys.argv[1], sys.argv[2]
 PREFIX = Path(os.environ["WINEPREFIX"])
 WORK = Path(tempfile.mkdtemp(prefix="setrion-wine-e2e-"))
@@ -87,10 +89,7 @@ class Sim:
             if link.exists():
                 break
             time.sleep(0.05)
-        com = PREFIX / "dosdevices" / COM.lower()
-        if com.is_symlink() or com.exists():
-            com.unlink()
-        com.symlink_to(os.path.realpath(link))
+        map_com_port(PREFIX, COM, link)
 
     def stop(self):
         self.proc.terminate()

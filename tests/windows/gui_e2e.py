@@ -21,6 +21,8 @@ import tempfile
 import time
 from pathlib import Path
 
+from wine_ports import map_com_port
+
 EXE, SIM, SHOTS = os.path.abspath(sys.argv[1]), os.path.abspath(sys.argv[2]), Path(sys.argv[3]).resolve()
 ROOT = Path(__file__).resolve().parents[2]
 PREFIX = Path(os.environ["WINEPREFIX"])
@@ -230,10 +232,7 @@ class Sim:
         self.proc = subprocess.Popen([SIM, "--link", str(link), "--state", str(self.state), *args],
                                      stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         poll(link.exists, 5, step=0.05)
-        com = PREFIX / "dosdevices" / "com7"
-        if com.is_symlink() or com.exists():
-            com.unlink()
-        com.symlink_to(os.path.realpath(link))
+        map_com_port(PREFIX, "COM7", link)
 
     def stop(self):
         self.proc.terminate()
