@@ -105,10 +105,14 @@ set(SETRION_TEST_UNITY_BATCH 8 CACHE STRING "Test sources per unity batch (0: th
 # flags, such as the Qt ones, sets its own). Its sources build in unity batches, so helpers in
 # the anonymous namespace of one file must not share a name with another file's.
 # What the tests spend: WAITS marks tests that spend their time waiting (on the module's fixed
-# pauses, ptys, sockets or child programs) and get the label "waits"; the others get the label
-# "cpu" and take one slot of the resource "cpu" (tests/ctest-resources.json.in, one slot per
-# core), so ctest run with a resource file and -j above the core count runs many waiting
-# tests at once but no more CPU-bound tests than there are cores.
+# pauses, ptys, sockets or child programs); they get the label "waits" and take a slot of the
+# resource "waits". The others get the label "cpu" and take a slot of the resource "cpu". The
+# resource file (tests/ctest-resources.json.in) has a "cpu" slot per core and several "waits"
+# slots per core, so ctest run with it and a large -j runs many waiting tests at once, never
+# more CPU-bound tests than there are cores, and a CPU-bound test never waits for a slot that
+# waiting tests hold. The waiting tests are the long ones: their COST starts them first, since
+# a fresh build has no timings of its own for ctest to order by.
+set(SETRION_WAITING_TEST_COST 10)
 function(setrion_test name)
   cmake_parse_arguments(ARG "RUN_SERIAL;WAITS" "" "SOURCES;DEPS;LABELS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
@@ -132,6 +136,7 @@ function(setrion_test name)
   set(resources "")
   if(ARG_WAITS)
     list(APPEND labels waits)
+    set(resources "waits:1")
   else()
     list(APPEND labels cpu)
     set(resources "cpu:1")
@@ -139,17 +144,15 @@ function(setrion_test name)
   if(CMAKE_CROSSCOMPILING)
     # Every start of the emulator costs a second or more: one CTest test per executable.
     add_test(NAME ${name} COMMAND ${name})
-    set_tests_properties(${name} PROPERTIES LABELS "${labels}" RUN_SERIAL ${serial})
-    if(resources)
-      set_tests_properties(${name} PROPERTIES RESOURCE_GROUPS "${resources}")
-    endif()
+    set_tests_properties(${name} PROPERTIES LABELS "${labels}" RUN_SERIAL ${serial}
+                                            RESOURCE_GROUPS "${resources}")
   else()
     # The properties are set by a file CTest reads after the discovered tests (gtest_discover_tests
     # would split a list of labels into separate arguments).
     gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60)
-    set(extra "")
-    if(resources)
-      set(extra "RESOURCE_GROUPS ${resources}")
+    set(extra "RESOURCE_GROUPS ${resources}")
+    if(ARG_WAITS)
+      string(APPEND extra " COST ${SETRION_WAITING_TEST_COST}")
     endif()
     set(properties ${CMAKE_CURRENT_BINARY_DIR}/${name}_properties.cmake)
     file(CONFIGURE OUTPUT ${properties} CONTENT [[

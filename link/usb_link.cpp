@@ -16,6 +16,10 @@ namespace {
 using usb::UsbError;
 using SteadyClock = std::chrono::steady_clock;
 
+// How often a write waiting for a lost device gives the clock (and with it the desktop
+// program's painting) a turn.
+constexpr std::chrono::milliseconds kHostTurnEvery{50};
+
 struct UsbId {
     uint16_t vendor;
     uint16_t product;
@@ -265,8 +269,18 @@ int UsbLink::write(std::span<const uint8_t> data) {
                 return 0;
             }
             std::unique_lock lock(m_mutex);
-            bool back = m_changed.wait_until(lock, *deadline,
-                                             [&] { return m_session.handle || !m_threadRunning; });
+            const auto settled = [&] { return m_session.handle || !m_threadRunning; };
+            bool back = false;
+            // The wait is cut into slices with a zero sleep on the clock between them, so a
+            // desktop program keeps painting while the device is away.
+            for (;;) {
+                back = m_changed.wait_until(
+                    lock, std::min(*deadline, SteadyClock::now() + kHostTurnEvery), settled);
+                if (back || SteadyClock::now() >= *deadline) break;
+                lock.unlock();
+                m_clock.sleepMs(0);
+                lock.lock();
+            }
             if (!back || !m_session.handle) {
                 lock.unlock();
                 trace("USB write abandoned: device lost");
