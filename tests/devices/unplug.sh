@@ -53,6 +53,12 @@ start_gui_download() {
 }
 # gui_says KEY: what the driver reported under KEY.
 gui_says() { sed -n "s/^$1: //p" /tmp/dl.out; }
+# The window could repaint while the write waited for the printer: the longest stall is a
+# tenth of the download (painted at each tenth), never the write's 30 s wait.
+expect_repaints() {
+  (($(gui_says "longest stall ms") < 5000)) ||
+    fail "the window could not repaint for $(gui_says "longest stall ms") ms"
+}
 
 # Waits (bounded) for the download to end; DL_RC and DL_MS.
 finish_download() {
@@ -195,6 +201,7 @@ scenario_gui_unplug_replug() {
   expect_eq "$(gui_says "bar hidden while moving")/$(gui_says "bar visible")" no/no "the progress bar"
   expect_eq "$(gui_says "open enabled")/$(gui_says "download enabled")" yes/no "Open/Download"
   expect_has "$(cat /tmp/dl.err)" "USB reconnected" "trace"
+  expect_repaints
   # Open Port asked the printer for its emulation (FS "E" "C") before the job.
   check_record_is_job_with_drop guibig 1c4543
   stop_sim
@@ -217,6 +224,7 @@ scenario_gui_unplug_for_good() {
   expect_eq "$(gui_says "bar visible")" no "the progress bar"
   expect_eq "$(gui_says "open enabled")/$(gui_says "download enabled")" yes/yes "Open/Download"
   expect_lacks "$(cat /tmp/dl.err)" "USB reconnected" "trace"
+  expect_repaints
   # The write waits 30 s for the printer, then the message; Close Port stops the search at once.
   ((after < 45000)) || fail "the failure came $after ms after the unplug"
   ((after > 25000)) || fail "gave up $after ms after the unplug, before the write's bound"
